@@ -1,0 +1,26 @@
+#pragma once
+// Exceptions raised by the foundation library. Each message says what failed and on which file.
+#include <stdexcept>
+#include <string>
+
+namespace kb {
+
+// A file or folder operation that the operating system refused; the text carries its message.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A path that cannot be used: "Invalid characters in path", "The specified path is too long".
+class PathError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The settings store could not be read or written.
+class SettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace kb

@@ -1,0 +1,29 @@
+#pragma once
+// Whole-file text reading and writing, copying and deleting files and folder trees.
+// Platform refusals raise kb::FileError with the platform's message and the file's path.
+#include <istream>
+#include <string>
+#include <string_view>
+
+namespace kb {
+
+bool FileExists(std::string_view path);
+bool FolderExists(std::string_view path);
+
+// The whole file, byte for byte; the empty text when no file exists at path.
+std::string ReadTextFile(std::string_view path);
+// Replaces the file atomically (temporary file beside it, then rename); makes its folder.
+bool WriteTextFile(std::string_view path, std::string_view text);
+bool EnsureFolder(std::string_view path);
+// Answers whether a file exists at path afterwards.
+bool DeleteFile(std::string_view path);
+void CopyFile(std::string_view from, std::string_view to, bool overwrite);
+void CopyFolder(std::string_view from, std::string_view to);
+// Deletes the folder with everything in it; links inside it are removed as links, never followed.
+bool DeleteFolderTree(std::string_view path);
+void MoveFolder(std::string_view from, std::string_view to);
+
+// Reads the next line without its line end (LF or CR LF); false at the end of the stream.
+bool ReadLine(std::istream& stream, std::string& line);
+
+}  // namespace kb

@@ -1,0 +1,35 @@
+#pragma once
+// The few desktop services the program needs from the operating system.
+#include <string>
+#include <vector>
+
+namespace kb {
+
+// The user's documents folder; "/" when none can be had. A folder set with
+// SetDocumentsFolder (tests, sample workspaces) takes precedence.
+std::string DocumentsFolder();
+void SetDocumentsFolder(std::string folder);
+
+// The folder that holds the running executable, without a trailing separator.
+std::string ExecutableFolder();
+// The running executable's file name, without folder.
+std::string ExecutableName();
+
+// Opens a document or folder with the desktop's default handler; false when that failed.
+bool OpenWithDefaultHandler(const std::string& path);
+
+struct ProgramResult {
+    bool started = false;  // false: the program could not be found or started
+    int exitCode = -1;     // when waited for and it ended normally
+    std::string output;    // standard output and error, when waited for
+};
+
+// Starts program (a path, or a bare name looked up beside the executable, then on PATH) with
+// the arguments in workingFolder; with wait, waits for it and collects its output.
+ProgramResult StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                           const std::string& workingFolder, bool wait);
+
+// Where StartProgram would find a bare name; "" when nowhere.
+std::string FindProgram(const std::string& program);
+
+}  // namespace kb
