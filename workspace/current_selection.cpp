@@ -1,0 +1,1 @@
+#include "workspace/current_selection.h"

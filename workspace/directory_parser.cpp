@@ -1,0 +1,1 @@
+#include "workspace/directory_parser.h"

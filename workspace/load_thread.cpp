@@ -1,0 +1,1 @@
+#include "workspace/load_thread.h"

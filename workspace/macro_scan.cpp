@@ -1,0 +1,1 @@
+#include "workspace/macro_scan.h"

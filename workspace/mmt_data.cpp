@@ -1,0 +1,1 @@
+#include "workspace/mmt_data.h"

@@ -1,0 +1,34 @@
+#pragma once
+// Measurement table files (".mmt"): a header line "name\tfield2\tfield3\n", then rows
+// "name\tvalue\ttext\tpicture\n". Read only.
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kb {
+
+struct MmtData {
+    std::string name;
+    std::string headerField2;
+    std::vector<std::string> rowNames;     // column 1
+    std::vector<std::string> rowTexts;     // column 3
+    std::vector<double> rowValues;         // column 2, read with "." as decimal separator
+    std::vector<std::string> rowPictures;  // column 4: measuring picture name, no extension
+};
+
+// A row value that is not a number; the message names the file and the value.
+class MmtValueError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the file at path (a missing file reads as empty text) and parses it into data. True when
+// the whole text fits the format; on false the header and the rows before the bad part stay.
+// Raises MmtValueError for a value that is not a number. Thread-safe.
+bool LoadMmt(MmtData& data, const std::string& path);
+
+// Parses text as LoadMmt does; path only names the file in error messages.
+bool ParseMmt(MmtData& data, std::string_view text, std::string_view path);
+
+}  // namespace kb

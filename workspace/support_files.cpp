@@ -1,0 +1,1 @@
+#include "workspace/support_files.h"

@@ -1,0 +1,16 @@
+#pragma once
+// Copying and deleting an item file together with its support files (same base path, each
+// extension of the support-file list).
+#include <string_view>
+
+namespace kb {
+
+// Does nothing unless source exists and target is not empty. Otherwise copies source to target,
+// then source's support files to target's, each copy overwriting; missing support files and a
+// copy onto its own source are skipped. Copy failures raise kb::FileError.
+void CopyWithSupportFiles(std::string_view source, std::string_view target);
+
+// Deletes path and each of its support files that exists.
+void DeleteWithSupportFiles(std::string_view path);
+
+}  // namespace kb
