@@ -1,0 +1,189 @@
+#pragma once
+// The main window's behaviour without a window: start-up and shutdown, the refresh rules of the
+// five tabs, the movement between them, designers and collections, the right-hand panel and the
+// support files, garments, the missing-file check and Create Setup.
+//
+// The view owns a TMainForm, binds its widgets to `form` (see form_model.h), and calls the
+// handler named after each control and event. A missing-file indicator's click calls its
+// button's handler. Every public operation may be called directly: the outermost call catches
+// what the operation throws and shows it with ShowApplicationError, then reports the change of
+// the form (UserInterface::FormChanged); nested calls let errors pass to that outermost one.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/logic/form_model.h"
+#include "app/logic/user_interface.h"
+#include "foundation/ui_dispatcher.h"
+#include "workspace/kitbinder_data.h"
+
+namespace kb {
+
+class LoadThread;
+struct MissingFileReport;
+
+// The application-wide error display: a message box with the error's text, caption "Kitbinder".
+void ShowApplicationError(UserInterface& ui, const std::string& text);
+
+// Whether a designer or collection name can be a folder name. Refused: empty after trimming, "." or
+// "..", a separator, a character Windows forbids (< > : " | ? *), a control character, or a
+// trailing space or dot.
+bool IsUsableItemName(const std::string& name);
+
+class TMainForm {
+  public:
+    TMainForm(UserInterface& ui, UiDispatcher& dispatcher);
+    ~TMainForm();
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    FormModel form;
+
+    // The active collection's version and password and the designer's web site.
+    KitbinderData Data;
+    bool DesignerError = false;
+    bool CollectionError = false;
+    bool GarmentError = false;
+    Tab PreviousTab = Tab::Designer;
+    bool StartupDone = false;
+    bool ItemTextDirty = false;
+    bool MacroFolderChanged = true;
+    // The process's working directory at start-up.
+    std::string StartDirectory;
+
+    // The upload command (hidden menu item "Upload"); empty until the upload is wired in.
+    std::function<void()> UploadHandler;
+
+    // --- Start-up and shutdown ---
+    // The window's creation steps: workspace folders, lists, restored designer and tab.
+    void FormCreate();
+    // The window's destruction: stores designer, its collection choice and the tab.
+    void FormDestroy();
+
+    // --- Tabs and refresh rules ---
+    void TabsChange();
+    void DesignerNextButtonClick();
+    void CollectionNextButtonClick();
+    void GarmentNextButtonClick();
+    void MeasuresNextButtonClick();
+    void RefreshActiveTab(bool reload);
+    void RefreshDesignerTab(bool reload);
+    void RefreshCollectionTab(bool reload);
+    void RefreshGarmentTab(bool reload);
+    void RefreshMeasuresTab(bool reload);
+    // A message box with text and the caption "Kitbinder" unless text is blank.
+    void ShowNotice(const std::string& text);
+    // The status bar shows the long part of the hint.
+    void ShowHintInStatusBar(const std::string& hint);
+    void FillHelpTexts();
+
+    // --- Designers and collections ---
+    void DesignerComboChange();
+    void CollectionComboChange();
+    void CollectionComboEnter();
+    void CollectionAddNameHelpClick();
+    void CollectionDetailsHelpClick();
+    void FillDesignerList();
+    void FillCollectionList();
+    void UpdateCurrentSelection();
+    void LoadSelectionFields();
+    bool DesignerIsValid() const;
+    bool CollectionIsValid() const;
+    void AddDesignerButtonClick();
+    void DeleteDesignerButtonClick();
+    void RenameDesignerButtonClick();
+    void AddCollectionButtonClick();
+    void DeleteCollectionButtonClick();
+    void RenameCollectionButtonClick();
+    bool ConfirmDelete(const std::string& kind, const std::string& name);
+
+    // --- Right-hand panel and support files ---
+    void ShowItemInPanel(const std::string& base, const std::string& defaultPicture,
+                         const std::string& defaultText, const std::string& pictureHint,
+                         const std::string& textHint);
+    void SaveItemText(Tab tab);
+    void PictureClick();
+    void FileTextChange();
+    void FileTextDblClick();
+    void FileTextEnter();
+    void FileTextExit();
+    // Whether a typed character is kept (false on the Create tab).
+    bool FileTextKeyPress();
+    void DesignerPdfButtonClick();
+    void DesignerHtmlButtonClick();
+    void CollectionPdfButtonClick();
+    void CollectionHtmlButtonClick();
+    void MacroPdfButtonClick();
+    void MacroHtmlButtonClick();
+    void MmtPdfButtonClick();
+    void MmtHtmlButtonClick();
+    void LicenseFileEditClick();
+    void BeforeInstallReadmeClick();
+    void AfterInstallReadmeClick();
+    void LoadImageButtonClick();
+    void WebsiteEditChange();
+    void WebsiteEditExit();
+    void PasswordEditExit();
+    void CollectionVersionEditExit();
+
+    // --- Garments and measurement tables ---
+    void FillGarmentList();
+    void AddGarment(const std::string& path);
+    void CopyGarmentPictures(const std::string& path);
+    void RemoveGarment(int index);
+    void ShowScanWarnings(bool visible);
+    void NewMacroButtonClick();
+    void DeleteMacroButtonClick();
+    void MacroListClick();
+    void MacroSourceChange();
+    void ComboBox1Change();
+    // Starts the missing-file check (CheckMacroButton, MissingFilesChecked, CheckMmtButton,
+    // ScanMeasureWarning); a click while a check runs is ignored.
+    void CheckMacroButtonClick();
+    // The check's completion step, on the user-interface thread.
+    void CheckMacroCompleted(const MissingFileReport& report);
+    bool CheckRunning() const;
+    // Blocks until a running check has ended (its steps must be able to run meanwhile).
+    void WaitForCheck();
+    void MmtListClick();
+    void AddMtbButtonClick();
+
+    // --- Create Setup and menu ---
+    void MacroNextButtonClick();
+    void CreateSetupClick();
+    void ShowExplorerButtonClick();
+    void Quit1Click();
+    void Help2Click();
+    void AboutMenu1Click();
+    void Ftp1Click();
+    void Create1Click();
+
+  private:
+    class HandlerScope;
+    template <typename Body>
+    void Handle(Body&& body);
+
+    struct Item;
+    Item ItemOf(Tab tab) const;
+    std::string ItemTextFile(Tab tab) const;
+    void PutFileText(const std::string& text);
+    void RefreshCreateTab();
+    void AttachDocument(FileChooser& chooser, const std::string& extension);
+    void AttachText(FileChooser& chooser, const std::string& target);
+    std::optional<std::string> Choose(FileChooser& chooser);
+    void ShowNameError(const std::string& kind);
+    void RenameItemFiles(const std::string& folder, const std::string& oldName,
+                         const std::string& newName);
+    void WriteWebsite();
+    void StoreCollectionChoice();
+    void RunCompilerAndSetup(const std::string& chosenBase);
+
+    UserInterface& ui_;
+    UiDispatcher& dispatcher_;
+    int handlerDepth_ = 0;
+    std::shared_ptr<LoadThread> check_;
+    std::shared_ptr<bool> alive_;
+};
+
+}  // namespace kb
