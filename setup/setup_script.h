@@ -1,0 +1,29 @@
+#pragma once
+// The installer script of the active collection: the Inno Setup text that the installer compiler
+// turns into the collection's setup program. Designer, collection and folders come from the
+// current selection.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "setup/script_text.h"
+#include "workspace/kitbinder_data.h"
+
+namespace kb {
+
+// Builds the complete script of the active designer's active collection. garments is the garment
+// list (macro names without ".mac", in list order); outputBaseName the setup program's file name
+// without folder and extension. Sets data.setupVersion, scans the collection, then refreshes the
+// macro copies (RefreshMacroCopies) before the text is assembled. Values are written exactly as
+// held; parameters of the entry sections are quoted where Inno Setup needs it.
+// Throws SetupScriptError when a name or value holds a line break or another control character,
+// and passes on the file, path and table errors of the scan and of the macro copies.
+std::string BuildSetupScript(KitbinderData& data, const std::vector<std::string>& garments,
+                             std::string_view outputBaseName);
+
+// Copies each garment's macro from the macro source folder into the collection folder, replacing
+// the copy there; a garment whose source macro is missing is skipped. Copy failures raise
+// kb::FileError. data is taken for the callers' sake; none of its fields is read.
+void RefreshMacroCopies(const KitbinderData& data, const std::vector<std::string>& garments);
+
+}  // namespace kb
