@@ -9,7 +9,7 @@
 namespace kb {
 
 class RegularExp {
-public:
+  public:
     explicit RegularExp(std::string pattern);
     // Stores the pattern, then runs Match(text).
     RegularExp(std::string pattern, std::string_view text);
@@ -39,13 +39,14 @@ public:
     // Doubles every "$" so that ReplaceAll inserts the text literally.
     static std::string EscapeReplacement(std::string_view text);
 
-private:
+  private:
     struct Span {
         size_t start = 0;
         size_t end = 0;
         bool set = false;
     };
     bool Attempt(std::string_view subject, bool singleLine);
+    void CopyGroups();
 
     std::string pattern_;
     std::vector<Span> spans_;
