@@ -1,0 +1,70 @@
+#!/usr/bin/env python3
+"""The online service for the tests: account check, processing request and a few answers made to
+measure. Prints its port on the first line, then serves until it is killed.
+
+  http_test_server.py [--account EMAIL PASSWORD ID]...
+
+GET /id/<e-mail>/<password>  the account's ID, or "Not Found" with status 404
+GET /process/<id>            "Processing <id>"
+GET /bytes/<n>               n bytes: 0, 1, ..., 255, 0, 1, ...
+GET /status/<code>           status <code> with the body "Status <code>"
+GET /log                     the requests seen before, as JSON: [{"path": ..., "headers": {...}}]
+"""
+import json
+import sys
+import threading
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from urllib.parse import unquote
+
+accounts = {}
+log = []
+log_lock = threading.Lock()
+
+
+class Handler(BaseHTTPRequestHandler):
+    def log_message(self, format, *args):
+        pass
+
+    def answer(self, status, body):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        path = self.path
+        if path == "/log":
+            with log_lock:
+                body = json.dumps(log).encode()
+            return self.answer(200, body)
+        with log_lock:
+            log.append({"path": path, "headers": dict(self.headers.items())})
+        parts = path.split("/")
+        if len(parts) == 4 and parts[1] == "id":
+            found = accounts.get((unquote(parts[2]), unquote(parts[3])))
+            return self.answer(200, found.encode()) if found else self.answer(404, b"Not Found")
+        if len(parts) == 3 and parts[1] == "process":
+            return self.answer(200, ("Processing " + unquote(parts[2])).encode())
+        if len(parts) == 3 and parts[1] == "bytes":
+            return self.answer(200, bytes(i % 256 for i in range(int(parts[2]))))
+        if len(parts) == 3 and parts[1] == "status":
+            return self.answer(int(parts[2]), ("Status " + parts[2]).encode())
+        return self.answer(404, b"Not Found")
+
+
+def main():
+    args = sys.argv[1:]
+    while args:
+        if args[0] == "--account" and len(args) >= 4:
+            accounts[(args[1], args[2])] = args[3]
+            args = args[4:]
+        else:
+            sys.exit("unknown argument: " + args[0])
+    server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,156 @@
+#include "upload/mongo_db.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <ctime>
+#include <fstream>
+#include <memory>
+
+#include "tests/upload/stored_documents.h"
+#include "tests/upload/test_servers.h"
+
+namespace kb {
+namespace {
+
+using test::ServerProcess;
+
+const std::string kUser = "kbu";
+const std::string kPassword = "upload7";
+const std::string kAccount = "5f2b6c1d9e8a7b6c5d4e3f21";
+
+// A gateway to a test server that remembers the errors it showed.
+struct Gateway {
+    Gateway(int port, const std::string& user, const std::string& password,
+            const std::string& host = "localhost", NetworkTimeouts timeouts = {})
+        : db(host, port, "zefa", "mongo_files", user, password, timeouts,
+             [this](const std::string& text) { shown.push_back(text); }) {}
+    std::vector<std::string> shown;
+    MongoDb db;
+};
+
+class MongoDbTest : public ::testing::Test {
+  protected:
+    std::string WriteFile(const std::string& name, const std::string& content) {
+        const std::string path = folder.filePath(QString::fromStdString(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+    std::vector<test::StoredDocument> Stored() {
+        return test::ReadStoredDocuments(server.Port(), kUser, kPassword);
+    }
+
+    QTemporaryDir folder;
+    ServerProcess server{test::MongoServerCommand(kUser, kPassword)};
+};
+
+TEST_F(MongoDbTest, StoresOneDocumentPerFile) {
+    const std::string content("pic\0ture", 8);
+    const struct {
+        std::string path;
+        std::string data;
+    } cases[] = {
+        {WriteFile("Coat.jpg", content), content},
+        {WriteFile("Empty.txt", ""), std::string(1, '\0')},
+        {folder.filePath("Missing.pdf").toStdString(), std::string(1, '\0')},
+    };
+    Gateway gateway(server.Port(), kUser, kPassword);
+    ASSERT_FALSE(gateway.db.failed());
+    const std::int64_t before = std::time(nullptr) * std::int64_t{1000};
+    for (const auto& c : cases)
+        EXPECT_TRUE(gateway.db.StoreFile(kAccount, c.path, "zefas/" + c.path));
+    const std::int64_t after = std::time(nullptr) * std::int64_t{1000};
+    EXPECT_TRUE(gateway.shown.empty());
+
+    const auto stored = Stored();
+    ASSERT_EQ(stored.size(), std::size(cases));
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const auto& doc = stored[i];
+        EXPECT_EQ(doc.keys,
+                  (std::vector<std::string>{"_id", "name", "data", "account_id", "date"}));
+        EXPECT_EQ(doc.types, (std::vector<int>{7, 2, 5, 7, 9}));
+        EXPECT_EQ(doc.name, "zefas/" + cases[i].path);
+        EXPECT_EQ(doc.data, cases[i].data);
+        EXPECT_EQ(doc.dataSubtype, 5);
+        EXPECT_EQ(doc.accountId, kAccount);
+        EXPECT_EQ(doc.dateMs % 1000, 0);
+        EXPECT_GE(doc.dateMs, before);
+        EXPECT_LE(doc.dateMs, after);
+    }
+}
+
+TEST_F(MongoDbTest, TwoStoresOfOneFileGiveTwoDocuments) {
+    const std::string path = WriteFile("Coat.mac", "macro");
+    Gateway gateway(server.Port(), kUser, kPassword);
+    gateway.db.StoreFile(kAccount, path, "a");
+    gateway.db.StoreFile(kAccount, path, "a");
+    const auto stored = Stored();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_NE(stored[0].id, stored[1].id);
+}
+
+TEST_F(MongoDbTest, BadAccountIdentifierIsRefusedBeforeSending) {
+    const std::string path = WriteFile("Coat.mac", "macro");
+    Gateway gateway(server.Port(), kUser, kPassword);
+    for (const std::string id :
+         {"", "5f2b6c1d9e8a7b6c5d4e3f2", "5f2b6c1d9e8a7b6c5d4e3f2g", "5f2b6c1d9e8a7b6c5d4e3f211"}) {
+        EXPECT_FALSE(gateway.db.StoreFile(id, path, "a")) << id;
+    }
+    EXPECT_EQ(gateway.shown, std::vector<std::string>(4, "Error transfering file: " + path));
+    EXPECT_TRUE(Stored().empty());
+}
+
+TEST(MongoDbConnection, BothScramMechanismsAuthenticate) {
+    for (const std::string mechanism : {"SCRAM-SHA-1", "SCRAM-SHA-256"}) {
+        ServerProcess server(test::MongoServerCommand(kUser, kPassword, mechanism));
+        Gateway gateway(server.Port(), kUser, kPassword);
+        EXPECT_FALSE(gateway.db.failed()) << mechanism;
+        EXPECT_TRUE(gateway.db.StoreFile(kAccount, "/nonexistent", "n")) << mechanism;
+        EXPECT_EQ(test::ReadStoredDocuments(server.Port(), kUser, kPassword).size(), 1u);
+    }
+}
+
+TEST(MongoDbConnection, UnusableConnectionFailsAndStoresNothing) {
+    ServerProcess server(test::MongoServerCommand(kUser, kPassword));
+    test::SilentServer silent;
+    const NetworkTimeouts shortTimeouts{std::chrono::milliseconds(300),
+                                        std::chrono::milliseconds(500)};
+    const struct {
+        const char* what;
+        std::string host;
+        int port;
+        std::string password;
+    } cases[] = {
+        {"wrong password", "localhost", server.Port(), "upload8"},
+        {"nothing listening", "127.0.0.1", test::ClosedPort(), kPassword},
+        {"never answers", "127.0.0.1", silent.Port(), kPassword},
+        {"unknown host", "no-such-host.invalid", server.Port(), kPassword},
+        {"no host", "", server.Port(), kPassword},
+    };
+    for (const auto& c : cases) {
+        Gateway gateway(c.port, kUser, c.password, c.host, shortTimeouts);
+        EXPECT_TRUE(gateway.db.failed()) << c.what;
+        EXPECT_FALSE(gateway.db.StoreFile(kAccount, "/x/Coat.mac", "n")) << c.what;
+        EXPECT_EQ(gateway.shown, std::vector<std::string>{"Error transfering file: /x/Coat.mac"});
+    }
+    EXPECT_TRUE(test::ReadStoredDocuments(server.Port(), kUser, kPassword).empty());
+}
+
+TEST(MongoDbConnection, AuthenticatesOnlyWithUserPasswordAndDatabase) {
+    // A server without accounts takes the documents of an unauthenticated gateway.
+    ServerProcess open(test::MongoServerCommand("", ""));
+    Gateway anonymous(open.Port(), "", "");
+    EXPECT_FALSE(anonymous.db.failed());
+    EXPECT_TRUE(anonymous.db.StoreFile(kAccount, "/nonexistent", "n"));
+    EXPECT_EQ(test::ReadStoredDocuments(open.Port(), "", "").size(), 1u);
+
+    // Without a password no authentication is tried: connecting works, storing is refused.
+    ServerProcess guarded(test::MongoServerCommand(kUser, kPassword));
+    Gateway noPassword(guarded.Port(), kUser, "");
+    EXPECT_FALSE(noPassword.db.failed());
+    EXPECT_FALSE(noPassword.db.StoreFile(kAccount, "/nonexistent", "n"));
+    EXPECT_EQ(noPassword.shown.size(), 1u);
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,57 @@
+#pragma once
+// The test servers of the upload tests, run as child processes on 127.0.0.1, and a socket that
+// accepts connections but never answers.
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace kb::test {
+
+// A program started with arguments that prints its port on its first output line. Killed and
+// waited for when destroyed.
+class ServerProcess {
+  public:
+    explicit ServerProcess(const std::vector<std::string>& arguments);
+    ~ServerProcess();
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    int Port() const { return port_; }
+
+  private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+// The account-check service: python3 running http_test_server.py.
+struct ServiceAccount {
+    std::string email;
+    std::string password;
+    std::string id;
+};
+std::vector<std::string> HttpServerCommand(const std::vector<ServiceAccount>& accounts);
+
+// The document database: kb_mongo_test_server with one user (none when user is empty).
+std::vector<std::string> MongoServerCommand(
+    const std::string& user, const std::string& password,
+    const std::string& mechanisms = "SCRAM-SHA-1,SCRAM-SHA-256");
+
+// A listening socket on 127.0.0.1 that never accepts: connections open and then hear nothing.
+class SilentServer {
+  public:
+    SilentServer();
+    ~SilentServer();
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+    int Port() const { return port_; }
+
+  private:
+    int socket_ = -1;
+    int port_ = 0;
+};
+
+// A port on 127.0.0.1 where nothing listens.
+int ClosedPort();
+
+}  // namespace kb::test

@@ -1,0 +1,45 @@
+#pragma once
+// A small document database server for the tests: enough of the MongoDB wire protocol for the
+// C driver to connect, authenticate with SCRAM-SHA-1 or SCRAM-SHA-256, insert and find.
+// Documents are kept in memory. Every connection is served by a thread of its own.
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace kb::test {
+
+struct WireServerOptions {
+    // user name -> password. With no users, nothing asks for authentication.
+    std::map<std::string, std::string> users;
+    // The mechanisms offered to a client, most preferred last as the driver picks SHA-256 first.
+    std::vector<std::string> mechanisms{"SCRAM-SHA-1", "SCRAM-SHA-256"};
+    std::int32_t maxBsonObjectSize = 16 * 1024 * 1024;
+};
+
+class WireServer {
+  public:
+    explicit WireServer(WireServerOptions options);
+    ~WireServer();
+    WireServer(const WireServer&) = delete;
+    WireServer& operator=(const WireServer&) = delete;
+
+    // The port it listens on (127.0.0.1, chosen by the system).
+    int Port() const { return port_; }
+    // Accepts and serves connections until the process ends.
+    [[noreturn]] void Run();
+
+  private:
+    void Serve(int socket);
+
+    WireServerOptions options_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::mutex storeMutex_;
+    // namespace ("db.collection") -> documents (raw BSON) in insertion order.
+    std::map<std::string, std::vector<std::string>> store_;
+    friend class Connection;
+};
+
+}  // namespace kb::test

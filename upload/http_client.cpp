@@ -1,0 +1,98 @@
+#include "upload/http_client.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+#include <new>
+
+#include "foundation/platform.h"
+
+namespace kb {
+namespace {
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Returning less than was given makes curl stop the transfer (here: out of memory).
+size_t AppendBody(char* data, size_t size, size_t count, void* target) {
+    try {
+        static_cast<std::string*>(target)->append(data, size * count);
+        return size * count;
+    } catch (...) {
+        return 0;
+    }
+}
+
+struct EasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+std::unique_ptr<curl_slist, ListDeleter> NoCacheHeaders() {
+    curl_slist* list = curl_slist_append(nullptr, "Cache-Control: no-cache");
+    if (list == nullptr)
+        return nullptr;
+    curl_slist* more = curl_slist_append(list, "Pragma: no-cache");
+    if (more == nullptr) {
+        curl_slist_free_all(list);
+        return nullptr;
+    }
+    return std::unique_ptr<curl_slist, ListDeleter>(more);
+}
+
+std::string Get(const std::string& url, const NetworkTimeouts& timeouts) {
+    InitCurlOnce();
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    auto headers = NoCacheHeaders();
+    if (!easy || !headers)
+        return {};
+    const std::string agent = ExecutableName();
+    std::string body;
+    CURL* h = easy.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    // Redirects are followed, as a browser would, but only to plain or secure HTTP.
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
+    // No signals: the call runs on worker threads too.
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, AppendBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
+    // A failed transfer keeps what arrived before it broke off.
+    curl_easy_perform(h);
+    return body;
+}
+
+}  // namespace
+
+std::string HttpGetText(const std::string& url, const NetworkTimeouts& timeouts) {
+    try {
+        return Get(url, timeouts);
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string UrlEncode(std::string_view text) {
+    InitCurlOnce();
+    char* escaped = curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size()));
+    if (escaped == nullptr)
+        throw std::bad_alloc();
+    std::string result(escaped);
+    curl_free(escaped);
+    return result;
+}
+
+}  // namespace kb

@@ -1,0 +1,54 @@
+#pragma once
+// The gateway to the service's document database: one authenticated connection for one upload,
+// one document per stored file. Used by one thread at a time.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "upload/network_timeouts.h"
+
+struct _mongoc_client_t;
+
+namespace kb {
+
+class MongoDb {
+  public:
+    // Shows a store failure to the user; returns when the user has seen it.
+    using ErrorDisplay = std::function<void(const std::string& text)>;
+
+    // Resolves host to an IPv4 address, connects to it and, when database, user and password
+    // are all given, authenticates user on database. failed() tells whether that worked.
+    MongoDb(const std::string& host, int port, std::string database, std::string collection,
+            const std::string& user, const std::string& password, NetworkTimeouts timeouts = {},
+            ErrorDisplay showError = {});
+    ~MongoDb();
+    MongoDb(const MongoDb&) = delete;
+    MongoDb& operator=(const MongoDb&) = delete;
+
+    bool failed() const { return failed_; }
+
+    // Inserts one document: a new "_id", "name", the file's bytes as "data" (binary subtype 5;
+    // one zero byte for a missing or empty file), "account_id" from 24 hexadecimal digits and
+    // the current "date" in whole seconds. On failure shows "Error transfering file: " + path
+    // and returns false.
+    bool StoreFile(const std::string& accountId, const std::string& path, const std::string& name);
+
+  private:
+    struct ClientDeleter {
+        void operator()(_mongoc_client_t* client) const;
+    };
+    bool Connect(const std::string& address, int port, const std::string& user,
+                 const std::string& password, const NetworkTimeouts& timeouts);
+    bool Insert(const std::string& accountId, const std::string& path, const std::string& name);
+
+    std::unique_ptr<_mongoc_client_t, ClientDeleter> connection;
+    std::string collectionName;
+    std::string databaseName;
+    bool failed_ = true;
+    ErrorDisplay showError_;
+};
+
+// The first IPv4 address of host as dotted text; "" when it does not resolve.
+std::string ResolveIpv4(const std::string& host);
+
+}  // namespace kb
