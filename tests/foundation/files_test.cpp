@@ -1,0 +1,186 @@
+#include "foundation/files.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "foundation/each_file.h"
+#include "foundation/errors.h"
+#include "temp_folder.h"
+
+namespace kb {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Files : public testing::Test {
+  protected:
+    void Write(const std::string& name, const std::string& text) {
+        ASSERT_TRUE(WriteTextFile(dir / name, text));
+    }
+    size_t EntryCount(const std::string& folder) {
+        size_t count = 0;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            (void)entry;
+            ++count;
+        }
+        return count;
+    }
+    test::TempFolder dir;
+};
+
+TEST_F(Files, WriteMakesFoldersAndReadGivesBytesBack) {
+    std::string bytes = std::string("\xef\xbb\xbfline1\r\nline2\0tail", 20);
+    Write("a/b/c.txt", bytes);
+    EXPECT_EQ(ReadTextFile(dir / "a/b/c.txt"), bytes);
+    EXPECT_TRUE(FileExists(dir / "a/b/c.txt"));
+    EXPECT_FALSE(FileExists(dir / "a/b"));
+    EXPECT_TRUE(FolderExists(dir / "a/b"));
+    EXPECT_EQ(ReadTextFile(dir / "missing.txt"), "");
+    EXPECT_EQ(ReadTextFile(dir / "a"), "");
+}
+
+TEST_F(Files, WriteReplacesAndKeepsTheFileMode) {
+    Write("f.txt", "old");
+    ::chmod((dir / "f.txt").c_str(), 0640);
+    Write("f.txt", "new");
+    EXPECT_EQ(ReadTextFile(dir / "f.txt"), "new");
+    EXPECT_EQ(fs::status(dir / "f.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(EntryCount(dir.Path()), 1u);  // no temporary file left
+}
+
+TEST_F(Files, WriteThroughALinkReplacesItsTarget) {
+    Write("real.txt", "old");
+    fs::create_symlink(dir / "real.txt", dir / "link.txt");
+    Write("link.txt", "new");
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(ReadTextFile(dir / "real.txt"), "new");
+}
+
+// A write that fails half-way (here: the file size limit, as on a full disk) leaves the old
+// content whole and no temporary file behind.
+TEST_F(Files, FailedWriteKeepsTheOldContent) {
+    Write("keep.txt", "precious");
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    auto handler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1024;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    bool raised = false;
+    try {
+        WriteTextFile(dir / "keep.txt", std::string(100000, 'x'));
+    } catch (const FileError& e) {
+        raised = std::string(e.what()).find("keep.txt") != std::string::npos;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, handler);
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(ReadTextFile(dir / "keep.txt"), "precious");
+    EXPECT_EQ(EntryCount(dir.Path()), 1u);
+}
+
+TEST_F(Files, EnsureFolderAndDeleteFile) {
+    EXPECT_FALSE(EnsureFolder(""));
+    EXPECT_TRUE(EnsureFolder(dir / "x/y/z"));
+    EXPECT_TRUE(FolderExists(dir / "x/y/z"));
+    Write("file", "f");
+    EXPECT_TRUE(EnsureFolder(dir / "file"));  // a file of that name: nothing is made
+    EXPECT_TRUE(FileExists(dir / "file"));
+    EXPECT_FALSE(DeleteFile(dir / "file"));
+    EXPECT_FALSE(DeleteFile(dir / "file"));
+    Write("blocker", "f");
+    EXPECT_THROW(EnsureFolder(dir / "blocker/sub"), FileError);
+}
+
+TEST_F(Files, CopyFileRules) {
+    Write("from.txt", "source");
+    Write("to.txt", "target");
+    CopyFile(dir / "from.txt", dir / "to.txt", false);
+    EXPECT_EQ(ReadTextFile(dir / "to.txt"), "target");
+    CopyFile(dir / "from.txt", dir / "to.txt", true);
+    EXPECT_EQ(ReadTextFile(dir / "to.txt"), "source");
+    CopyFile(dir / "from.txt", dir / "from.txt", true);
+    EXPECT_EQ(ReadTextFile(dir / "from.txt"), "source");
+    // The same file under another name must not be destroyed by the copy.
+    CopyFile(dir / "from.txt", dir.Path() + "/./from.txt", true);
+    EXPECT_EQ(ReadTextFile(dir / "from.txt"), "source");
+    CopyFile(dir / "none.txt", dir / "new.txt", true);
+    EXPECT_FALSE(FileExists(dir / "new.txt"));
+    CopyFile(dir / "from.txt", dir / "sub/new.txt", false);
+    EXPECT_EQ(ReadTextFile(dir / "sub/new.txt"), "source");
+}
+
+TEST_F(Files, CopyFolderCopiesTheTreeAndRefusesItself) {
+    Write("src/a.txt", "a");
+    Write("src/deep/b.txt", "b");
+    CopyFolder(dir / "src", dir / "out/copy");
+    EXPECT_EQ(ReadTextFile(dir / "out/copy/a.txt"), "a");
+    EXPECT_EQ(ReadTextFile(dir / "out/copy/deep/b.txt"), "b");
+    EXPECT_THROW(CopyFolder(dir / "src", dir / "src/inner"), FileError);
+    EXPECT_THROW(CopyFolder(dir / "nothing", dir / "x"), FileError);
+}
+
+TEST_F(Files, DeleteFolderTreeRemovesLinksButNeverWhatTheyPointTo) {
+    Write("outside/keep.txt", "keep");
+    Write("outside/sub/deep.txt", "deep");
+    Write("tree/a.txt", "a");
+    Write("tree/sub/b.txt", "b");
+    fs::create_directory_symlink(dir / "outside", dir / "tree/sub/folderlink");
+    fs::create_symlink(dir / "outside/keep.txt", dir / "tree/filelink");
+    fs::create_symlink(dir / "nowhere", dir / "tree/dangling");
+    EXPECT_TRUE(DeleteFolderTree(dir / "tree"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "tree")));
+    EXPECT_EQ(ReadTextFile(dir / "outside/keep.txt"), "keep");
+    EXPECT_EQ(ReadTextFile(dir / "outside/sub/deep.txt"), "deep");
+    EXPECT_TRUE(DeleteFolderTree(dir / "tree"));  // missing: nothing to do
+}
+
+TEST_F(Files, DeleteFolderTreeOnALinkRemovesTheLinkOnly) {
+    Write("target/keep.txt", "keep");
+    fs::create_directory_symlink(dir / "target", dir / "link");
+    EXPECT_TRUE(DeleteFolderTree(dir / "link"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "link")));
+    EXPECT_EQ(ReadTextFile(dir / "target/keep.txt"), "keep");
+}
+
+TEST_F(Files, MoveFolderRenamesOrMergesIntoAnExistingTarget) {
+    Write("src/a.txt", "a");
+    Write("src/sub/b.txt", "b");
+    struct stat before {};
+    ::stat((dir / "src").c_str(), &before);
+    MoveFolder(dir / "src", dir / "new/place");
+    struct stat after {};
+    ::stat((dir / "new/place").c_str(), &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);  // one rename on the same file system
+    EXPECT_FALSE(FolderExists(dir / "src"));
+    EXPECT_EQ(ReadTextFile(dir / "new/place/sub/b.txt"), "b");
+
+    Write("other/c.txt", "c");
+    MoveFolder(dir / "other", dir / "new/place");
+    EXPECT_FALSE(FolderExists(dir / "other"));
+    EXPECT_EQ(ReadTextFile(dir / "new/place/c.txt"), "c");
+    EXPECT_EQ(ReadTextFile(dir / "new/place/a.txt"), "a");
+}
+
+TEST(ReadLine, SplitsAtLfAndCrLf) {
+    std::istringstream stream("one\r\ntwo\n\nlast");
+    std::vector<std::string> lines;
+    std::string line;
+    while (ReadLine(stream, line))
+        lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "", "last"}));
+    std::istringstream ending("x\n");
+    EXPECT_TRUE(ReadLine(ending, line));
+    EXPECT_FALSE(ReadLine(ending, line));
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,125 @@
+#include "foundation/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "foundation/errors.h"
+
+namespace kb {
+namespace {
+
+struct PathCase {
+    const char* name;
+    std::function<std::string()> call;
+    std::string expected;
+};
+
+class PathTest : public testing::TestWithParam<PathCase> {};
+
+TEST_P(PathTest, Gives) {
+    EXPECT_EQ(GetParam().call(), GetParam().expected);
+}
+
+std::string Cwd() {
+    return std::filesystem::current_path().string();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, PathTest,
+    testing::Values(
+        PathCase{"FolderOfWindows", [] { return FolderOf("C:\\a\\b.txt"); }, "C:\\a"},
+        PathCase{"NameOfWindows", [] { return NameOf("C:\\a\\b.txt"); }, "b.txt"},
+        PathCase{"ExtensionOfWindows", [] { return ExtensionOf("C:\\a\\b.txt"); }, ".txt"},
+        PathCase{"FolderOfBare", [] { return FolderOf("b.txt"); }, ""},
+        PathCase{"NameOfBare", [] { return NameOf("b.txt"); }, "b.txt"},
+        PathCase{"FolderOfPosix", [] { return FolderOf("/home/u/x.mac"); }, "/home/u"},
+        PathCase{"NameOfMixed", [] { return NameOf("/home/u\\Pictures/x.jpg"); }, "x.jpg"},
+        PathCase{"FolderOfMixed", [] { return FolderOf("a/b\\c"); }, "a/b"},
+        PathCase{"DotInFolderOnly", [] { return ExtensionOf("C:\\ver1.2\\readme"); }, ".2\\readme"},
+        PathCase{"ExtensionCaseKept", [] { return ExtensionOf("photo.JPG"); }, ".JPG"},
+        PathCase{"NoExtension", [] { return ExtensionOf("README"); }, ""},
+        PathCase{"JoinPlain", [] { return PathJoin("/a", "b"); }, "/a/b"},
+        PathCase{"JoinTrailing", [] { return PathJoin("C:\\a\\", "b"); }, "C:\\a\\b"},
+        PathCase{"JoinRootedWins", [] { return PathJoin("C:\\a", "C:\\b"); }, "C:\\b"},
+        PathCase{"JoinSlashRooted", [] { return PathJoin("/a", "/b"); }, "/b"},
+        PathCase{"JoinEmptyFirst", [] { return PathJoin("", "b"); }, "b"},
+        PathCase{"JoinEmptySecond", [] { return PathJoin("a", ""); }, "a"},
+        PathCase{"JoinColon", [] { return PathJoin("C:", "b"); }, "C:b"},
+        PathCase{"JoinFour", [] { return PathJoin("/a", "b", "c", "d"); }, "/a/b/c/d"},
+        PathCase{"JoinSkipsEmptyC", [] { return PathJoin("/a", "b", "", "d"); }, "/a/b/d"},
+        PathCase{"InstallerJoin", [] { return InstallerPathJoin("{pf}", "Bob", "Mac"); },
+                 "{pf}\\Bob\\Mac"},
+        PathCase{"FullPathWindows", [] { return FullPath("C:\\a", "..\\b"); }, "C:\\b"},
+        PathCase{"NormalizeWindowsSlashes", [] { return NormalizePath("C:/a/./b/"); },
+                 "C:\\a\\b\\"},
+        PathCase{"NormalizeAboveDrive", [] { return NormalizePath("C:\\..\\x"); }, "C:\\x"},
+        PathCase{"NormalizePosix", [] { return NormalizePath("/a/./b/../c//d"); }, "/a/c/d"},
+        PathCase{"NormalizeKeepsTrailing", [] { return NormalizePath("/a/b/"); }, "/a/b/"},
+        PathCase{"NormalizeRoot", [] { return NormalizePath("/.."); }, "/"},
+        PathCase{"NormalizeBackslashAsSeparator", [] { return NormalizePath("/a\\b"); }, "/a/b"},
+        PathCase{"NormalizeRelative", [] { return NormalizePath("x/../y"); }, Cwd() + "/y"},
+        PathCase{"NormalizeExtended", [] { return NormalizePath("\\\\?\\C:\\a\\..\\b"); },
+                 "\\\\?\\C:\\a\\..\\b"},
+        PathCase{"JoinIfBaseEmpty", [] { return JoinIfBase("", "x/../y"); }, "x/../y"},
+        PathCase{"JoinIfBase", [] { return JoinIfBase("/a", "x/../y"); }, "/a/y"},
+        PathCase{"StripNameOnly", [] { return StripExtension("C:\\a\\b.tar.gz", true); }, "b.tar"},
+        PathCase{"StripNameOnlyColon", [] { return StripExtension("C:b.txt", true); }, "b"},
+        PathCase{"StripFull", [] { return StripExtension("C:\\a\\b.tar.gz", false); },
+                 "C:\\a\\b.tar"},
+        PathCase{"StripPosix", [] { return StripExtension("/w/x.y/name", false); }, "/w/x.y/name"},
+        PathCase{"ChangeExtension", [] { return ChangeExtension("/w/a.mac", "jpg"); }, "/w/a.jpg"}),
+    [](const testing::TestParamInfo<PathCase>& info) { return info.param.name; });
+
+struct PathErrorCase {
+    const char* name;
+    std::function<void()> call;
+    std::string message;
+};
+
+class PathErrorTest : public testing::TestWithParam<PathErrorCase> {};
+
+TEST_P(PathErrorTest, Raises) {
+    try {
+        GetParam().call();
+        FAIL() << "no error";
+    } catch (const PathError& e) {
+        EXPECT_EQ(std::string(e.what()), GetParam().message);
+    }
+}
+
+const std::string kInvalid = "Invalid characters in path";
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, PathErrorTest,
+    testing::Values(PathErrorCase{"JoinQuote", [] { PathJoin("/a", "b\"c"); }, kInvalid},
+                    PathErrorCase{"JoinPipe", [] { PathJoin("/a|", "b"); }, kInvalid},
+                    PathErrorCase{"JoinControl", [] { PathJoin("/a", "b\tc"); }, kInvalid},
+                    PathErrorCase{"NormalizeEmpty", [] { NormalizePath(""); }, kInvalid},
+                    PathErrorCase{"NormalizeBlank", [] { NormalizePath("   "); }, kInvalid},
+                    PathErrorCase{"NormalizeLess", [] { NormalizePath("/a<b"); }, kInvalid},
+                    PathErrorCase{"TooLong", [] { NormalizePath("/" + std::string(259, 'x')); },
+                                  "The specified path is too long"},
+                    PathErrorCase{
+                        "TooLongAfterJoin",
+                        [] { FullPath("/" + std::string(200, 'x'), std::string(60, 'y')); },
+                        "The specified path is too long"}),
+    [](const testing::TestParamInfo<PathErrorCase>& info) { return info.param.name; });
+
+TEST(Paths, StarAndQuestionMarkAreValidAndLengthLimitIsExact) {
+    EXPECT_EQ(PathJoin("/a", "*.?"), "/a/*.?");
+    EXPECT_EQ(NormalizePath("/" + std::string(258, 'x')).size(), 259u);
+}
+
+TEST(Paths, PathErrorNamesThePath) {
+    try {
+        NormalizePath("/bad|name");
+        FAIL();
+    } catch (const PathError& e) {
+        EXPECT_EQ(e.Path(), "/bad|name");
+    }
+}
+
+}  // namespace
+}  // namespace kb
