@@ -1,0 +1,192 @@
+#include "tools/compil32/installer_compiler.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tools/compil32/iss_script.h"
+#include "tools/compil32/script_text.h"
+
+extern char** environ;
+
+namespace kb {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const std::string& path, const Diagnostics& diagnostics) {
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream)
+        diagnostics.Fail(0, "Cannot read the file");
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::string& path, std::string_view bytes, const Diagnostics& diagnostics) {
+    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+    stream << bytes;
+    if (!stream.flush())
+        diagnostics.Fail(0, "Cannot write \"" + path + "\"");
+}
+
+// A text for a licence-style page: UTF-8 with byte-order mark and Windows line ends.
+std::string PageText(std::string_view bytes) {
+    std::string text = "\xEF\xBB\xBF";
+    for (char c : DecodeScriptText(bytes)) {
+        if (c == '\r')
+            continue;
+        if (c == '\n')
+            text += '\r';
+        text += c;
+    }
+    return text;
+}
+
+// A temporary folder that is removed with everything in it.
+class StageFolder {
+  public:
+    StageFolder() {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/compil32-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            throw CompileError("Cannot make a temporary folder");
+        path_ = pattern;
+    }
+    ~StageFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    StageFolder(const StageFolder&) = delete;
+    StageFolder& operator=(const StageFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+void StageText(const std::string& from, const std::string& to, const Diagnostics& diagnostics) {
+    if (from.empty())
+        return;
+    const std::string bytes = ReadBytes(from, Diagnostics(from));
+    WriteBytes(to, to.ends_with(".rtf") ? bytes : PageText(bytes), diagnostics);
+}
+
+void StageFile(const std::string& from, const std::string& to) {
+    if (from.empty())
+        return;
+    std::error_code error;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+    if (error)
+        throw CompileError(from + ": cannot copy for the setup: " + error.message());
+}
+
+void StageInputs(const SetupPlan& plan, const NsisInputs& inputs, const Diagnostics& diagnostics) {
+    fs::create_directories(
+        fs::path(inputs.fileSources.empty() ? "" : inputs.fileSources.front()).parent_path());
+    for (size_t i = 0; i < plan.files.size(); ++i)
+        StageFile(plan.files[i].source, inputs.fileSources[i]);
+    StageText(plan.licenseFile, inputs.licenseFile, diagnostics);
+    StageText(plan.infoBeforeFile, inputs.infoBeforeFile, diagnostics);
+    StageText(plan.infoAfterFile, inputs.infoAfterFile, diagnostics);
+    StageFile(plan.wizardImageFile, inputs.wizardImageFile);
+    StageFile(plan.wizardSmallImageFile, inputs.wizardSmallImageFile);
+}
+
+// Runs the program with the arguments; answers its exit code and leaves its output in logPath.
+int RunProgram(const std::vector<std::string>& arguments, const std::string& logPath) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0)
+        return -1;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string LocalOptional(const std::string& planned, const std::string& staged) {
+    return planned.empty() ? "" : staged;
+}
+
+}  // namespace
+
+ReadScript ReadSetupScript(const std::string& scriptPath) {
+    Diagnostics diagnostics(scriptPath);
+    std::error_code error;
+    if (!fs::is_regular_file(scriptPath, error))
+        diagnostics.Fail(0, "The script does not exist");
+    const std::string text = DecodeScriptText(ReadBytes(scriptPath, diagnostics));
+    const IssScript script = ParseIssScript(text, diagnostics);
+    const std::string folder = fs::absolute(scriptPath).parent_path().string();
+    SetupPlan plan = BuildSetupPlan(script, folder, diagnostics);
+    return ReadScript{std::move(plan), diagnostics.Warnings()};
+}
+
+NsisInputs PlanInputs(const SetupPlan& plan, const std::string& stageFolder,
+                      const std::string& target, const std::string& salt) {
+    NsisInputs inputs;
+    inputs.target = target;
+    inputs.outFile = (fs::path(plan.outputDir) / (plan.outputBaseFilename + ".exe")).string();
+    for (size_t i = 0; i < plan.files.size(); ++i)
+        inputs.fileSources.push_back(stageFolder + "/files/" + std::to_string(i + 1));
+    const auto text = [&](const std::string& file, std::string_view name) {
+        const bool rtf = fs::path(file).extension() == ".rtf";
+        return LocalOptional(file, stageFolder + "/" + std::string(name) + (rtf ? ".rtf" : ".txt"));
+    };
+    inputs.licenseFile = text(plan.licenseFile, "license");
+    inputs.infoBeforeFile = text(plan.infoBeforeFile, "info-before");
+    inputs.infoAfterFile = text(plan.infoAfterFile, "info-after");
+    inputs.wizardImageFile = LocalOptional(plan.wizardImageFile, stageFolder + "/wizard.bmp");
+    inputs.wizardSmallImageFile =
+        LocalOptional(plan.wizardSmallImageFile, stageFolder + "/wizard-small.bmp");
+    if (!plan.password.empty())
+        inputs.password = HashPassword(plan.password, salt);
+    return inputs;
+}
+
+std::string CompileSetupScript(const std::string& scriptPath, const CompileOptions& options,
+                               std::vector<std::string>& warnings) {
+    ReadScript read = ReadSetupScript(scriptPath);
+    warnings = read.warnings;
+    const Diagnostics diagnostics(scriptPath);
+    const StageFolder stage;
+    const NsisInputs inputs = PlanInputs(read.plan, stage.Path(), options.target, RandomSalt());
+    StageInputs(read.plan, inputs, diagnostics);
+    const std::string nsis = "\xEF\xBB\xBF" + WriteNsisScript(read.plan, inputs);
+    const std::string nsisPath = stage.Path() + "/setup.nsi";
+    WriteBytes(nsisPath, nsis, diagnostics);
+    if (!options.nsisCopy.empty())
+        WriteBytes(options.nsisCopy, nsis, diagnostics);
+
+    std::error_code error;
+    fs::create_directories(read.plan.outputDir, error);
+    if (error)
+        diagnostics.Fail(
+            0, "Cannot make the output folder \"" + read.plan.outputDir + "\": " + error.message());
+    const std::string logPath = stage.Path() + "/makensis.log";
+    const int exitCode = RunProgram({options.makensis, "-V2", "-WX", nsisPath}, logPath);
+    if (exitCode < 0)
+        diagnostics.Fail(0, "Cannot run " + options.makensis + " (is NSIS installed?)");
+    if (exitCode != 0)
+        diagnostics.Fail(0,
+                         "makensis could not build the setup:\n" + ReadBytes(logPath, diagnostics));
+    return inputs.outFile;
+}
+
+}  // namespace kb

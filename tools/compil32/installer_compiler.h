@@ -1,0 +1,36 @@
+#pragma once
+// Compiles an Inno Setup script into a Windows setup: reads and checks the script, stages its
+// files under neutral names, writes the NSIS script and runs makensis on it.
+#include <string>
+#include <vector>
+
+#include "tools/compil32/nsis_writer.h"
+#include "tools/compil32/setup_plan.h"
+
+namespace kb {
+
+struct CompileOptions {
+    std::string target = "x86-unicode";  // or "amd64-unicode"
+    std::string makensis = "makensis";
+    std::string nsisCopy;  // when set, the translated NSIS script is also written there
+};
+
+struct ReadScript {
+    SetupPlan plan;
+    std::vector<std::string> warnings;  // "file:line: warning: ..."
+};
+
+// Reads (UTF-8, else Windows-1252), parses and checks a script. Throws CompileError.
+ReadScript ReadSetupScript(const std::string& scriptPath);
+
+// The names the staged copies of the plan's local files get below stageFolder, the setup
+// executable the plan asks for, and the password digest with the given salt.
+NsisInputs PlanInputs(const SetupPlan& plan, const std::string& stageFolder,
+                      const std::string& target, const std::string& salt);
+
+// Compiles the script; answers the path of the setup written. Throws CompileError whose
+// message says which file and line is wrong, or what makensis reported.
+std::string CompileSetupScript(const std::string& scriptPath, const CompileOptions& options,
+                               std::vector<std::string>& warnings);
+
+}  // namespace kb

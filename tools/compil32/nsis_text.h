@@ -1,0 +1,22 @@
+#pragma once
+// Texts as NSIS script strings: escaping and Inno Setup constants turned into NSIS variables.
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kb {
+
+// The text escaped for use inside an NSIS double-quoted string: "$" becomes "$$", the double
+// quote "$\"", and line breaks and tabs their $\ escapes.
+std::string NsisEscape(std::string_view text);
+
+// The text in double quotes, escaped.
+std::string NsisQuote(std::string_view text);
+
+// An installer path with Inno constants ({app}, {pf}, {pf32}, {group}, ...; "{{" for a brace)
+// as the body of an NSIS string: constants become NSIS variables, everything else is escaped,
+// repeated backslashes collapse and a trailing backslash goes. Throws std::invalid_argument
+// naming an unknown or unclosed constant.
+std::string NsisInstallerPath(std::string_view innoPath);
+
+}  // namespace kb

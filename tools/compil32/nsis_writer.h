@@ -1,0 +1,24 @@
+#pragma once
+// Writes the NSIS script (Modern UI 2, Unicode) that builds the setup a SetupPlan describes.
+#include <string>
+#include <vector>
+
+#include "tools/compil32/password_hash.h"
+#include "tools/compil32/setup_plan.h"
+
+namespace kb {
+
+// Where makensis finds its inputs: neutral copies of every local file, because makensis reads
+// [ ] * ? in source paths as wildcards and needs texts in UTF-8.
+struct NsisInputs {
+    std::string target = "x86-unicode";    // or "amd64-unicode"
+    std::string outFile;                   // the setup executable
+    std::vector<std::string> fileSources;  // one per SetupPlan::files entry
+    std::string licenseFile, infoBeforeFile, infoAfterFile;
+    std::string wizardImageFile, wizardSmallImageFile;
+    PasswordHash password;  // used when the plan has a password
+};
+
+std::string WriteNsisScript(const SetupPlan& plan, const NsisInputs& inputs);
+
+}  // namespace kb
