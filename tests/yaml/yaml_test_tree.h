@@ -1,0 +1,39 @@
+#pragma once
+// Helpers shared by the YAML tests: building nodes and a JSON form of a tree.
+#include <string>
+
+#include "foundation/yaml_node.h"
+
+namespace kb::test {
+
+inline pYamlNode ScalarNode(std::string value) {
+    auto node = std::make_shared<YamlNode>();
+    node->SetValue(std::move(value));
+    return node;
+}
+
+// The tree as JSON with ", " and ": " separators; scalars are quoted without escapes (the
+// generated trees hold neither quotes nor backslashes). Empty nodes read as "".
+inline std::string Json(const YamlNode& node) {
+    std::string out;
+    switch (node.Kind()) {
+        case YamlNode::Vector:
+            out = "[";
+            for (size_t i = 0; i < node.Items().size(); ++i) {
+                out += (i ? ", " : "") + Json(*node.Items()[i]);
+            }
+            return out + "]";
+        case YamlNode::Map:
+            out = "{";
+            for (const auto& [key, child] : node.Entries()) {
+                out += (out.size() > 1 ? ", \"" : "\"") + key + "\": " + Json(*child);
+            }
+            return out + "}";
+        case YamlNode::Scalar:
+            return "\"" + node.Value() + "\"";
+        default:
+            return "\"\"";
+    }
+}
+
+}  // namespace kb::test

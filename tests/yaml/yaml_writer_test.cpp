@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "foundation/yaml.h"
+#include "tests/yaml/yaml_test_tree.h"
+
+namespace kb {
+namespace {
+
+using test::ScalarNode;
+
+void FillCoat(Yaml& doc, const std::string& info) {
+    doc["name"] = ScalarNode("Coat");
+    doc["sizes"]->Append(ScalarNode("S"));
+    doc["sizes"]->Append(ScalarNode("M"));
+    auto front = std::make_shared<YamlNode>();
+    front->Insert("piece", ScalarNode("front"));
+    front->Insert("count", ScalarNode("2"));
+    auto back = std::make_shared<YamlNode>();
+    back->Insert("piece", ScalarNode("back"));
+    doc["parts"]->Append(front);
+    doc["parts"]->Append(back);
+    (*doc["notes"])["a"]->SetValue("1");
+    doc["info"]->SetValue(info);
+}
+
+constexpr const char* kCoatText =
+    "---\n"
+    "info: \n"
+    "  first line\n"
+    "  second line\n"
+    "name: Coat\n"
+    "notes: \n"
+    "  a: 1\n"
+    "parts: \n"
+    "- count: 2\n"
+    "  piece: front\n"
+    "- piece: back\n"
+    "sizes: \n"
+    "- S\n"
+    "- M\n";
+
+TEST(YamlWriter, WorkedExampleTreeToText) {
+    Yaml doc;
+    FillCoat(doc, "first line\nsecond line");
+    EXPECT_EQ(doc.ToText(), kCoatText);
+
+    pYamlStringList lines = doc.root->ToLines();
+    ASSERT_EQ(lines->Size(), 13u);
+    EXPECT_EQ((*lines)[0], "info: ");
+    EXPECT_EQ((*lines)[7], "- count: 2");
+}
+
+TEST(YamlWriter, WorkedExampleReadsBackButForMultiLineValue) {
+    Yaml read(kCoatText);
+    Yaml expected;
+    FillCoat(expected, "second line");
+    EXPECT_EQ(read.ToText(), expected.ToText());
+}
+
+TEST(YamlWriter, Cases) {
+    struct Case {
+        const char* what;
+        std::function<void(YamlNode&)> build;
+        const char* text;
+    } cases[] = {
+        {"new node", [](YamlNode&) {}, "\n"},
+        {"sequence of Empty nodes", [](YamlNode& n) { n[1]; }, ""},
+        {"empty containers are bare keys",
+         [](YamlNode& n) {
+             n["k"] = std::make_shared<YamlNode>(YamlNode::Map);
+             (*n["v"])[0];
+         },
+         "k: \nv: \n"},
+        {"multi-line item", [](YamlNode& n) { n.Append(ScalarNode("a\nb\n")); },
+         "- \n  a\n  b\n  \n"},
+        {"multi-line scalar root keeps its line breaks", [](YamlNode& n) { n.SetValue("a\n\nb"); },
+         "a\n\nb\n"},
+        {"dash key map is not indented", [](YamlNode& n) { (*n["p"])["-x"]->SetValue("1"); },
+         "p: \n-x: 1\n"},
+        {"space-dash key map is not indented", [](YamlNode& n) { (*n["p"])[" -x"]->SetValue("1"); },
+         "p: \n -x: 1\n"},
+        {"nested sequences",
+         [](YamlNode& n) {
+             (*n[0])[0]->SetValue("a");
+             (*n[0])[1]->SetValue("b");
+             n[1]->SetValue("c");
+         },
+         "- - a\n  - b\n- c\n"},
+        {"map in map in sequence",
+         [](YamlNode& n) {
+             (*(*n[0])["k"])["x"]->SetValue("1");
+             (*n[0])["l"]->SetValue("2");
+         },
+         "- k: \n    x: 1\n  l: 2\n"},
+        {"values are written unquoted", [](YamlNode& n) { n["k"]->SetValue(" \"a: b\" "); },
+         "k:  \"a: b\" \n"},
+    };
+    for (const Case& c : cases) {
+        YamlNode node;
+        c.build(node);
+        EXPECT_EQ(node.ToText(), c.text) << c.what;
+        std::string joined;
+        pYamlStringList lines = node.ToLines();
+        for (const std::string& line : *lines)
+            joined += line + "\n";
+        EXPECT_EQ(joined, c.text) << c.what;
+    }
+}
+
+TEST(YamlWriter, DocumentMarker) {
+    Yaml doc;
+    EXPECT_EQ(doc.ToText(), "---\n\n");
+    doc.root = std::make_shared<YamlNode>(YamlNode::Empty);
+    EXPECT_EQ(doc.ToText(), "---\n");
+    doc.root = std::make_shared<YamlNode>();
+    doc["k"];
+    doc.root->Insert("x", ScalarNode("1"));
+    EXPECT_EQ(doc.ToText(), "---\nk: \nx: 1\n");
+}
+
+}  // namespace
+}  // namespace kb
