@@ -140,6 +140,26 @@ std::string ExistingFile(std::string path) {
     return FileExists(path) ? path : std::string();
 }
 
+// Found files are shipped, except description texts that were never written.
+bool IsShipped(const DirectoryParser& entry) {
+    if (ExtensionOf(entry.path) == ".txt" && ReadTextFile(entry.path) == kUnwrittenDescription) {
+        return false;
+    }
+    return entry.exists;
+}
+
+// The entry's installed folder with the braces of its names doubled; the installation root in
+// front keeps its constant.
+std::string DestDir(const DirectoryParser& entry, std::string_view designer,
+                    std::string_view collection) {
+    const std::string folder = InstallFolder(entry, designer, collection);
+    const std::string root = InstallRoot();
+    if (!folder.starts_with(root)) {
+        return folder;
+    }
+    return root + EscapeConstantBraces(std::string_view(folder).substr(root.size()));
+}
+
 void RefreshMacroCopies(const CurrentSelection& selection,
                         const std::vector<std::string>& garments) {
     for (const std::string& garment : garments) {
@@ -150,8 +170,9 @@ void RefreshMacroCopies(const CurrentSelection& selection,
     }
 }
 
-// Refuses the build before anything is scanned or copied when a name or setting cannot be
-// carried by a script line.
+// Refuses the build before anything is scanned or copied when a name or setting that the script
+// will carry cannot be written on a script line. A blank password or website is left out of the
+// script, so whatever it holds does not matter.
 void CheckInputs(const KitbinderData& data, const ScanInputs& inputs,
                  const std::string& outputBaseName) {
     CheckedScriptValue("designer name", inputs.selection.designer);
@@ -162,8 +183,12 @@ void CheckInputs(const KitbinderData& data, const ScanInputs& inputs,
         CheckedScriptValue("garment name", garment);
     }
     CheckedScriptValue("collection version", data.version);
-    CheckedScriptValue("installation password", data.password);
-    CheckedScriptValue("web site address", data.website);
+    for (const auto& [what, value] : {std::pair{"installation password", &data.password},
+                                      std::pair{"web site address", &data.website}}) {
+        if (!IsBlank(*value)) {
+            CheckedScriptValue(what, *value);
+        }
+    }
     CheckedScriptValue("setup file name", outputBaseName);
 }
 
@@ -184,7 +209,7 @@ class SetupScriptWriter {
 
     std::string Script() const {
         std::string script = SetupSection();
-        script += FilesSection();
+        script += FilesSection(list_, selection_.designer, selection_.collection);
         script += kFixedSections;
         script += kCodeSection;
         script += DirsSection();
@@ -244,43 +269,6 @@ class SetupScriptWriter {
             picture = ExistingFile(ResourceFile("Wizmodernimage.bmp"));
         }
         return CheckedPath(picture);
-    }
-
-    std::string FilesSection() const {
-        std::string section = "\n[Files]\n";
-        std::unordered_set<std::string> written;
-        for (const DirectoryParser& entry : list_.entries) {
-            if (!IsShipped(entry)) {
-                continue;
-            }
-            std::string line = "Source: " + Parameter("file path", entry.path) +
-                               "; \tDestDir: " + Parameter("installation folder", DestDir(entry)) +
-                               ";\n";
-            if (written.insert(line).second) {
-                section += line;
-            }
-        }
-        return section;
-    }
-
-    // Found files are shipped, except description texts that were never written.
-    static bool IsShipped(const DirectoryParser& entry) {
-        if (ExtensionOf(entry.path) == ".txt" &&
-            ReadTextFile(entry.path) == kUnwrittenDescription) {
-            return false;
-        }
-        return entry.exists;
-    }
-
-    // The entry's installed folder with the braces of its names doubled; the installation root
-    // in front keeps its constant.
-    std::string DestDir(const DirectoryParser& entry) const {
-        const std::string folder = InstallFolder(entry, selection_.designer, selection_.collection);
-        const std::string root = InstallRoot();
-        if (!folder.starts_with(root)) {
-            return folder;
-        }
-        return root + EscapeConstantBraces(std::string_view(folder).substr(root.size()));
     }
 
     std::string DirsSection() const {
@@ -391,6 +379,24 @@ class SetupScriptWriter {
 };
 
 }  // namespace
+
+std::string FilesSection(const DirectoryParserList& list, std::string_view designer,
+                         std::string_view collection) {
+    std::string section = "\n[Files]\n";
+    std::unordered_set<std::string> written;
+    for (const DirectoryParser& entry : list.entries) {
+        if (!IsShipped(entry)) {
+            continue;
+        }
+        std::string line = "Source: " + Parameter("file path", entry.path) + "; \tDestDir: " +
+                           Parameter("installation folder", DestDir(entry, designer, collection)) +
+                           ";\n";
+        if (written.insert(line).second) {
+            section += line;
+        }
+    }
+    return section;
+}
 
 std::string BuildSetupScript(KitbinderData& data, const std::vector<std::string>& garments,
                              std::string_view outputBaseName) {

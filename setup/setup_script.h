@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "setup/script_text.h"
+#include "workspace/directory_parser.h"
 #include "workspace/kitbinder_data.h"
 
 namespace kb {
@@ -25,5 +26,12 @@ std::string BuildSetupScript(KitbinderData& data, const std::vector<std::string>
 // the copy there; a garment whose source macro is missing is skipped. Copy failures raise
 // kb::FileError. data is taken for the callers' sake; none of its fields is read.
 void RefreshMacroCopies(const KitbinderData& data, const std::vector<std::string>& garments);
+
+// The [Files] section for a support-file list: one line per found file, in list order, each
+// installed into its entry's folder for the given designer and collection. Description texts
+// (".txt", case-sensitive) still holding the text of a new item are left out, and a line equal to
+// an earlier one is written once.
+std::string FilesSection(const DirectoryParserList& list, std::string_view designer,
+                         std::string_view collection);
 
 }  // namespace kb

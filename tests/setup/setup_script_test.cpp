@@ -1,0 +1,326 @@
+#include "setup/setup_script.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/files.h"
+#include "foundation/paths.h"
+#include "tests/setup/sample_collection.h"
+
+namespace kb {
+namespace {
+
+using testing::SampleCollection;
+
+constexpr const char* kUnwritten = "Enter text or double-click to load file.";
+
+std::string ReplaceEvery(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+bool HasLine(const std::string& script, const std::string& line) {
+    return script.find("\n" + line + "\n") != std::string::npos;
+}
+
+// The lines of one section, without its header.
+std::string Section(const std::string& script, const std::string& header) {
+    const size_t start = script.find("[" + header + "]\n");
+    if (start == std::string::npos) {
+        return "(no section " + header + ")";
+    }
+    const size_t body = start + header.size() + 3;
+    const size_t next = script.find("\n[", body);
+    return script.substr(body, next == std::string::npos ? std::string::npos : next + 1 - body);
+}
+
+// The worked outline: designer Anna, collection Coats, macros Coat1 (with a PDF document) and
+// Coat2, the table Women with PDF instructions, a website and no password.
+class WorkedOutline : public ::testing::Test {
+  protected:
+    WorkedOutline() : sample("Anna", "Coats") {
+        sample.Write(sample.DesignerFile("Anna.jpg"));
+        sample.Write(sample.DesignerFile("Anna.txt"), kUnwritten);
+        sample.Write(sample.DesignerFile("Website.txt"), "www.anna-patterns.example");
+        sample.Write(sample.CollectionFile("Coats.jpg"));
+        sample.Write(sample.CollectionFile("Coats.txt"), "Warm winter coats.");
+        sample.AddGarment("Coat1",
+                          "measure_table(\"Women\")\nadd_pict_item(1, \"Front.bmp\")\n"
+                          "measure_table(\"Women\")\n");
+        sample.Write(sample.CollectionFile("Coat1.jpg"));
+        sample.Write(sample.CollectionFile("Coat1.pdf"));
+        sample.Write(sample.CollectionFile("Front.jpg"));
+        sample.AddGarment("Coat2", "add_pict_item(2, \"Back.jpg\")\n");
+        sample.Write(sample.WorkspaceFile("MeasureTables/Women.mmt"),
+                     "Women\tcm\tx\nBust\t92.5\tB\tbust\n");
+        sample.Write(sample.WorkspaceFile("MeasureTables/Women.pdf"));
+        sample.Write(sample.WorkspaceFile("MeasurePictures/bust.jpg"));
+        sample.data.website = "www.anna-patterns.example";
+    }
+
+    std::string Build(const std::vector<std::string>& garments = {"Coat1", "Coat2"}) {
+        return BuildSetupScript(sample.data, garments, "Coats");
+    }
+
+    // The script the outline must give: the golden text with its folders filled in. A stock
+    // picture that the build tree lacks leaves its line empty.
+    static std::string Expected() {
+        std::string expected = ReadTextFile(KB_SETUP_TEST_DATA "/worked_outline.iss");
+        for (const char* picture : {"WizardImageFile=@RESOURCES@/Wizmodernimage.bmp",
+                                    "WizardSmallImageFile=@RESOURCES@/needle2_tn.bmp"}) {
+            const std::string name = NameOf(picture);
+            if (!FileExists(ResourceFile(name))) {
+                expected = ReplaceEvery(expected, picture, "");
+            }
+        }
+        expected = ReplaceEvery(expected, "@RESOURCES@", FolderOf(ResourceFile("x")));
+        return ReplaceEvery(expected, "@ROOT@", SampleCollection::Root());
+    }
+
+    SampleCollection sample;
+};
+
+TEST_F(WorkedOutline, GivesTheGoldenScriptByteForByte) {
+    const std::string actual = Build();
+    const std::string golden = ReadTextFile(KB_SETUP_TEST_DATA "/worked_outline.iss");
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(actual, Expected());
+    EXPECT_EQ(sample.data.setupVersion, "0.1");
+}
+
+TEST_F(WorkedOutline, RefreshesTheMacroCopiesAfterTheScan) {
+    sample.Write(sample.SourceFile("Coat2.mac"), "measure_table(\"Women\")\n");
+    sample.Write(sample.CollectionFile("Coat2.mac"), "old copy\n");
+    DeleteFile(sample.CollectionFile("Coat1.mac"));
+    Build({"Coat1", "Coat2", "NoSource"});
+    EXPECT_EQ(ReadTextFile(sample.CollectionFile("Coat2.mac")), "measure_table(\"Women\")\n");
+    EXPECT_TRUE(FileExists(sample.CollectionFile("Coat1.mac")));
+    EXPECT_FALSE(FileExists(sample.CollectionFile("NoSource.mac")));
+}
+
+TEST_F(WorkedOutline, WithoutGarmentsKeepsOnlyDesignerAndCollectionFiles) {
+    sample.Write(sample.CollectionFile("Coats.html"));
+    const std::string script = Build({});
+    const std::string root = SampleCollection::Root();
+    EXPECT_EQ(Section(script, "Files"),
+              "Source: " + root +
+                  "/Designers/Anna/Anna.jpg; \tDestDir: {pf}\\Bobbinwright Software\\Shared\\"
+                  "Designers\\Anna;\n"
+                  "Source: " +
+                  root +
+                  "/Designers/Anna/Coats/Coats.jpg; \tDestDir: {pf}\\Bobbinwright Software\\"
+                  "Shared\\Designers\\Anna\\Coats;\n"
+                  "Source: " +
+                  root +
+                  "/Designers/Anna/Coats/Coats.html; \tDestDir: {pf}\\Bobbinwright Software\\"
+                  "Shared\\Designers\\Anna\\Coats;\n"
+                  "Source: " +
+                  root +
+                  "/Designers/Anna/Coats/Coats.txt; \tDestDir: {pf}\\Bobbinwright Software\\"
+                  "Shared\\Designers\\Anna\\Coats;\n\n");
+    EXPECT_EQ(Section(script, "Icons"),
+              "Name: {group}\\Coats\\Coats Documentation; Filename: {app}\\Shared\\Designers\\"
+              "Anna\\Coats\\Coats.html; WorkingDir: {app}\\Shared\\Designers\\Anna\\Coats; "
+              "Comment: Coats Documentation;\n"
+              "Name: {group}\\Website Anna; Filename: http://www.anna-patterns.example;\n\n");
+}
+
+TEST(BuildSetupScript, OptionalSetupLinesFollowTheirInputs) {
+    struct Case {
+        const char* what;
+        void (*prepare)(SampleCollection&);
+        std::vector<std::string> present;
+        std::vector<std::string> absent;
+    };
+    const Case cases[] = {
+        {"blank password and website",
+         [](SampleCollection& s) {
+             s.data.password = "  \t";
+             s.data.website = "   ";
+             s.Write(s.DesignerFile("Website.txt"), "  \n");
+         },
+         {"AppName=Anna - Coats"},
+         {"Password=  \t", "AppPublisherURL=   ", "AppSupportURL=   ", "AppUpdatesURL=   ",
+          "Name: {group}\\Website Anna; Filename: http://  \n;"}},
+        {"password kept untrimmed",
+         [](SampleCollection& s) { s.data.password = " secret "; },
+         {"Password= secret ", "OutputDir=.", "PrivilegesRequired=admin"},
+         {}},
+        {"installer texts and licence present",
+         [](SampleCollection& s) {
+             s.Write(s.CollectionFile("Coats_AfterInstall.txt"));
+             s.Write(s.CollectionFile("Coats_BeforeInstall.txt"));
+             s.Write(s.DesignerFile("Anna_License.txt"));
+         },
+         {"InfoAfterFile=@COLLECTION@/Coats_AfterInstall.txt",
+          "InfoBeforeFile=@COLLECTION@/Coats_BeforeInstall.txt",
+          "LicenseFile=@DESIGNER@/Anna_License.txt"},
+         {}},
+        {"collection picture preferred",
+         [](SampleCollection& s) { s.Write(s.CollectionFile("Coats_mini.bmp")); },
+         {"WizardImageFile=@COLLECTION@/Coats_mini.bmp"},
+         {}},
+        {"website kept as held",
+         [](SampleCollection& s) {
+             s.data.website = "https://anna.example/?a=$1&b=$$";
+             s.Write(s.DesignerFile("Website.txt"), "https://anna.example/?a=$1");
+         },
+         {"AppPublisherURL=https://anna.example/?a=$1&b=$$",
+          "AppSupportURL=https://anna.example/?a=$1&b=$$",
+          "AppUpdatesURL=https://anna.example/?a=$1&b=$$",
+          "Name: {group}\\Website Anna; Filename: http://https://anna.example/?a=$1;"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SampleCollection fresh("Anna", "Coats");
+        c.prepare(fresh);
+        const std::string script = BuildSetupScript(fresh.data, {}, "Coats");
+        for (const std::string& present : c.present) {
+            const std::string line =
+                ReplaceEvery(ReplaceEvery(present, "@COLLECTION@", CurrentCollectionFolder()),
+                             "@DESIGNER@", CurrentDesignerFolder());
+            EXPECT_TRUE(HasLine(script, line)) << c.what << ": missing " << line;
+        }
+        for (const std::string& line : c.absent) {
+            EXPECT_EQ(script.find(line), std::string::npos) << c.what << ": has " << line;
+        }
+        EXPECT_EQ(script.find("PLACE_HOLDER"), std::string::npos) << c.what;
+    }
+}
+
+TEST(FilesSection, SkipsUnwrittenLowerCaseTextsMissingFilesAndRepeatedLines) {
+    SampleCollection sample("Anna", "Coats");
+    const std::string lower = sample.CollectionFile("Coat.txt");
+    const std::string upper = sample.CollectionFile("Coat.TXT");
+    const std::string written = sample.CollectionFile("Notes.txt");
+    sample.Write(lower, kUnwritten);
+    sample.Write(upper, kUnwritten);
+    sample.Write(written, std::string(kUnwritten) + "\n");
+
+    DirectoryParserList list;
+    list.Append({true, lower, GarmentFile, ""});
+    list.Append({true, upper, GarmentFile, ""});
+    list.Append({true, written, GarmentFile, ""});
+    list.Append({false, sample.CollectionFile("Gone.jpg"), GarmentFile, ""});
+    list.Append({true, upper, GarmentPicture, ""});  // same line as the second entry
+    list.Append({true, upper, DesignerFile, ""});    // same source, other folder
+    list.Append({true, upper, NoInstall, ""});
+
+    const std::string into = "; \tDestDir: {pf}\\Bobbinwright Software\\Shared\\Designers\\Anna";
+    EXPECT_EQ(FilesSection(list, "Anna", "Coats"),
+              "\n[Files]\n"
+              "Source: " +
+                  upper + into +
+                  "\\Coats;\n"
+                  "Source: " +
+                  written + into +
+                  "\\Coats;\n"
+                  "Source: " +
+                  upper + into +
+                  ";\n"
+                  "Source: " +
+                  upper + "; \tDestDir: ;\n");
+    EXPECT_EQ(FilesSection(DirectoryParserList(), "Anna", "Coats"), "\n[Files]\n");
+}
+
+TEST(FilesSection, QuotesSourcesAndDoublesBracesOfInstalledNames) {
+    SampleCollection sample("Anna", "Coats");
+    DirectoryParserList list;
+    list.Append({true, "/w/Designers/A;B/{x}.jpg", DesignerFile, ""});
+    list.Append({true, "/w/MeasureTables/W\"1.jpg", MeasurePicture, "{Women} "});
+    EXPECT_EQ(FilesSection(list, "A;B", "{C}"),
+              "\n[Files]\n"
+              "Source: \"/w/Designers/A;B/{x}.jpg\"; \tDestDir: \"{pf}\\Bobbinwright Software\\"
+              "Shared\\Designers\\A;B\";\n"
+              "Source: \"/w/MeasureTables/W\"\"1.jpg\"; \tDestDir: \"{pf}\\Bobbinwright "
+              "Software\\Shared\\MeasurePictures\\{{Women} \";\n");
+}
+
+TEST(BuildSetupScript, InsertsValuesLiterallyWithoutLaterReplacement) {
+    SampleCollection sample("OUTPUT_FILE_NAME", "DESIGNER_NAME");
+    sample.AddGarment("COLLECTION_NAME", "");
+    sample.data.password = "pa$$word";
+    sample.data.version = "$1.$&";
+    const std::string script =
+        BuildSetupScript(sample.data, {"COLLECTION_NAME"}, "Setup $$ MACRO_NAME");
+    for (const std::string line : {
+             "AppName=OUTPUT_FILE_NAME - DESIGNER_NAME",
+             "AppVersion=$1.$&",
+             "AppVerName=OUTPUT_FILE_NAME - DESIGNER_NAME $1.$&",
+             "AppPublisher=OUTPUT_FILE_NAME",
+             "DefaultGroupName=Bobbinwright Software\\Bobbinwright 7.5\\Collections\\"
+             "OUTPUT_FILE_NAME\\ ",
+             "OutputBaseFilename=Setup $$ MACRO_NAME",
+             "Password=pa$$word",
+             "UninstallDisplayName= OUTPUT_FILE_NAME - DESIGNER_NAME",
+             "Name: {app}\\Shared\\Designers\\OUTPUT_FILE_NAME\\DESIGNER_NAME",
+             "Name: {group}\\DESIGNER_NAME\\COLLECTION_NAME; Filename: {app}\\Shared\\Designers\\"
+             "OUTPUT_FILE_NAME\\DESIGNER_NAME\\COLLECTION_NAME.mac; WorkingDir: {app}\\Shared\\"
+             "Designers\\OUTPUT_FILE_NAME\\DESIGNER_NAME; Comment: COLLECTION_NAME",
+         }) {
+        EXPECT_TRUE(HasLine(script, line)) << "missing " << line;
+    }
+}
+
+TEST(BuildSetupScript, QuotesEntryParametersByInnoSetupRules) {
+    SampleCollection sample("Anna", "Coats; {winter}");
+    sample.AddGarment(" Coat ", "");
+    sample.Write(sample.CollectionFile(" Coat .pdf"));
+    sample.Write(sample.DesignerFile("Website.txt"), "anna.example/\"q\"");
+    const std::string script = BuildSetupScript(sample.data, {" Coat "}, "Coats");
+    const std::string app = "{app}\\Shared\\Designers\\Anna\\Coats; {{winter}";
+    EXPECT_EQ(Section(script, "Dirs"), "Name: \"" + app + "\"\n\n");
+    EXPECT_EQ(Section(script, "UninstallDelete"), "Name: \"" + app + "\"; Type: dirifempty\n");
+    EXPECT_EQ(Section(script, "Icons"),
+              "Name: \"{group}\\Coats; {{winter}\\ Coat \"; Filename: \"" + app +
+                  "\\ Coat .mac\"; WorkingDir: \"" + app +
+                  "\"; Comment: \" Coat \"\n"
+                  "Name: \"{group}\\Coats; {{winter}\\ Coat  Documentation (pdf)\"; Filename: \"" +
+                  app + "\\ Coat .pdf\"; WorkingDir: \"" + app +
+                  "\"; Comment: \" Coat  Documentation\"\n"
+                  "Name: {group}\\Website Anna; Filename: \"http://anna.example/\"\"q\"\"\";\n\n");
+    EXPECT_TRUE(HasLine(script, "AppName=Anna - Coats; {winter}"));
+    EXPECT_NE(
+        script.find("Source: \"" + sample.CollectionFile(" Coat .pdf") + "\"; \tDestDir: \"" +
+                    "{pf}\\Bobbinwright Software\\Shared\\Designers\\Anna\\Coats; {{winter}\";\n"),
+        std::string::npos);
+}
+
+TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
+    struct Case {
+        const char* what;
+        std::string designer, collection, garment, password, website, fileWebsite;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"garment", "Anna", "Coats", "Coat\n1", "", "", "", "garment name \"Coat\\n1\""},
+        {"collection", "Anna", "Co\tats", "Coat", "", "", "", "collection name \"Co\\tats\""},
+        {"password", "Anna", "Coats", "Coat", "pa\nss", "", "", "installation password"},
+        {"website", "Anna", "Coats", "Coat", "", "a\r\nb", "", "web site address \"a\\r\\nb\""},
+        {"Website.txt", "Anna", "Coats", "Coat", "", "", "www.a.example\n", "Website.txt"},
+    };
+    for (const Case& c : cases) {
+        SampleCollection sample(c.designer, c.collection);
+        sample.Write(sample.SourceFile(c.garment + ".mac"), "new");
+        sample.data.password = c.password;
+        sample.data.website = c.website;
+        if (!c.fileWebsite.empty()) {
+            sample.Write(sample.DesignerFile("Website.txt"), c.fileWebsite);
+        }
+        try {
+            BuildSetupScript(sample.data, {c.garment}, "Coats");
+            ADD_FAILURE() << c.what << ": built";
+        } catch (const SetupScriptError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos)
+                << c.what << ": " << error.what();
+        }
+        if (c.fileWebsite.empty()) {
+            EXPECT_FALSE(FileExists(sample.CollectionFile(c.garment + ".mac"))) << c.what;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kb
