@@ -8,6 +8,7 @@
 // button's handler. Every public operation may be called directly: the outermost call catches
 // what the operation throws and shows it with ShowApplicationError, then reports the change of
 // the form (UserInterface::FormChanged); nested calls let errors pass to that outermost one.
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -56,7 +57,8 @@ class TMainForm {
     std::function<void()> UploadHandler;
 
     // --- Start-up and shutdown ---
-    // The window's creation steps: workspace folders, lists, restored designer and tab.
+    // The window's creation steps: workspace folders, lists, restored designer and tab. Errors
+    // are not caught here: the caller shows them (ShowApplicationError) and ends the program.
     void FormCreate();
     // The window's destruction: stores designer, its collection choice and the tab.
     void FormDestroy();
@@ -160,22 +162,35 @@ class TMainForm {
     void Create1Click();
 
   private:
+    // The panel's item of a tab: its base path (no extension) and what the panel shows without
+    // its files.
+    struct Item {
+        std::string base;
+        std::string defaultPicture;
+        std::string defaultText;
+        std::string pictureHint;
+        std::string textHint;
+    };
     class HandlerScope;
-    template <typename Body>
-    void Handle(Body&& body);
 
-    struct Item;
+    // Runs body as a handler: the outermost call shows errors and reports the change.
+    void Handle(const std::function<void()>& body);
+    void Notify();
     Item ItemOf(Tab tab) const;
-    std::string ItemTextFile(Tab tab) const;
-    void PutFileText(const std::string& text);
+    // The file written when the tab's item gets a new file of that extension ("" for none).
+    std::string ItemFile(Tab tab, const std::string& extension) const;
+    void PutFileText(const std::string& text, const std::string& target);
+    void FileTextChanged(const std::string& target);
     void RefreshCreateTab();
-    void AttachDocument(FileChooser& chooser, const std::string& extension);
+    void AttachDocument(Tab tab, FileChooser& chooser, const std::string& extension);
     void AttachText(FileChooser& chooser, const std::string& target);
     std::optional<std::string> Choose(FileChooser& chooser);
+    MessageAnswer Message(const std::string& text, const std::string& caption,
+                          MessageButtons buttons, MessageIcon icon);
     void ShowNameError(const std::string& kind);
     void RenameItemFiles(const std::string& folder, const std::string& oldName,
                          const std::string& newName);
-    void WriteWebsite();
+    void PutWebsite(const std::string& text);
     void StoreCollectionChoice();
     void RunCompilerAndSetup(const std::string& chosenBase);
 
@@ -183,7 +198,9 @@ class TMainForm {
     UiDispatcher& dispatcher_;
     int handlerDepth_ = 0;
     std::shared_ptr<LoadThread> check_;
-    std::shared_ptr<bool> alive_;
+    bool checkCompleted_ = true;
+    // Shared with the running check's steps: false once this form is gone.
+    std::shared_ptr<std::atomic<bool>> alive_;
 };
 
 }  // namespace kb

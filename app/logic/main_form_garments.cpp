@@ -1,0 +1,210 @@
+// The main form's garments and measurement tables: the garment list, adding and removing
+// garments, and the missing-file check with its completion step.
+#include <fstream>
+
+#include "app/logic/main_form.h"
+#include "foundation/each_file.h"
+#include "foundation/files.h"
+#include "foundation/paths.h"
+#include "foundation/regular_exp.h"
+#include "foundation/string_list.h"
+#include "workspace/current_selection.h"
+#include "workspace/load_thread.h"
+#include "workspace/support_files.h"
+#include "workspace/workspace_paths.h"
+
+namespace kb {
+
+namespace {
+
+const char kMacroExtension[] = ".mac";
+
+// The garment named by a file of the collection folder; "" for a file that is no macro.
+std::string GarmentOf(const std::string& fileName) {
+    size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || dot == 0 ||
+        fileName.compare(dot, std::string::npos, kMacroExtension) != 0)
+        return {};
+    return fileName.substr(0, dot);
+}
+
+std::string MacroPath(const std::string& garment) {
+    return CurrentCollectionFolder() + kPathSeparator + garment + kMacroExtension;
+}
+
+}  // namespace
+
+void TMainForm::ShowScanWarnings(bool visible) {
+    Handle([&] {
+        form.ScanMeasureWarning.visible = visible;
+        form.MissingFilesChecked.visible = visible;
+    });
+}
+
+void TMainForm::FillGarmentList() {
+    Handle([&] {
+        form.MacroList.entries.clear();
+        form.MacroList.selected = -1;
+        ShowScanWarnings(true);
+        for (const std::string& name : EachFile(CurrentCollectionFolder())) {
+            std::string garment = GarmentOf(name);
+            if (!garment.empty())
+                form.MacroList.entries.push_back(garment);
+        }
+        form.GarmentExistsCheck.visible = form.MacroList.entries.empty();
+    });
+}
+
+void TMainForm::AddGarment(const std::string& path) {
+    Handle([&] {
+        std::string garment = StripExtension(path, true);
+        form.MacroList.entries.push_back(garment);
+        CopyWithSupportFiles(path, MacroPath(garment));
+        CopyGarmentPictures(path);
+        ShowScanWarnings(true);
+        form.GarmentExistsCheck.visible = false;
+    });
+}
+
+void TMainForm::CopyGarmentPictures(const std::string& path) {
+    Handle([&] {
+        // The quoted text after the last comma of an add_pict_item line names a picture.
+        static RegularExp pictureLine(".*add_pict_item.*,.*[\"](.*)[\"].*");
+        std::ifstream macro(path, std::ios::binary);
+        std::string line;
+        while (macro && ReadLine(macro, line)) {
+            pictureLine.Match(line);
+            if (!pictureLine.matched)
+                continue;
+            std::string picture = pictureLine.Group(1);
+            CopyFile(FullPath(FolderOf(path), picture),
+                     FullPath(DesignersFolder(), CurrentDesigner(), CurrentCollection(), picture),
+                     true);
+        }
+    });
+}
+
+void TMainForm::RemoveGarment(int index) {
+    Handle([&] {
+        std::vector<std::string>& entries = form.MacroList.entries;
+        if (index < 0 || index >= int(entries.size()))
+            return;
+        std::string garment = entries[index];
+        entries.erase(entries.begin() + index);
+        form.MacroList.selected = -1;
+        DeleteWithSupportFiles(MacroPath(garment));
+        form.GarmentExistsCheck.visible = entries.empty();
+    });
+}
+
+void TMainForm::NewMacroButtonClick() {
+    Handle([&] {
+        if (MacroFolderChanged) {
+            form.OpenMacro.folder = MacroSourceFolder(form.MacroSource.Selected());
+            MacroFolderChanged = false;
+        }
+        if (std::optional<std::string> picked = Choose(form.OpenMacro))
+            AddGarment(*picked);
+        RefreshGarmentTab(true);
+        RefreshActiveTab(true);
+    });
+}
+
+void TMainForm::DeleteMacroButtonClick() {
+    Handle([&] {
+        if (!form.MacroList.HasSelection())
+            return;
+        RemoveGarment(form.MacroList.selected);
+        RefreshGarmentTab(true);
+        RefreshActiveTab(true);
+    });
+}
+
+void TMainForm::MacroListClick() {
+    Handle([&] { RefreshGarmentTab(true); });
+}
+
+void TMainForm::MacroSourceChange() {
+    Handle([&] { MacroFolderChanged = true; });
+}
+
+void TMainForm::ComboBox1Change() {
+    MacroSourceChange();
+}
+
+void TMainForm::MmtListClick() {
+    Handle([&] { RefreshMeasuresTab(true); });
+}
+
+void TMainForm::AddMtbButtonClick() {}
+
+bool TMainForm::CheckRunning() const {
+    return check_ && !checkCompleted_ && !check_->Finished();
+}
+
+void TMainForm::WaitForCheck() {
+    if (check_)
+        check_->Wait();
+}
+
+void TMainForm::CheckMacroButtonClick() {
+    Handle([&] {
+        if (CheckRunning())
+            return;
+        if (form.MacroList.entries.empty()) {
+            Message("You must first select a Garment Macro", "Warning", MessageButtons::Ok,
+                    MessageIcon::Warning);
+            return;
+        }
+        form.MacroCheckMemo.lines.clear();
+        Notify();
+        ui_.ShowProcessing();
+        // The steps run on the user-interface thread; they do nothing once this form is gone.
+        std::shared_ptr<std::atomic<bool>> alive = alive_;
+        LoadThreadSteps steps;
+        steps.progress = [this, alive](const std::string& currentFile) {
+            if (*alive)
+                ui_.SetProcessingLabel(currentFile);
+        };
+        steps.completion = [this, alive](const MissingFileReport& report) {
+            if (*alive)
+                CheckMacroCompleted(report);
+        };
+        int collection = form.CollectionCombo.Selected();
+        checkCompleted_ = false;
+        check_ = LoadThread::Start(
+            dispatcher_, Data,
+            MakeScanInputs(form.MacroList.entries,
+                           collection < 0 ? "" : form.CollectionCombo.entries[collection]),
+            std::move(steps));
+    });
+}
+
+void TMainForm::CheckMacroCompleted(const MissingFileReport& report) {
+    Handle([&] {
+        checkCompleted_ = true;
+        if (report.Failed()) {
+            ui_.HideProcessing();
+            ShowApplicationError(ui_, report.error);
+            RefreshActiveTab(true);
+            return;
+        }
+        std::vector<std::string>& memo = form.MacroCheckMemo.lines;
+        memo = {"The following files are missing:", "  "};
+        StringList tables;
+        for (const std::string& name : report.tableNames)
+            tables.Append(name);
+        tables.RemoveDuplicates();
+        form.MmtList.entries = tables.Texts();
+        form.MmtList.selected = -1;
+        std::vector<std::string> missing = report.MissingFileNames();
+        memo.insert(memo.end(), missing.begin(), missing.end());
+        if (missing.empty())
+            memo = {"All support files found"};
+        ShowScanWarnings(false);
+        ui_.HideProcessing();
+        RefreshActiveTab(true);
+    });
+}
+
+}  // namespace kb

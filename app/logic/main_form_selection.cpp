@@ -1,0 +1,335 @@
+// The main form's designers and collections: the two lists, the current selection, the
+// selection's fields, and creating, renaming and deleting.
+#include <vector>
+
+#include "app/logic/main_form.h"
+#include "app/logic/scoped_value.h"
+#include "foundation/each_file.h"
+#include "foundation/files.h"
+#include "foundation/paths.h"
+#include "foundation/settings_store.h"
+#include "workspace/current_selection.h"
+#include "workspace/workspace_paths.h"
+
+namespace kb {
+
+namespace {
+
+const char kDefaultItemText[] = "Enter text or double-click to load file.";
+
+std::string Beside(const std::string& folder, const std::string& name) {
+    return folder + kPathSeparator + name;
+}
+
+std::string ActiveCollectionKey(const std::string& designer) {
+    return designer + "_ActiveCollection";
+}
+
+std::vector<std::string> SubFolders(const std::string& folder) {
+    return EachDirectory(folder).Names();
+}
+
+// The entry shown before the selected one; nothing (-1) when the first or none was selected.
+int EntryBefore(const ComboBox& box) {
+    int selected = box.Selected();
+    return selected > 0 ? selected - 1 : -1;
+}
+
+// Copies the stock picture as the item's picture and writes its default description.
+void WriteNewItemFiles(const std::string& base, const std::string& stockPicture) {
+    CopyFile(ResourceFile(stockPicture), base + ".jpg", true);
+    WriteTextFile(base + ".txt", kDefaultItemText);
+}
+
+// A name given anew: refused when unusable or when a file or folder of that name is there.
+bool NameIsFree(const std::string& folder, const std::string& name) {
+    std::string path = Beside(folder, name);
+    return IsUsableItemName(name) && !FileExists(path) && !FolderExists(path);
+}
+
+}  // namespace
+
+bool TMainForm::DesignerIsValid() const {
+    const std::string& typed = form.DesignerCombo.text;
+    return !CurrentDesigner().empty() && !typed.empty() && FolderExists(DesignersFolder(typed));
+}
+
+bool TMainForm::CollectionIsValid() const {
+    int selected = form.CollectionCombo.Selected();
+    const std::string& typed = form.CollectionCombo.text;
+    return selected >= 0 && !form.CollectionCombo.entries[selected].empty() && DesignerIsValid() &&
+           !typed.empty() && FolderExists(Beside(CurrentDesignerFolder(), typed));
+}
+
+bool TMainForm::ConfirmDelete(const std::string& kind, const std::string& name) {
+    return Message("Do you really want to delete the " + kind + " " + name + "?", "Warning",
+                   MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
+}
+
+void TMainForm::ShowNameError(const std::string& kind) {
+    Message("Can't create " + kind + ", try a different name", "Error", MessageButtons::Ok,
+            MessageIcon::Error);
+}
+
+void TMainForm::FillDesignerList() {
+    Handle([&] {
+        ComboBox& box = form.DesignerCombo;
+        std::string typed = box.text;
+        box.SetEntries(SubFolders(DesignersFolder()));
+        if (box.Selected() < 0)
+            box.Select(0);
+        if (!typed.empty())
+            box.text = typed;
+        DesignerComboChange();
+    });
+}
+
+void TMainForm::FillCollectionList() {
+    Handle([&] {
+        ComboBox& box = form.CollectionCombo;
+        std::string typed = box.text;
+        box.SetEntries(SubFolders(DesignersFolder(CurrentDesigner())));
+        if (box.Selected() < 0)
+            box.Select(0);
+        if (box.entries.empty()) {
+            box.text.clear();
+            typed.clear();
+        }
+        if (!typed.empty())
+            box.text = typed;
+        // The list was rebuilt by the program: the person's choice is not stored.
+        ScopedValue<bool> notStored(StartupDone, false);
+        CollectionComboChange();
+    });
+}
+
+void TMainForm::DesignerComboChange() {
+    Handle([&] {
+        const std::string typed = form.DesignerCombo.text;
+        if (typed.empty() || !FolderExists(DesignersFolder(typed))) {
+            RefreshDesignerTab(true);
+            return;
+        }
+        UpdateCurrentSelection();
+        LoadSelectionFields();
+        form.CollectionCombo.Select(-1);
+        FillCollectionList();
+        RefreshDesignerTab(true);
+        std::string stored =
+            ReadSetting(SettingsRoot::CurrentUser, ActiveCollectionKey(CurrentDesigner()), "");
+        ComboBox& collections = form.CollectionCombo;
+        for (int i = 0; i < int(collections.entries.size()); ++i) {
+            if (collections.entries[i] == stored) {
+                collections.Select(i);
+                CollectionComboChange();
+                break;
+            }
+        }
+    });
+}
+
+void TMainForm::CollectionComboChange() {
+    Handle([&] {
+        form.MacroCheckMemo.lines.clear();
+        form.MmtList.entries.clear();
+        form.MmtList.selected = -1;
+        UpdateCurrentSelection();
+        LoadSelectionFields();
+        FillGarmentList();
+        RefreshActiveTab(true);
+        if (StartupDone)
+            StoreCollectionChoice();
+    });
+}
+
+void TMainForm::StoreCollectionChoice() {
+    int selected = form.CollectionCombo.Selected();
+    WriteSetting(SettingsRoot::CurrentUser, ActiveCollectionKey(CurrentDesigner()),
+                 selected < 0 ? "" : form.CollectionCombo.entries[selected]);
+}
+
+void TMainForm::CollectionComboEnter() {
+    Handle([&] { RefreshActiveTab(true); });
+}
+
+void TMainForm::CollectionAddNameHelpClick() {
+    Handle([&] { RefreshCollectionTab(true); });
+}
+
+void TMainForm::CollectionDetailsHelpClick() {
+    Handle([&] { RefreshCollectionTab(true); });
+}
+
+void TMainForm::UpdateCurrentSelection() {
+    Handle([&] {
+        auto selectedText = [](const ComboBox& box) {
+            int selected = box.Selected();
+            return selected < 0 ? std::string() : box.entries[selected];
+        };
+        CurrentSelection selection;
+        selection.designer = selectedText(form.DesignerCombo);
+        selection.collection = selectedText(form.CollectionCombo);
+        selection.designerFolder = DesignersFolder(selection.designer);
+        selection.collectionFolder = DesignerFolder(selection.designer, selection.collection);
+        selection.macroSourceFolder = MacroSourceFolder(form.MacroSource.Selected());
+        SetCurrentSelection(std::move(selection));
+    });
+}
+
+void TMainForm::LoadSelectionFields() {
+    Handle([&] {
+        SaveItemText(form.Tabs.active);
+        std::string website = ReadTextFile(Beside(CurrentDesignerFolder(), "Website.txt"));
+        Data.website = website;
+        PutWebsite(website);
+        std::string password;
+        std::string version = "0.1";
+        int collection = form.CollectionCombo.Selected();
+        if (collection >= 0 && !form.CollectionCombo.entries[collection].empty()) {
+            std::string folder = CurrentCollectionFolder();
+            password = ReadTextFile(Beside(folder, "Password.txt"));
+            version = ReadTextFile(Beside(folder, "CollectionVersion.txt"));
+        }
+        if (version.empty())
+            version = "0.1";
+        Data.password = password;
+        Data.version = version;
+        form.PasswordEdit.text = password;
+        form.CollectionVersionEdit.text = version;
+        form.MacroList.entries.clear();
+        form.MacroList.selected = -1;
+        form.GarmentExistsCheck.visible = true;
+        UpdateCurrentSelection();
+    });
+}
+
+void TMainForm::AddDesignerButtonClick() {
+    Handle([&] {
+        const std::string typed = form.DesignerCombo.text;
+        EnsureFolder(RootPath("Installations"));
+        if (!NameIsFree(DesignersFolder(), typed) || !EnsureFolder(DesignersFolder(typed))) {
+            ShowNameError("Designer");
+            return;
+        }
+        FillDesignerList();
+        form.DesignerCombo.text = typed;
+        DesignerComboChange();
+        EnsureFolder(Beside(RootPath("Installations"), typed));
+        WriteNewItemFiles(Beside(DesignersFolder(typed), typed), "KB_Designer.jpg");
+        RefreshActiveTab(true);
+    });
+}
+
+void TMainForm::AddCollectionButtonClick() {
+    Handle([&] {
+        const std::string typed = form.CollectionCombo.text;
+        std::string designerFolder = CurrentDesignerFolder();
+        if (CurrentDesigner().empty() || !NameIsFree(designerFolder, typed) ||
+            !EnsureFolder(Beside(designerFolder, typed))) {
+            ShowNameError("Collection");
+            return;
+        }
+        FillCollectionList();
+        form.CollectionCombo.text = typed;
+        CollectionComboChange();
+        int selected = form.CollectionCombo.Selected();
+        if (selected < 0)
+            return;
+        const std::string& name = form.CollectionCombo.entries[selected];
+        WriteNewItemFiles(Beside(Beside(designerFolder, name), name), "KB_Collection.jpg");
+        RefreshActiveTab(true);
+    });
+}
+
+void TMainForm::DeleteDesignerButtonClick() {
+    Handle([&] {
+        const std::string designer = CurrentDesigner();
+        if (designer.empty() || !ConfirmDelete("designer", designer))
+            return;
+        DeleteFolderTree(DesignersFolder(designer));
+        int collection = form.CollectionCombo.Selected();
+        std::string setups = Beside(RootPath("Installations"), designer);
+        if (collection >= 0)
+            setups = Beside(setups, form.CollectionCombo.entries[collection]);
+        DeleteFolderTree(setups);
+        form.DesignerCombo.Select(EntryBefore(form.DesignerCombo));
+        FillDesignerList();
+    });
+}
+
+void TMainForm::DeleteCollectionButtonClick() {
+    Handle([&] {
+        int selected = form.CollectionCombo.Selected();
+        if (selected < 0 || CurrentDesigner().empty())
+            return;
+        const std::string collection = form.CollectionCombo.entries[selected];
+        if (!ConfirmDelete("collection", collection))
+            return;
+        DeleteFolderTree(Beside(CurrentDesignerFolder(), collection));
+        form.CollectionCombo.Select(EntryBefore(form.CollectionCombo));
+        FillCollectionList();
+    });
+}
+
+void TMainForm::RenameItemFiles(const std::string& folder, const std::string& oldName,
+                                const std::string& newName) {
+    for (const char* suffix : {".jpg", ".txt", "_License.txt", "_BeforeInstall.txt",
+                               "_AfterInstall.txt", "_mini.bmp", ".pdf", ".html"}) {
+        std::string from = Beside(folder, oldName + suffix);
+        std::string to = Beside(folder, newName + suffix);
+        if (!FileExists(from) || FileExists(to))
+            continue;
+        CopyFile(from, to, false);
+        DeleteFile(from);
+    }
+}
+
+void TMainForm::RenameDesignerButtonClick() {
+    Handle([&] {
+        const std::string designer = CurrentDesigner();
+        if (designer.empty())
+            return;
+        Notify();
+        std::optional<std::string> name = ui_.AskText("Rename Designer", designer);
+        if (!name)
+            return;
+        if (!NameIsFree(DesignersFolder(), *name)) {
+            ShowNameError("Designer");
+            return;
+        }
+        std::string target = DesignersFolder(*name);
+        CopyFolder(DesignersFolder(designer), target);
+        DeleteFolderTree(DesignersFolder(designer));
+        RenameItemFiles(target, designer, *name);
+        FillDesignerList();
+        form.DesignerCombo.text = *name;
+        DesignerComboChange();
+    });
+}
+
+void TMainForm::RenameCollectionButtonClick() {
+    Handle([&] {
+        int selected = form.CollectionCombo.Selected();
+        if (selected < 0 || CurrentDesigner().empty())
+            return;
+        const std::string collection = form.CollectionCombo.entries[selected];
+        Notify();
+        std::optional<std::string> name = ui_.AskText("Rename Collection", collection);
+        if (!name)
+            return;
+        std::string designerFolder = CurrentDesignerFolder();
+        if (!NameIsFree(designerFolder, *name)) {
+            ShowNameError("Collection");
+            return;
+        }
+        std::string target = Beside(designerFolder, *name);
+        CopyFolder(Beside(designerFolder, collection), target);
+        DeleteFolderTree(Beside(designerFolder, collection));
+        RenameItemFiles(target, collection, *name);
+        FillCollectionList();
+        form.CollectionCombo.text = *name;
+        CollectionComboChange();
+    });
+}
+
+}  // namespace kb
