@@ -182,7 +182,12 @@ size_t Yaml::SlotDepth(size_t width, YamlNode::NodeType kind) {
         depth = depthAt(slot) + 1;  // a key on an item's line
         record(slot, YamlNode::ItemMap, depth);
     } else if (kindAt(slot) == YamlNode::ItemMap) {
+        // A further key of the item's mapping, or the next item. The next item turns the slot
+        // back into the sequence, so that what its line nests (as in "- - x") is placed below
+        // the new item and not below the previous item's mapping.
         depth = kind == YamlNode::Vector ? depthAt(slot) - 1 : depthAt(slot);
+        if (kind == YamlNode::Vector)
+            record(slot, YamlNode::Vector, depth);
     } else if (slot == 0) {
         // A value line with less than two columns of indentation has no slot to its left: it
         // is the root's value (a document of one plain scalar), and no slot is recorded.

@@ -54,6 +54,8 @@ TEST(YamlReader, Cases) {
         {"CR is trimmed from values", "a: 1\r\nb: 2\r\n", "---\na: 1\nb: 2\n"},
         {"nested sequences", "- - a\n  - b\n- c\n", "---\n- - a\n  - b\n- c\n"},
         {"item mappings", "- k: 1\n  l: 2\n- m: 3\n", "---\n- k: 1\n  l: 2\n- m: 3\n"},
+        {"item after an item mapping nests anew", "- a: 1\n- - x\n  - y\n- b\n",
+         "---\n- a: 1\n- - x\n  - y\n- b\n"},
         {"sequence under a key", "k:\n- a\n- b\nl: c\n", "---\nk: \n- a\n- b\nl: c\n"},
         {"root block keeps everything", "|\nabc\n\n  def\n", "---\nabc\n\n  def\n\n"},
         {"block of an item mapping", "- key: |\n    text\n- x\n", "---\n- key: text\n- x\n"},
