@@ -1,5 +1,7 @@
 #include "tools/compil32/diagnostics.h"
 
+#include <algorithm>
+
 namespace kb {
 
 std::string Diagnostics::Where(int line) const {
@@ -11,7 +13,11 @@ void Diagnostics::Fail(int line, std::string_view what) const {
 }
 
 void Diagnostics::Warn(int line, std::string_view what) {
-    warnings_.push_back(Where(line) + "warning: " + std::string(what));
+    // Warnings come from several passes over the script; each goes after those of its line.
+    const auto at = std::upper_bound(warningLines_.begin(), warningLines_.end(), line);
+    warnings_.insert(warnings_.begin() + (at - warningLines_.begin()),
+                     Where(line) + "warning: " + std::string(what));
+    warningLines_.insert(at, line);
 }
 
 }  // namespace kb

@@ -23,11 +23,13 @@ class Diagnostics {
     void Warn(int line, std::string_view what);
 
     const std::string& FileName() const { return fileName_; }
+    // The warnings in line order.
     const std::vector<std::string>& Warnings() const { return warnings_; }
 
   private:
     std::string fileName_;
     std::vector<std::string> warnings_;
+    std::vector<int> warningLines_;  // parallel to warnings_
 };
 
 }  // namespace kb

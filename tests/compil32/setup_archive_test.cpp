@@ -1,0 +1,89 @@
+// Setups built by the Compil32.exe program, read back without running them: 7z opens NSIS
+// installers and shows the files at their install paths.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "tests/compil32/sample_setup.h"
+#include "tests/foundation/temp_folder.h"
+
+namespace kb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Compil32Setup : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!HasProgram("makensis") || !HasProgram("7z"))
+            GTEST_SKIP() << "makensis or 7z is missing";
+        sample_ = MakeSampleSetup(root_.Path());
+    }
+
+    // The "Path = " lines of 7z's technical listing.
+    std::set<std::string> ArchivePaths(const std::string& setup) const {
+        const RunResult listing = RunProgram({"7z", "l", "-slt", setup});
+        EXPECT_EQ(listing.exitCode, 0) << listing.output;
+        std::set<std::string> paths;
+        std::istringstream lines(listing.output);
+        for (std::string line; std::getline(lines, line);)
+            if (line.starts_with("Path = ") && line != "Path = " + setup)
+                paths.insert(line.substr(7));
+        return paths;
+    }
+
+    TempFolder root_;
+    SampleSetup sample_;
+};
+
+TEST_F(Compil32Setup, HoldsEveryFileAtItsInstallPathByteForByteAndTheWizardPictures) {
+    const RunResult compiled = RunProgram({KB_COMPIL32_EXE, "/cc", sample_.script});
+    ASSERT_EQ(compiled.exitCode, 0) << compiled.output;
+    ASSERT_TRUE(fs::is_regular_file(sample_.setup));
+
+    const std::set<std::string> paths = ArchivePaths(sample_.setup);
+    for (const SampleFile& file : sample_.files)
+        EXPECT_TRUE(paths.count(file.installPath)) << file.installPath;
+    EXPECT_TRUE(paths.count("Uninstall Anna - Coats.exe"));
+
+    const std::string unpacked = root_ / "unpacked";
+    const RunResult extracted = RunProgram({"7z", "x", "-y", "-o" + unpacked, sample_.setup});
+    ASSERT_EQ(extracted.exitCode, 0) << extracted.output;
+    for (const SampleFile& file : sample_.files)
+        EXPECT_EQ(ReadBytes(unpacked + "/" + file.installPath),
+                  ReadBytes(sample_.workspace + "/" + file.source))
+            << file.installPath;
+    EXPECT_EQ(ReadBytes(unpacked + "/$PLUGINSDIR/modern-wizard.bmp"),
+              ReadBytes(KB_RESOURCE_DIR "/Wizmodernimage.bmp"));
+    EXPECT_EQ(ReadBytes(unpacked + "/$PLUGINSDIR/modern-header.bmp"),
+              ReadBytes(KB_RESOURCE_DIR "/needle2_tn.bmp"));
+}
+
+TEST_F(Compil32Setup, AcceptsTheScriptAloneAndBuildsTheAmd64Variant) {
+    const RunResult compiled =
+        RunProgram({KB_COMPIL32_EXE, sample_.script, "/target=amd64-unicode"});
+    ASSERT_EQ(compiled.exitCode, 0) << compiled.output;
+    EXPECT_NE(RunProgram({"7z", "l", "-slt", sample_.setup}).output.find("64-bit = +"),
+              std::string::npos);
+}
+
+TEST_F(Compil32Setup, BrokenScriptsExitNonZeroWithFileAndLine) {
+    const std::string script =
+        WriteScript(sample_, "Broken.iss", "[Setup]\nAppName=x\nDisableDirPage=often\n");
+    const RunResult compiled = RunProgram({KB_COMPIL32_EXE, "/cc", script});
+    EXPECT_EQ(compiled.exitCode, 1);
+    EXPECT_NE(compiled.output.find(script + ":3: Value of DisableDirPage must be yes or no"),
+              std::string::npos)
+        << compiled.output;
+    EXPECT_FALSE(fs::exists(sample_.workspace + "/Installations/Output"));
+
+    EXPECT_EQ(RunProgram({KB_COMPIL32_EXE, "/cc"}).exitCode, 2);
+    const RunResult missing = RunProgram({KB_COMPIL32_EXE, "/cc", root_ / "none.iss"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find(root_ / "none.iss: The script does not exist"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace kb::test

@@ -1,0 +1,2 @@
+// TODO
+#include <gtest/gtest.h>
