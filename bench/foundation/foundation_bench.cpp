@@ -1,0 +1,147 @@
+// Measurement-table rows parsed by start offsets (views, no copy) against copying the rest of
+// the text after every row, and the path splits in a million-call loop against splitting by
+// pattern. Prints each pair's ratio at the end.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "foundation/paths.h"
+#include "foundation/regular_exp.h"
+
+namespace {
+
+constexpr const char* kRowPattern = "(.*?)\t(.*?)\t(.*?)\t(.*?)\n(.*)";
+constexpr size_t kRows = 200000;
+constexpr size_t kCopyRows = 10000;  // copy-the-rest is quadratic; measured small, scaled up
+constexpr size_t kSplits = 1000000;
+
+double offsetSeconds = 0;  // for kRows rows
+double copySeconds = 0;    // for kCopyRows rows
+double splitSeconds = 0;
+double patternSplitSeconds = 0;
+
+std::string Table(size_t rows) {
+    std::string text;
+    for (size_t i = 0; i < rows; ++i) {
+        text += "Measure" + std::to_string(i) + "\t" + std::to_string(i % 97) + ".5\tcm\tpic" +
+                std::to_string(i) + ".jpg\n";
+    }
+    return text;
+}
+
+template <typename Body>
+double Timed(Body body) {
+    auto start = std::chrono::steady_clock::now();
+    body();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void RowsByOffset(benchmark::State& state) {
+    std::string text = Table(kRows);
+    for (auto _ : state) {
+        size_t rows = 0;
+        offsetSeconds = Timed([&] {
+            kb::RegularExp row(kRowPattern);
+            std::string_view rest = text;
+            while (row.Find(rest, true)) {
+                benchmark::DoNotOptimize(row.GroupView(1));
+                ++rows;
+                rest = rest.substr(row.GroupStart(5));
+            }
+        });
+        if (rows != kRows)
+            state.SkipWithError("wrong row count");
+    }
+    state.counters["rows"] = kRows;
+}
+BENCHMARK(RowsByOffset)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void RowsByCopyingTheRest(benchmark::State& state) {
+    std::string text = Table(kCopyRows);
+    for (auto _ : state) {
+        size_t rows = 0;
+        copySeconds = Timed([&] {
+            kb::RegularExp row(kRowPattern);
+            std::string rest = text;
+            for (row.MatchSingleLine(rest); row.matched; row.MatchSingleLine(rest)) {
+                ++rows;
+                rest = row.Group(5);
+            }
+        });
+        if (rows != kCopyRows)
+            state.SkipWithError("wrong row count");
+    }
+    state.counters["rows"] = kCopyRows;
+}
+BENCHMARK(RowsByCopyingTheRest)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+std::vector<std::string> SamplePaths() {
+    return {"C:\\Users\\anna\\Documents\\Kitbinder\\Designers\\Anna\\Summer\\coat.mac",
+            "/home/anna/Documents/Kitbinder/Patterns/dress.jpg", "plain.txt",
+            "/home/anna/Documents/Kitbinder/MeasureTables/Women.mmt"};
+}
+
+void PathSplits(benchmark::State& state) {
+    std::vector<std::string> paths = SamplePaths();
+    for (auto _ : state) {
+        splitSeconds = Timed([&] {
+            for (size_t i = 0; i < kSplits; ++i) {
+                const std::string& path = paths[i % paths.size()];
+                benchmark::DoNotOptimize(kb::FolderOf(path));
+                benchmark::DoNotOptimize(kb::NameOf(path));
+                benchmark::DoNotOptimize(kb::ExtensionOf(path));
+            }
+        });
+    }
+    state.counters["calls"] = 3.0 * kSplits;
+}
+BENCHMARK(PathSplits)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The same splits done by matching "(.*)[\\/](.*)" and "(.*)[.](.*)" per call.
+void PathSplitsByPattern(benchmark::State& state) {
+    std::vector<std::string> paths = SamplePaths();
+    for (auto _ : state) {
+        patternSplitSeconds = Timed([&] {
+            kb::RegularExp split("(.*)[\\\\/](.*)");
+            kb::RegularExp extension("(.*)[.](.*)");
+            for (size_t i = 0; i < kSplits; ++i) {
+                const std::string& path = paths[i % paths.size()];
+                split.Match(path);
+                benchmark::DoNotOptimize(split.Group(1));
+                benchmark::DoNotOptimize(split.Group(2));
+                extension.Match(path);
+                benchmark::DoNotOptimize(extension.Group(2));
+            }
+        });
+    }
+    state.counters["calls"] = 3.0 * kSplits;
+}
+BENCHMARK(PathSplitsByPattern)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (offsetSeconds > 0 && copySeconds > 0) {
+        double scale = static_cast<double>(kRows) / kCopyRows;
+        double copyScaled = copySeconds * scale * scale;
+        std::printf(
+            "table rows: %zu by offset %.3f s; copy-the-rest %zu rows %.3f s, "
+            "scaled to %zu rows (quadratic) %.1f s; ratio %.0fx\n",
+            kRows, offsetSeconds, kCopyRows, copySeconds, kRows, copyScaled,
+            copyScaled / offsetSeconds);
+    }
+    if (splitSeconds > 0 && patternSplitSeconds > 0) {
+        std::printf(
+            "path splits: %zu x 3 calls %.3f s (%.1f ns/call); by pattern %.3f s; "
+            "ratio %.1fx\n",
+            kSplits, splitSeconds, splitSeconds * 1e9 / (3.0 * kSplits), patternSplitSeconds,
+            patternSplitSeconds / splitSeconds);
+    }
+    return 0;
+}
