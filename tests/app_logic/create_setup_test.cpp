@@ -1,0 +1,153 @@
+// Create Setup with a stand-in installer compiler, and the view of the setups folder.
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "app/logic/about_texts.h"
+#include "foundation/files.h"
+#include "tests/app_logic/main_form_fixture.h"
+
+namespace kb::test {
+namespace {
+
+// A stand-in compiler on PATH: records its arguments and working folder beside itself, then
+// writes the setup beside the script, or fails with a message.
+const char kWorkingCompiler[] =
+    "#!/bin/sh\n"
+    "printf '%s\\n' \"$@\" \"$(pwd)\" > \"$(dirname \"$0\")/args.txt\"\n"
+    "printf 'setup' > \"${2%.iss}.exe\"\n";
+const char kFailingCompiler[] =
+    "#!/bin/sh\n"
+    "echo 'boom: unknown section'\n"
+    "exit 2\n";
+
+class CreateSetupTest : public MainFormTest {
+  protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        const char* path = std::getenv("PATH");
+        savedPath_ = path ? path : "";
+        bin_ = temp + "/bin";
+        EnsureFolder(bin_);
+        setenv("PATH", (bin_ + ":" + savedPath_).c_str(), 1);
+        Write("Designers/Anna/Coats/Coat.mac", "draw_line(0, 0);\n");
+        Write("Designers/Coat.mac", "draw_line(0, 0);\n");
+    }
+    void TearDown() override {
+        setenv("PATH", savedPath_.c_str(), 1);
+        MainFormTest::TearDown();
+    }
+    void InstallCompiler(const char* script) {
+        std::string compiler = bin_ + "/Compil32.exe";
+        WriteTextFile(compiler, script);
+        chmod(compiler.c_str(), 0755);
+    }
+    void CreateSetup(const std::string& chosen) {
+        ui.picks = {chosen};
+        Form().MacroNextButtonClick();
+    }
+
+    std::string bin_;
+
+  private:
+    std::string savedPath_;
+};
+
+TEST_F(CreateSetupTest, WritesTheScriptCompilesItAndOpensTheSetup) {
+    InstallCompiler(kWorkingCompiler);
+    TMainForm& form = Start();
+    GoTo(Tab::Create);
+    Write("Installations/Coats.iss", "stale script");
+    Model().CollectionVersionEdit.text = "3.0";
+    CreateSetup(At("Installations/Coats.exe"));
+
+    ASSERT_EQ(ui.choosers.size(), 1u);
+    EXPECT_EQ(ui.choosers[0].name, "SaveDialog1");
+    EXPECT_TRUE(ui.choosers[0].save);
+    EXPECT_EQ(ui.choosers[0].fileName, "Coats");
+    EXPECT_EQ(ui.choosers[0].folder, At("Installations"));
+    EXPECT_EQ(ui.choosers[0].defaultExtension, "exe");
+    EXPECT_EQ(Read("Designers/Anna/Coats/CollectionVersion.txt"), "3.0");
+    std::string script = Read("Installations/Coats.iss");
+    EXPECT_NE(script.find("3.0"), std::string::npos);
+    EXPECT_EQ(script.find("stale script"), std::string::npos);
+
+    ASSERT_EQ(ui.started.size(), 1u);
+    EXPECT_EQ(ui.started[0].program, "Compil32.exe");
+    EXPECT_EQ(ui.started[0].arguments,
+              (std::vector<std::string>{"/cc", At("Installations/Coats.iss")}));
+    EXPECT_EQ(ui.started[0].workingFolder, form.StartDirectory);
+    EXPECT_TRUE(ui.started[0].wait);
+    EXPECT_EQ(ReadTextFile(bin_ + "/args.txt"),
+              "/cc\n" + At("Installations/Coats.iss") + "\n" + form.StartDirectory + "\n");
+    EXPECT_EQ(Read("Installations/Coats.exe"), "setup");
+    EXPECT_EQ(ui.opened, std::vector<std::string>{At("Installations/Coats.exe")});
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "normal"}));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(CreateSetupTest, TheScriptGoesBesideASetupChosenElsewhere) {
+    InstallCompiler(kWorkingCompiler);
+    TMainForm& form = Start();
+    std::string chosen = temp + "/out/My Setup.exe";
+    EnsureFolder(temp + "/out");
+    CreateSetup(chosen);
+    EXPECT_TRUE(FileExists(temp + "/out/My Setup.iss"));
+    EXPECT_FALSE(Exists("Installations/My Setup.iss"));
+    EXPECT_EQ(ReadTextFile(temp + "/out/My Setup.exe"), "setup");
+    EXPECT_EQ(ui.opened, std::vector<std::string>{chosen});
+    EXPECT_EQ(Model().SaveDialog1.folder, temp + "/out");
+    form.ShowExplorerButtonClick();
+    EXPECT_EQ(ui.opened.back(), At("Installations"));
+}
+
+TEST_F(CreateSetupTest, ACompilerThatFailsOrIsMissingStartsNoSetup) {
+    struct Case {
+        const char* compiler;  // nullptr: none on PATH
+        std::string expected;
+    };
+    for (const Case& c :
+         {Case{kFailingCompiler, "boom: unknown section"}, Case{nullptr, "could not be started"}}) {
+        DeleteFile(bin_ + "/Compil32.exe");
+        if (c.compiler)
+            InstallCompiler(c.compiler);
+        else
+            setenv("PATH", bin_.c_str(), 1);
+        Write("Installations/Coats.exe", "old setup");
+        ui = FakeUserInterface();
+        Start();
+        CreateSetup(At("Installations/Coats.exe"));
+        ASSERT_EQ(ui.messages.size(), 1u) << c.expected;
+        EXPECT_NE(ui.messages[0].text.find(c.expected), std::string::npos) << ui.messages[0].text;
+        EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
+        EXPECT_TRUE(ui.opened.empty()) << c.expected;
+        EXPECT_TRUE(Exists("Installations/Coats.iss"));
+    }
+}
+
+TEST_F(CreateSetupTest, CancellingTheDialogDoesNothing) {
+    InstallCompiler(kWorkingCompiler);
+    TMainForm& form = Start();
+    form.CreateSetupClick();
+    EXPECT_TRUE(ui.started.empty());
+    EXPECT_FALSE(Exists("Installations/Coats.iss"));
+    EXPECT_TRUE(ui.events.empty());
+}
+
+TEST(AboutTextsTest, VersionAndBuildDate) {
+    struct Case {
+        std::string version, date, expectedVersion, expectedBuild, expectedDate;
+    };
+    for (const Case& c : {Case{"1.0.0.3", "Jun 24 2015", "1", "0.0.3", "Built on Jun 24 2015"},
+                          Case{"1.0.0.1", "Jun  4 2015", "1", "0.0.1", "Built on Jun 4 2015"},
+                          Case{"7", "Jan 1 2020", "", "7", "Built on Jan 1 2020"},
+                          Case{"", "Jan 1 2020", "Version", "Build", "Built on Jan 1 2020"}}) {
+        AboutTexts texts = MakeAboutTexts(c.version, c.date);
+        EXPECT_EQ(texts.version, c.expectedVersion) << c.version;
+        EXPECT_EQ(texts.build, c.expectedBuild) << c.version;
+        EXPECT_EQ(texts.date, c.expectedDate) << c.date;
+    }
+}
+
+}  // namespace
+}  // namespace kb::test

@@ -1,0 +1,203 @@
+// Garments: the list, adding and removing with support files and pictures, the macro chooser's
+// folder, and the missing-file check with its completion.
+#include <algorithm>
+
+#include "foundation/files.h"
+#include "foundation/paths.h"
+#include "tests/app_logic/main_form_fixture.h"
+#include "tools/sample_workspace/sample_workspace.h"
+#include "workspace/current_selection.h"
+
+namespace kb::test {
+namespace {
+
+class GarmentTest : public MainFormTest {
+  protected:
+    TMainForm& StartOnGarments() {
+        MakeFolder("Designers/Anna/Coats");
+        TMainForm& form = Start();
+        GoTo(Tab::Garment);
+        return form;
+    }
+    void AddGarment(const std::string& path) {
+        ui.picks = {path};
+        Form().NewMacroButtonClick();
+    }
+};
+
+TEST_F(GarmentTest, TheListHoldsTheCollectionsMacrosOnly) {
+    Write("Designers/Anna/Coats/Coat1.mac", "");
+    Write("Designers/Anna/Coats/Coat2.MAC", "");
+    Write("Designers/Anna/Coats/notes.txt", "");
+    Write("Designers/Anna/Coats/.mac", "");
+    TMainForm& form = StartOnGarments();
+    EXPECT_EQ(Model().MacroList.entries, std::vector<std::string>{"Coat1"});
+    EXPECT_FALSE(Model().GarmentExistsCheck.visible);
+    EXPECT_TRUE(Model().ScanMeasureWarning.visible);
+    EXPECT_TRUE(Model().MissingFilesChecked.visible);
+    EXPECT_FALSE(form.GarmentError);
+    EXPECT_TRUE(Model().MacroNextButton.enabled);
+    EXPECT_TRUE(Model().CheckMacroButton.enabled);
+    EXPECT_FALSE(Model().DeleteMacroButton.enabled);
+    EXPECT_FALSE(Model().FileText.enabled);
+
+    Model().MacroList.selected = 0;
+    form.MacroListClick();
+    EXPECT_TRUE(Model().DeleteMacroButton.enabled);
+    EXPECT_TRUE(Model().FileText.enabled);
+    EXPECT_TRUE(Model().MacroPdfChecked.visible);
+    EXPECT_EQ(NameOf(Model().FilePicture.file), "KB_Garment.jpg");
+}
+
+TEST_F(GarmentTest, AddingCopiesTheMacroItsSupportFilesAndItsPictures) {
+    TMainForm& form = StartOnGarments();
+    EXPECT_TRUE(form.GarmentError);
+    EXPECT_FALSE(Model().MacroNextButton.enabled);
+    EXPECT_TRUE(Model().GarmentExistsCheck.visible);
+    Write("Designers/Coat1.mac",
+          "draw_line(1, 2);\r\n"
+          "add_pict_item(1, \"front.jpg\", \"back.jpg\");\r\n"
+          "add_pict_item(2, \"missing.jpg\");\n");
+    Write("Designers/Coat1.jpg", "picture");
+    Write("Designers/Coat1.pdf", "pdf");
+    Write("Designers/front.jpg", "front");
+    Write("Designers/back.jpg", "back");
+
+    AddGarment(At("Designers/Coat1.mac"));
+    EXPECT_EQ(ui.choosers.back().name, "OpenMacro");
+    EXPECT_EQ(ui.choosers.back().folder, At("Designers"));
+    EXPECT_EQ(ui.choosers.back().filter, "Macro Files|*.mac");
+    EXPECT_EQ(Model().MacroList.entries, std::vector<std::string>{"Coat1"});
+    EXPECT_EQ(Read("Designers/Anna/Coats/Coat1.jpg"), "picture");
+    EXPECT_EQ(Read("Designers/Anna/Coats/Coat1.pdf"), "pdf");
+    EXPECT_TRUE(Exists("Designers/Anna/Coats/Coat1.mac"));
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/Coat1.txt"));
+    EXPECT_EQ(Read("Designers/Anna/Coats/back.jpg"), "back");
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/front.jpg"));
+    EXPECT_FALSE(form.GarmentError);
+    EXPECT_FALSE(Model().GarmentExistsCheck.visible);
+    EXPECT_TRUE(Model().MissingFilesChecked.visible);
+
+    // Twice: a second entry, the files overwritten.
+    Write("Designers/Coat1.jpg", "picture 2");
+    AddGarment(At("Designers/Coat1.mac"));
+    EXPECT_EQ(Model().MacroList.entries, (std::vector<std::string>{"Coat1", "Coat1"}));
+    EXPECT_EQ(Read("Designers/Anna/Coats/Coat1.jpg"), "picture 2");
+
+    // A name that does not exist still gets an entry; nothing is copied.
+    AddGarment(At("Designers/Ghost.mac"));
+    EXPECT_EQ(Model().MacroList.entries.back(), "Ghost");
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/Ghost.mac"));
+
+    // Removing deletes the macro and its support files, not the pictures it named.
+    Model().MacroList.selected = 0;
+    form.DeleteMacroButtonClick();
+    EXPECT_EQ(Model().MacroList.entries, (std::vector<std::string>{"Coat1", "Ghost"}));
+    for (const char* gone : {"Coat1.mac", "Coat1.jpg", "Coat1.pdf"})
+        EXPECT_FALSE(Exists(std::string("Designers/Anna/Coats/") + gone)) << gone;
+    EXPECT_TRUE(Exists("Designers/Anna/Coats/back.jpg"));
+    EXPECT_FALSE(Model().MacroList.HasSelection());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(GarmentTest, TheMacroChooserFollowsTheMacroSource) {
+    TMainForm& form = StartOnGarments();
+    Write("Patterns/Skirt.mac", "");
+    Write("Elsewhere/Hat.mac", "");
+    form.NewMacroButtonClick();  // cancelled
+    EXPECT_EQ(ui.choosers.back().folder, At("Designers"));
+    Model().MacroSource.Select(1);
+    form.MacroSourceChange();
+    EXPECT_TRUE(form.MacroFolderChanged);
+    AddGarment(At("Elsewhere/Hat.mac"));
+    EXPECT_EQ(ui.choosers.back().folder, At("Patterns"));
+    form.NewMacroButtonClick();
+    EXPECT_EQ(ui.choosers.back().folder, At("Elsewhere"));
+    // The macro source folder of the selection follows at the next selection change.
+    TypeCollection("Coats");
+    EXPECT_EQ(CurrentMacroSourceFolder(), At("Patterns"));
+}
+
+TEST_F(GarmentTest, TheCheckListsMissingFilesAndTables) {
+    MakeSampleWorkspace(documents);
+    TMainForm& form = Start();
+    ASSERT_EQ(CurrentCollection(), kSampleCollection);
+    GoTo(Tab::Create);
+    RunCheck();
+    const std::vector<std::string>& memo = Model().MacroCheckMemo.lines;
+    ASSERT_GE(memo.size(), 3u);
+    EXPECT_EQ(memo[0], "The following files are missing:");
+    EXPECT_EQ(memo[1], "  ");
+    EXPECT_NE(std::find(memo.begin(), memo.end(), kSampleMissingFile), memo.end());
+    EXPECT_NE(std::find(memo.begin(), memo.end(), "Anna.pdf"), memo.end());
+    EXPECT_EQ(Model().MmtList.entries, std::vector<std::string>{kSampleTable});
+    EXPECT_FALSE(Model().MissingFilesChecked.visible);
+    EXPECT_FALSE(Model().ScanMeasureWarning.visible);
+    ASSERT_GE(ui.events.size(), 3u);
+    EXPECT_EQ(ui.events.front(), "show processing");
+    EXPECT_EQ(ui.events.back(), "hide processing");
+    EXPECT_NE(std::find(ui.events.begin(), ui.events.end(), "label Trench"), ui.events.end());
+    EXPECT_TRUE(ui.messages.empty());
+
+    // The table's panel on the Measures tab.
+    GoTo(Tab::Measures);
+    EXPECT_FALSE(Model().MmtPdfButton.enabled);
+    Model().MmtList.selected = 0;
+    form.MmtListClick();
+    EXPECT_TRUE(Model().MmtPdfButton.enabled);
+    EXPECT_TRUE(Model().MmtPdfChecked.visible);
+    EXPECT_EQ(Model().FileText.text, "Standard women's measurements.");
+    EXPECT_FALSE(Model().FilePictureChecked.visible);
+
+    // A collection change empties the results.
+    TypeCollection(kSampleSecondCollection);
+    EXPECT_TRUE(Model().MacroCheckMemo.lines.empty());
+    EXPECT_TRUE(Model().MmtList.entries.empty());
+}
+
+TEST_F(GarmentTest, ACompleteCollectionReportsEverythingFound) {
+    for (const char* base :
+         {"Designers/Anna/Anna", "Designers/Anna/Coats/Coats", "Designers/Anna/Coats/Coat"})
+        for (const char* extension : {".jpg", ".pdf", ".html", ".txt"})
+            Write(std::string(base) + extension);
+    Write("Designers/Anna/Coats/Coat.mac", "draw_line(0, 0);\n");
+    Start();
+    RunCheck();
+    EXPECT_EQ(Model().MacroCheckMemo.lines, std::vector<std::string>{"All support files found"});
+    EXPECT_TRUE(Model().MmtList.entries.empty());
+}
+
+TEST_F(GarmentTest, AFailedCheckShowsItsErrorAndHidesTheProcessingWindow) {
+    Write("Designers/Anna/Coats/Coat.mac", "measure_table(\"Women\");\n");
+    Write("MeasureTables/Women.mmt", "Women\tcm\t1\nBust\tnot-a-number\tBust girth\tbust\n");
+    Start();
+    RunCheck();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("Women.mmt"), std::string::npos);
+    EXPECT_EQ(ui.events.back(), "hide processing");
+    EXPECT_TRUE(Model().MissingFilesChecked.visible);
+}
+
+TEST_F(GarmentTest, CheckWithoutGarmentsWarnsAndASecondClickIsIgnored) {
+    TMainForm& form = StartOnGarments();
+    form.CheckMacroButtonClick();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "You must first select a Garment Macro");
+    EXPECT_EQ(ui.messages[0].caption, "Warning");
+    EXPECT_TRUE(ui.events.empty());
+
+    Write("Designers/Anna/Coats/Coat.mac", "");
+    TypeCollection("Coats");
+    form.CheckMacroButtonClick();
+    EXPECT_TRUE(form.CheckRunning());
+    form.CheckMacroButtonClick();  // while the first runs: ignored
+    ASSERT_TRUE(dispatcher.RunUntil([&] { return !form.CheckRunning(); }));
+    form.WaitForCheck();
+    EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "show processing"), 1);
+    EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "hide processing"), 1);
+    RunCheck();  // and a later one runs again
+    EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "hide processing"), 2);
+}
+
+}  // namespace
+}  // namespace kb::test
