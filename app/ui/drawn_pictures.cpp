@@ -1,0 +1,239 @@
+#include "app/ui/drawn_pictures.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRandomGenerator>
+
+namespace kb {
+namespace {
+
+constexpr int kIconSize = 32;
+
+QPixmap Blank(int width, int height) {
+    QPixmap pixmap(width, height);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+QPixmap DrawTexture() {
+    QPixmap pixmap(200, 200);
+    pixmap.fill(QColor(222, 220, 214));
+    QPainter painter(&pixmap);
+    // A fixed seed: the texture looks the same on every run and in every screenshot.
+    QRandomGenerator random(20151);
+    for (int y = 0; y < 200; y += 2) {
+        for (int x = 0; x < 200; x += 2) {
+            const bool warp = ((x / 2 + y / 2) % 2) == 0;
+            const int shade = 206 + random.bounded(22) + (warp ? 4 : -4);
+            painter.fillRect(x, y, 2, 2, QColor(shade, shade - 2, shade - 7));
+        }
+    }
+    painter.setPen(QColor(200, 197, 190, 90));
+    for (int i = 0; i < 200; i += 8) {
+        painter.drawLine(0, i, 199, i);
+        painter.drawLine(i, 0, i, 199);
+    }
+    return pixmap;
+}
+
+QPixmap DrawWarning() {
+    QPixmap pixmap = Blank(16, 16);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath triangle;
+    triangle.moveTo(8, 1);
+    triangle.lineTo(15, 14.5);
+    triangle.lineTo(1, 14.5);
+    triangle.closeSubpath();
+    painter.setPen(QPen(QColor(120, 80, 0), 1));
+    painter.setBrush(QColor(255, 204, 0));
+    painter.drawPath(triangle);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    painter.drawRect(QRectF(7.2, 5, 1.6, 5.5));
+    painter.drawEllipse(QRectF(7.1, 11.2, 1.8, 1.8));
+    return pixmap;
+}
+
+QPixmap DrawBobbin() {
+    QPixmap pixmap = Blank(49, 49);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient wood(0, 0, 49, 0);
+    wood.setColorAt(0, QColor(150, 100, 50));
+    wood.setColorAt(0.5, QColor(220, 170, 110));
+    wood.setColorAt(1, QColor(140, 90, 45));
+    painter.setPen(QPen(QColor(90, 55, 20), 1));
+    painter.setBrush(wood);
+    painter.drawRoundedRect(QRectF(6, 3, 37, 7), 3, 3);
+    painter.drawRoundedRect(QRectF(6, 39, 37, 7), 3, 3);
+    QLinearGradient thread(0, 0, 49, 0);
+    thread.setColorAt(0, QColor(120, 20, 40));
+    thread.setColorAt(0.5, QColor(220, 60, 90));
+    thread.setColorAt(1, QColor(110, 15, 35));
+    painter.setBrush(thread);
+    painter.drawRect(QRectF(11, 10, 27, 29));
+    painter.setPen(QPen(QColor(150, 30, 55, 160), 1));
+    for (int y = 13; y < 39; y += 3)
+        painter.drawLine(11, y, 38, y + 1);
+    painter.setPen(QPen(QColor(200, 50, 80), 1.5));
+    painter.drawLine(QPointF(38, 30), QPointF(47, 45));
+    return pixmap;
+}
+
+void DrawSheet(QPainter& painter, const QColor& band, const QString& label) {
+    QPainterPath sheet;
+    sheet.moveTo(7, 2);
+    sheet.lineTo(21, 2);
+    sheet.lineTo(26, 7);
+    sheet.lineTo(26, 30);
+    sheet.lineTo(7, 30);
+    sheet.closeSubpath();
+    painter.setPen(QPen(QColor(90, 90, 90), 1));
+    painter.setBrush(Qt::white);
+    painter.drawPath(sheet);
+    painter.setPen(QPen(QColor(170, 170, 170), 1));
+    for (int y = 9; y < 28; y += 3)
+        painter.drawLine(10, y, 23, y);
+    if (label.isEmpty())
+        return;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(band);
+    painter.drawRect(QRectF(3, 16, 24, 10));
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(8);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRectF(3, 16, 24, 10), Qt::AlignCenter, label);
+}
+
+void DrawArrow(QPainter& painter, QPointF from, QPointF to, const QColor& color) {
+    painter.setPen(QPen(color, 3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(from, to);
+    const QPointF direction = (to - from) / std::hypot(to.x() - from.x(), to.y() - from.y());
+    const QPointF normal(-direction.y(), direction.x());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPolygon(QPolygonF{to + direction * 4, to - direction * 5 + normal * 6,
+                                  to - direction * 5 - normal * 6});
+}
+
+void DrawPlus(QPainter& painter, const QColor& color) {
+    painter.setPen(QPen(color.darker(140), 1));
+    painter.setBrush(color);
+    painter.drawRoundedRect(QRectF(13, 4, 6, 24), 2, 2);
+    painter.drawRoundedRect(QRectF(4, 13, 24, 6), 2, 2);
+    painter.setPen(Qt::NoPen);
+    painter.drawRect(QRectF(13.5, 13.5, 5, 5));
+}
+
+void DrawMinus(QPainter& painter, const QColor& color) {
+    painter.setPen(QPen(color.darker(140), 1));
+    painter.setBrush(color);
+    painter.drawRoundedRect(QRectF(4, 13, 24, 6), 2, 2);
+}
+
+void DrawCross(QPainter& painter) {
+    painter.setPen(QPen(QColor(150, 20, 20), 6, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(7, 7, 25, 25);
+    painter.drawLine(25, 7, 7, 25);
+    painter.setPen(QPen(QColor(225, 50, 40), 4, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(7, 7, 25, 25);
+    painter.drawLine(25, 7, 7, 25);
+}
+
+void DrawPicture(QPainter& painter) {
+    painter.setPen(QPen(QColor(80, 80, 80), 1));
+    painter.setBrush(QColor(170, 210, 245));
+    painter.drawRect(QRectF(3, 5, 26, 22));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 210, 60));
+    painter.drawEllipse(QRectF(19, 8, 6, 6));
+    painter.setBrush(QColor(60, 140, 60));
+    painter.drawPolygon(QPolygonF{QPointF(4, 26), QPointF(13, 13), QPointF(21, 26)});
+    painter.setBrush(QColor(40, 110, 40));
+    painter.drawPolygon(QPolygonF{QPointF(14, 26), QPointF(21, 17), QPointF(28, 26)});
+}
+
+void DrawMagnifier(QPainter& painter) {
+    painter.setPen(QPen(QColor(70, 50, 30), 5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(20, 20), QPointF(28, 28));
+    painter.setPen(QPen(QColor(60, 60, 70), 2.5));
+    painter.setBrush(QColor(200, 230, 255, 190));
+    painter.drawEllipse(QRectF(3, 3, 18, 18));
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.drawArc(QRectF(7, 7, 10, 10), 90 * 16, 80 * 16);
+}
+
+QPixmap DrawIcon(IconKind kind) {
+    QPixmap pixmap = Blank(kIconSize, kIconSize);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    switch (kind) {
+        case IconKind::Add:
+            DrawPlus(painter, QColor(40, 170, 60));
+            break;
+        case IconKind::Delete:
+            DrawCross(painter);
+            break;
+        case IconKind::Rename:
+            DrawArrow(painter, QPointF(15, 11), QPointF(5, 11), QColor(30, 90, 190));
+            DrawArrow(painter, QPointF(17, 21), QPointF(27, 21), QColor(30, 90, 190));
+            break;
+        case IconKind::Pdf:
+            DrawSheet(painter, QColor(200, 30, 30), "PDF");
+            break;
+        case IconKind::Html:
+            DrawSheet(painter, QColor(30, 100, 200), "WWW");
+            break;
+        case IconKind::License:
+            DrawSheet(painter, QColor(120, 80, 20), QString::fromUtf8("\u00a7"));
+            break;
+        case IconKind::Picture:
+            DrawPicture(painter);
+            break;
+        case IconKind::ReadmeBefore:
+            DrawSheet(painter, {}, {});
+            DrawArrow(painter, QPointF(29, 26), QPointF(16, 26), QColor(30, 140, 60));
+            break;
+        case IconKind::ReadmeAfter:
+            DrawSheet(painter, {}, {});
+            DrawArrow(painter, QPointF(3, 26), QPointF(16, 26), QColor(30, 140, 60));
+            break;
+        case IconKind::Scan:
+            DrawMagnifier(painter);
+            break;
+        case IconKind::AddGarment:
+            DrawPlus(painter, QColor(40, 170, 60));
+            break;
+        case IconKind::RemoveGarment:
+            DrawMinus(painter, QColor(210, 50, 40));
+            break;
+    }
+    return pixmap;
+}
+
+}  // namespace
+
+const QPixmap& BackgroundTexture() {
+    static const QPixmap texture = DrawTexture();
+    return texture;
+}
+
+const QPixmap& WarningIndicator() {
+    static const QPixmap warning = DrawWarning();
+    return warning;
+}
+
+const QPixmap& ProductPicture() {
+    static const QPixmap bobbin = DrawBobbin();
+    return bobbin;
+}
+
+QIcon ButtonIcon(IconKind kind) {
+    return QIcon(DrawIcon(kind));
+}
+
+}  // namespace kb

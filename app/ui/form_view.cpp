@@ -1,0 +1,519 @@
+#include "app/ui/form_view.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <exception>
+
+#include "app/logic/main_form.h"
+#include "app/ui/hints.h"
+#include "app/ui/main_window.h"
+#include "app/ui/ui_events.h"
+
+namespace kb {
+namespace {
+
+using Handler = void (TMainForm::*)();
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QStringList QList(const std::vector<std::string>& texts) {
+    QStringList list;
+    list.reserve(qsizetype(texts.size()));
+    for (const std::string& text : texts)
+        list << Q(text);
+    return list;
+}
+
+// The panel's editor holds LF line breaks; the model holds them as CR LF.
+QString FromCrLf(const std::string& text) {
+    return Q(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+std::string ToCrLf(const QString& text) {
+    QString crlf = text;
+    return crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toStdString();
+}
+
+void ShowControl(QObject* target, const Control& control) {
+    if (auto* action = qobject_cast<QAction*>(target)) {
+        action->setEnabled(control.enabled);
+        action->setVisible(control.visible);
+        return;
+    }
+    auto* widget = static_cast<QWidget*>(target);
+    widget->setEnabled(control.enabled);
+    widget->setHidden(!control.visible);
+    SetHint(widget, Q(control.hint));
+}
+
+void ShowButton(QObject* target, const Button& button) {
+    ShowControl(target, button);
+    const QString caption = Q(button.caption);
+    if (auto* action = qobject_cast<QAction*>(target)) {
+        action->setText(caption);
+    } else if (auto* label = qobject_cast<QLabel*>(target)) {
+        if (label->text() != caption)
+            label->setText(caption);
+    } else if (auto* clickable = qobject_cast<QAbstractButton*>(target)) {
+        if (clickable->text() != caption)
+            clickable->setText(caption);
+    }
+}
+
+void ShowText(QObject* target, const QString& text, bool readOnly) {
+    if (auto* line = qobject_cast<QLineEdit*>(target)) {
+        if (line->text() != text)
+            line->setText(text);
+        line->setReadOnly(readOnly);
+    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) {
+        if (memo->toPlainText() != text)
+            memo->setPlainText(text);
+        memo->setReadOnly(readOnly);
+    }
+}
+
+void ShowEdit(QObject* target, const Edit& edit) {
+    ShowControl(target, edit);
+    ShowText(target, Q(edit.text), edit.readOnly);
+}
+
+void ShowTextEditor(QObject* target, const TextEditor& editor) {
+    ShowControl(target, editor);
+    ShowText(target, FromCrLf(editor.text), editor.readOnly);
+}
+
+void ShowMemo(QObject* target, const Memo& memo) {
+    ShowControl(target, memo);
+    ShowText(target, QList(memo.lines).join(QLatin1Char('\n')), true);
+}
+
+void ShowCombo(QObject* target, const ComboBox& model) {
+    ShowControl(target, model);
+    auto* combo = static_cast<QComboBox*>(target);
+    const QStringList entries = QList(model.entries);
+    QStringList shown;
+    for (int i = 0; i < combo->count(); ++i)
+        shown << combo->itemText(i);
+    if (shown != entries) {
+        combo->clear();
+        combo->addItems(entries);
+    }
+    if (combo->currentIndex() != model.Selected())
+        combo->setCurrentIndex(model.Selected());
+    if (combo->isEditable() && combo->currentText() != Q(model.text)) {
+        combo->setEditText(Q(model.text));
+    }
+}
+
+void ShowList(QObject* target, const ListBox& model) {
+    ShowControl(target, model);
+    auto* list = static_cast<QListWidget*>(target);
+    const QStringList entries = QList(model.entries);
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->item(i)->text();
+    if (shown != entries) {
+        list->clear();
+        list->addItems(entries);
+    }
+    const int selected = model.HasSelection() ? model.selected : -1;
+    if (list->currentRow() != selected)
+        list->setCurrentRow(selected);
+}
+
+void ShowTabs(QObject* target, const TabControl& model) {
+    auto* tabs = static_cast<QTabWidget*>(target);
+    tabs->setEnabled(model.enabled);
+    SetHint(tabs->tabBar(), Q(model.hint));
+    for (int i = 0; i < tabs->count() && i < int(model.captions.size()); ++i) {
+        tabs->setTabText(i, Q(model.captions[size_t(i)]));
+        const bool highlighted = i == int(model.highlighted);
+        tabs->tabBar()->setTabTextColor(i, highlighted ? QColor(0, 0, 160) : QColor(Qt::black));
+    }
+    if (tabs->currentIndex() != int(model.active))
+        tabs->setCurrentIndex(int(model.active));
+}
+
+}  // namespace
+
+FormView::FormView(MainWindow& window, TMainForm& logic, UserInterface& ui)
+    : window_(window), logic_(logic), ui_(ui) {
+    BindModel();
+    BindEvents();
+    BindValueEvents();
+    BindFocusEvents();
+    hints_ = new HintWatcher(&window_, [this](const QString& hint) {
+        Call([this, hint] { logic_.ShowHintInStatusBar(hint.toStdString()); });
+    });
+}
+
+FormView::~FormView() {
+    delete hints_;
+}
+
+template <typename Member, typename Show>
+void FormView::Bind(const char* name, Member FormModel::*member, Show show) {
+    QObject* target = window_.findChild<QAction*>(QLatin1String(name));
+    if (target == nullptr)
+        target = window_.Control<QWidget>(QLatin1String(name));
+    bindings_.push_back(
+        {target, [member, show](QObject* t, const FormModel& form) { show(t, form.*member); }});
+}
+
+#define KB_BIND(member, show) Bind(#member, &FormModel::member, show)
+
+void FormView::BindModel() {
+    KB_BIND(File1, ShowButton);
+    KB_BIND(Quit1, ShowButton);
+    KB_BIND(Ftp1, ShowButton);
+    KB_BIND(Create1, ShowButton);
+    KB_BIND(Help1, ShowButton);
+    KB_BIND(Help2, ShowButton);
+    KB_BIND(AboutMenu1, ShowButton);
+    KB_BIND(Tabs, ShowTabs);
+
+    KB_BIND(FilePictureChecked, ShowControl);
+    KB_BIND(FileText, ShowTextEditor);
+    KB_BIND(FileTextChecked, ShowControl);
+
+    KB_BIND(DesignerLabel, ShowButton);
+    KB_BIND(DesignerCombo, ShowCombo);
+    KB_BIND(AddDesignerButton, ShowButton);
+    KB_BIND(DeleteDesignerButton, ShowButton);
+    KB_BIND(RenameDesignerButton, ShowButton);
+    KB_BIND(DesignerAddNameHelp, ShowEdit);
+    KB_BIND(WebSiteLabel, ShowButton);
+    KB_BIND(WebsiteEdit, ShowEdit);
+    KB_BIND(WebsiteChecked, ShowControl);
+    KB_BIND(LicenseFileEdit, ShowButton);
+    KB_BIND(LicenseChecked, ShowControl);
+    KB_BIND(DesignerPdfButton, ShowButton);
+    KB_BIND(DesignerPdfChecked, ShowControl);
+    KB_BIND(DesignerHtmlButton, ShowButton);
+    KB_BIND(DesignerHtmlChecked, ShowControl);
+    KB_BIND(DesignerDetailsHelp, ShowEdit);
+    KB_BIND(DesignerNextButton, ShowButton);
+
+    KB_BIND(ActiveCollectionLabel, ShowButton);
+    KB_BIND(CollectionCombo, ShowCombo);
+    KB_BIND(AddCollectionButton, ShowButton);
+    KB_BIND(DeleteCollectionButton, ShowButton);
+    KB_BIND(RenameCollectionButton, ShowButton);
+    KB_BIND(CollectionAddNameHelp, ShowEdit);
+    KB_BIND(CollectionDetailsHelp, ShowEdit);
+    KB_BIND(PasswordLabel, ShowButton);
+    KB_BIND(PasswordEdit, ShowEdit);
+    KB_BIND(SetupImageButton, ShowButton);
+    KB_BIND(CollectionImageChecked, ShowControl);
+    KB_BIND(BeforeInstallReadme, ShowButton);
+    KB_BIND(BeforeInstallReadmeChecked, ShowControl);
+    KB_BIND(AfterInstallReadme, ShowButton);
+    KB_BIND(AfterInstallReadmeChecked, ShowControl);
+    KB_BIND(CollectionPdfButton, ShowButton);
+    KB_BIND(CollectionPdfChecked, ShowControl);
+    KB_BIND(CollectionHtmlButton, ShowButton);
+    KB_BIND(CollectionHtmlChecked, ShowControl);
+    KB_BIND(CollectionNextButton, ShowButton);
+
+    KB_BIND(SourceLabel, ShowButton);
+    KB_BIND(MacroSource, ShowCombo);
+    KB_BIND(MacroListHelp, ShowEdit);
+    KB_BIND(MacrosLabel, ShowButton);
+    KB_BIND(GarmentExistsCheck, ShowControl);
+    KB_BIND(MacroList, ShowList);
+    KB_BIND(NewMacroButton, ShowButton);
+    KB_BIND(DeleteMacroButton, ShowButton);
+    KB_BIND(MacroPdfButton, ShowButton);
+    KB_BIND(MacroHtmlButton, ShowButton);
+    KB_BIND(MacroPdfChecked, ShowControl);
+    KB_BIND(MacroHtmlChecked, ShowControl);
+    KB_BIND(GarmentNextButton, ShowButton);
+
+    KB_BIND(MeasuresLabel1, ShowButton);
+    KB_BIND(MeasuresLabel2, ShowButton);
+    KB_BIND(MmtListHelp, ShowEdit);
+    KB_BIND(MmtListLabel, ShowButton);
+    KB_BIND(CheckMmtButton, ShowButton);
+    KB_BIND(ScanMeasureWarning, ShowControl);
+    KB_BIND(MmtList, ShowList);
+    KB_BIND(MmtPdfButton, ShowButton);
+    KB_BIND(MmtHtmlButton, ShowButton);
+    KB_BIND(MmtPdfChecked, ShowControl);
+    KB_BIND(MmtHtmlChecked, ShowControl);
+    KB_BIND(MeasuresNextButton, ShowButton);
+    KB_BIND(MtbListLabel, ShowButton);
+    KB_BIND(UsedMmtHelp, ShowEdit);
+    KB_BIND(UsedMmtsList, ShowList);
+    KB_BIND(AddMtbButton, ShowButton);
+    KB_BIND(DeleteMtbButton, ShowButton);
+
+    KB_BIND(MacroMissingHelp, ShowEdit);
+    KB_BIND(MissingFilesLabel, ShowButton);
+    KB_BIND(CheckMacroButton, ShowButton);
+    KB_BIND(MissingFilesChecked, ShowControl);
+    KB_BIND(MacroCheckMemo, ShowMemo);
+    KB_BIND(CollectionVersionLabel, ShowButton);
+    KB_BIND(CollectionVersionEdit, ShowEdit);
+    KB_BIND(CreateSetupHelp, ShowEdit);
+    KB_BIND(MacroNextButton, ShowButton);
+    KB_BIND(ShowExplorerButton, ShowButton);
+    KB_BIND(LanguageLabel, ShowButton);
+    KB_BIND(ComboBox1, ShowCombo);
+
+    Bind("FilePicture", &FormModel::FilePicture, [this](QObject* target, const PictureBox& box) {
+        ShowControl(target, box);
+        ShowPicture(target, box.file);
+    });
+    Bind("StatusBar", &FormModel::StatusBar, [](QObject* target, const Edit& status) {
+        auto* bar = static_cast<QStatusBar*>(target);
+        if (bar->currentMessage() != Q(status.text))
+            bar->showMessage(Q(status.text));
+    });
+}
+
+#undef KB_BIND
+
+void FormView::Sync() {
+    if (syncing_)
+        return;
+    syncing_ = true;
+    const FormModel& form = logic_.form;
+    if (window_.windowTitle() != Q(form.caption))
+        window_.setWindowTitle(Q(form.caption));
+    for (const Binding& binding : bindings_) {
+        const QSignalBlocker blocker(binding.target);
+        binding.show(binding.target, form);
+    }
+    syncing_ = false;
+}
+
+// The picture is drawn unscaled from the top left corner (the label clips it); it is read again
+// only when its file or the file's time changed.
+void FormView::ShowPicture(QObject* target, const std::string& file) {
+    auto* label = static_cast<QLabel*>(target);
+    const QString path = Q(file);
+    const QDateTime time = path.isEmpty() ? QDateTime() : QFileInfo(path).lastModified();
+    if (path == pictureFile_ && time == pictureTime_)
+        return;
+    pictureFile_ = path;
+    pictureTime_ = time;
+    QPixmap pixmap;
+    if (!path.isEmpty())
+        pixmap.load(path);
+    label->setPixmap(pixmap);
+}
+
+void FormView::Call(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        ShowApplicationError(ui_, error.what());
+    }
+    Sync();
+}
+
+void FormView::BindEvents() {
+    // Buttons, indicators, pictures and menu items that start a handler when clicked. An
+    // indicator does what its button does.
+    const std::pair<const char*, Handler> clicks[] = {
+        {"AddDesignerButton", &TMainForm::AddDesignerButtonClick},
+        {"DeleteDesignerButton", &TMainForm::DeleteDesignerButtonClick},
+        {"RenameDesignerButton", &TMainForm::RenameDesignerButtonClick},
+        {"LicenseFileEdit", &TMainForm::LicenseFileEditClick},
+        {"LicenseChecked", &TMainForm::LicenseFileEditClick},
+        {"DesignerPdfButton", &TMainForm::DesignerPdfButtonClick},
+        {"DesignerPdfChecked", &TMainForm::DesignerPdfButtonClick},
+        {"DesignerHtmlButton", &TMainForm::DesignerHtmlButtonClick},
+        {"DesignerHtmlChecked", &TMainForm::DesignerHtmlButtonClick},
+        {"DesignerNextButton", &TMainForm::DesignerNextButtonClick},
+        {"AddCollectionButton", &TMainForm::AddCollectionButtonClick},
+        {"DeleteCollectionButton", &TMainForm::DeleteCollectionButtonClick},
+        {"RenameCollectionButton", &TMainForm::RenameCollectionButtonClick},
+        {"SetupImageButton", &TMainForm::LoadImageButtonClick},
+        {"CollectionImageChecked", &TMainForm::LoadImageButtonClick},
+        {"BeforeInstallReadme", &TMainForm::BeforeInstallReadmeClick},
+        {"BeforeInstallReadmeChecked", &TMainForm::BeforeInstallReadmeClick},
+        {"AfterInstallReadme", &TMainForm::AfterInstallReadmeClick},
+        {"AfterInstallReadmeChecked", &TMainForm::AfterInstallReadmeClick},
+        {"CollectionPdfButton", &TMainForm::CollectionPdfButtonClick},
+        {"CollectionPdfChecked", &TMainForm::CollectionPdfButtonClick},
+        {"CollectionHtmlButton", &TMainForm::CollectionHtmlButtonClick},
+        {"CollectionHtmlChecked", &TMainForm::CollectionHtmlButtonClick},
+        {"CollectionNextButton", &TMainForm::CollectionNextButtonClick},
+        {"CollectionAddNameHelp", &TMainForm::CollectionAddNameHelpClick},
+        {"CollectionDetailsHelp", &TMainForm::CollectionDetailsHelpClick},
+        {"NewMacroButton", &TMainForm::NewMacroButtonClick},
+        {"DeleteMacroButton", &TMainForm::DeleteMacroButtonClick},
+        {"MacroPdfButton", &TMainForm::MacroPdfButtonClick},
+        {"MacroPdfChecked", &TMainForm::MacroPdfButtonClick},
+        {"MacroHtmlButton", &TMainForm::MacroHtmlButtonClick},
+        {"MacroHtmlChecked", &TMainForm::MacroHtmlButtonClick},
+        {"GarmentNextButton", &TMainForm::GarmentNextButtonClick},
+        {"CheckMmtButton", &TMainForm::CheckMacroButtonClick},
+        {"ScanMeasureWarning", &TMainForm::CheckMacroButtonClick},
+        {"MmtPdfButton", &TMainForm::MmtPdfButtonClick},
+        {"MmtPdfChecked", &TMainForm::MmtPdfButtonClick},
+        {"MmtHtmlButton", &TMainForm::MmtHtmlButtonClick},
+        {"MmtHtmlChecked", &TMainForm::MmtHtmlButtonClick},
+        {"MeasuresNextButton", &TMainForm::MeasuresNextButtonClick},
+        {"AddMtbButton", &TMainForm::AddMtbButtonClick},
+        {"CheckMacroButton", &TMainForm::CheckMacroButtonClick},
+        {"MissingFilesChecked", &TMainForm::CheckMacroButtonClick},
+        {"MacroNextButton", &TMainForm::MacroNextButtonClick},
+        {"ShowExplorerButton", &TMainForm::ShowExplorerButtonClick},
+        {"FilePicture", &TMainForm::PictureClick},
+        {"Quit1", &TMainForm::Quit1Click},
+        {"Ftp1", &TMainForm::Ftp1Click},
+        {"Create1", &TMainForm::Create1Click},
+        {"Help2", &TMainForm::Help2Click},
+        {"AboutMenu1", &TMainForm::AboutMenu1Click},
+    };
+    for (const auto& [name, handler] : clicks) {
+        const auto run = [this, handler = handler] {
+            Call([this, handler] { (logic_.*handler)(); });
+        };
+        if (auto* action = window_.findChild<QAction*>(QLatin1String(name))) {
+            QObject::connect(action, &QAction::triggered, run);
+        } else if (auto* button = window_.findChild<QAbstractButton*>(QLatin1String(name))) {
+            QObject::connect(button, &QAbstractButton::clicked, run);
+        } else if (auto* text = window_.findChild<QPlainTextEdit*>(QLatin1String(name))) {
+            OnEvent(text->viewport(), QEvent::MouseButtonRelease, run);
+        } else {
+            OnEvent(window_.Control(QLatin1String(name)), QEvent::MouseButtonRelease, run);
+        }
+    }
+    auto* fileText = window_.Control<QPlainTextEdit>(QStringLiteral("FileText"));
+    OnEvent(fileText->viewport(), QEvent::MouseButtonDblClick,
+            [this] { Call([this] { logic_.FileTextDblClick(); }); });
+    // Typed characters that the logic refuses (on the Create tab) never reach the editor.
+    FilterKeys(fileText, [this](const QKeyEvent& key) {
+        return !key.text().isEmpty() && !logic_.FileTextKeyPress();
+    });
+}
+
+void FormView::BindValueEvents() {
+    FormModel& form = logic_.form;
+    const auto editable = [&](const char* name, ComboBox& model, Handler handler) {
+        QObject::connect(window_.Control<QComboBox>(QLatin1String(name)),
+                         &QComboBox::editTextChanged, [this, &model, handler](const QString& t) {
+                             model.text = t.toStdString();
+                             Call([this, handler] { (logic_.*handler)(); });
+                         });
+    };
+    editable("DesignerCombo", form.DesignerCombo, &TMainForm::DesignerComboChange);
+    editable("CollectionCombo", form.CollectionCombo, &TMainForm::CollectionComboChange);
+
+    const auto fixed = [&](const char* name, ComboBox& model, Handler handler) {
+        QObject::connect(window_.Control<QComboBox>(QLatin1String(name)),
+                         &QComboBox::currentIndexChanged, [this, &model, handler](int index) {
+                             model.Select(index);
+                             Call([this, handler] { (logic_.*handler)(); });
+                         });
+    };
+    fixed("MacroSource", form.MacroSource, &TMainForm::MacroSourceChange);
+    fixed("ComboBox1", form.ComboBox1, &TMainForm::ComboBox1Change);
+
+    const auto list = [&](const char* name, ListBox& model, Handler handler) {
+        QObject::connect(window_.Control<QListWidget>(QLatin1String(name)),
+                         &QListWidget::currentRowChanged, [this, &model, handler](int row) {
+                             model.selected = row;
+                             Call([this, handler] { (logic_.*handler)(); });
+                         });
+    };
+    list("MacroList", form.MacroList, &TMainForm::MacroListClick);
+    list("MmtList", form.MmtList, &TMainForm::MmtListClick);
+
+    // One-line edits: the typed text goes into the model at once; the web site also saves it.
+    const auto line = [&](const char* name, Edit& model, Handler changed) {
+        QObject::connect(window_.Control<QLineEdit>(QLatin1String(name)), &QLineEdit::textEdited,
+                         [this, &model, changed](const QString& t) {
+                             model.text = t.toStdString();
+                             if (changed != nullptr)
+                                 Call([this, changed] { (logic_.*changed)(); });
+                         });
+    };
+    line("WebsiteEdit", form.WebsiteEdit, &TMainForm::WebsiteEditChange);
+    line("PasswordEdit", form.PasswordEdit, nullptr);
+    line("CollectionVersionEdit", form.CollectionVersionEdit, nullptr);
+
+    // Help texts that allow typing keep what was typed, nothing more.
+    Edit* helps[] = {&form.DesignerAddNameHelp, &form.DesignerDetailsHelp, &form.MacroListHelp,
+                     &form.MmtListHelp,         &form.MacroMissingHelp,    &form.CreateSetupHelp};
+    const char* helpNames[] = {"DesignerAddNameHelp", "DesignerDetailsHelp", "MacroListHelp",
+                               "MmtListHelp",         "MacroMissingHelp",    "CreateSetupHelp"};
+    for (size_t i = 0; i < std::size(helps); ++i) {
+        auto* help = window_.Control<QPlainTextEdit>(QLatin1String(helpNames[i]));
+        Edit* model = helps[i];
+        QObject::connect(help, &QPlainTextEdit::textChanged,
+                         [help, model] { model->text = help->toPlainText().toStdString(); });
+    }
+
+    auto* fileText = window_.Control<QPlainTextEdit>(QStringLiteral("FileText"));
+    QObject::connect(fileText, &QPlainTextEdit::textChanged, [this, fileText] {
+        logic_.form.FileText.text = ToCrLf(fileText->toPlainText());
+        Call([this] { logic_.FileTextChange(); });
+    });
+
+    QObject::connect(window_.Tabs(), &QTabWidget::currentChanged, [this](int index) {
+        logic_.form.Tabs.active = Tab(index);
+        Call([this] { logic_.TabsChange(); });
+    });
+}
+
+// Entering and leaving a control counts only between controls of the main window: focus that
+// goes to a dialog or another program and comes back is no exit and no entry.
+void FormView::BindFocusEvents() {
+    struct Watch {
+        QWidget* control;
+        Handler enter;
+        Handler exit;
+    };
+    std::vector<Watch> watches = {
+        {window_.Control(QStringLiteral("FileText")), &TMainForm::FileTextEnter,
+         &TMainForm::FileTextExit},
+        {window_.Control(QStringLiteral("CollectionCombo")), &TMainForm::CollectionComboEnter,
+         nullptr},
+        {window_.Control(QStringLiteral("WebsiteEdit")), nullptr, &TMainForm::WebsiteEditExit},
+        {window_.Control(QStringLiteral("PasswordEdit")), nullptr, &TMainForm::PasswordEditExit},
+        {window_.Control(QStringLiteral("CollectionVersionEdit")), nullptr,
+         &TMainForm::CollectionVersionEditExit},
+    };
+    QObject::connect(qApp, &QApplication::focusChanged, &window_,
+                     [this, watches](QWidget* from, QWidget* to) {
+                         if (syncing_ || from == nullptr || to == nullptr)
+                             return;
+                         if (from->window() != &window_ || to->window() != &window_)
+                             return;
+                         const auto inside = [](QWidget* w, QWidget* control) {
+                             return w == control || control->isAncestorOf(w);
+                         };
+                         // The control left first, then the one entered.
+                         for (const Watch& watch : watches) {
+                             if (watch.exit != nullptr && inside(from, watch.control) &&
+                                 !inside(to, watch.control)) {
+                                 Call([this, h = watch.exit] { (logic_.*h)(); });
+                             }
+                         }
+                         for (const Watch& watch : watches) {
+                             if (watch.enter != nullptr && inside(to, watch.control) &&
+                                 !inside(from, watch.control)) {
+                                 Call([this, h = watch.enter] { (logic_.*h)(); });
+                             }
+                         }
+                     });
+}
+
+}  // namespace kb

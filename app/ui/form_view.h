@@ -1,0 +1,57 @@
+#pragma once
+// Binds the main window's widgets to the window logic: Sync copies the form model into the
+// widgets (with their change signals blocked), and each widget event writes the person's change
+// into the model and calls the handler named after the control and event.
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QObject;
+class QWidget;
+
+namespace kb {
+
+class HintWatcher;
+class MainWindow;
+class TMainForm;
+class UserInterface;
+struct FormModel;
+
+class FormView {
+  public:
+    FormView(MainWindow& window, TMainForm& logic, UserInterface& ui);
+    ~FormView();
+    FormView(const FormView&) = delete;
+    FormView& operator=(const FormView&) = delete;
+
+    // Copies the whole form model into the widgets.
+    void Sync();
+
+  private:
+    struct Binding {
+        QObject* target;
+        std::function<void(QObject*, const FormModel&)> show;
+    };
+
+    template <typename Member, typename Show>
+    void Bind(const char* name, Member FormModel::*member, Show show);
+    void BindModel();
+    void BindEvents();
+    void BindValueEvents();
+    void BindFocusEvents();
+    // Runs a handler of the logic (which shows its own errors) and shows the result.
+    void Call(const std::function<void()>& handler);
+    void ShowPicture(QObject* target, const std::string& file);
+
+    MainWindow& window_;
+    TMainForm& logic_;
+    UserInterface& ui_;
+    std::vector<Binding> bindings_;
+    HintWatcher* hints_ = nullptr;
+    bool syncing_ = false;
+    QString pictureFile_;
+    QDateTime pictureTime_;
+};
+
+}  // namespace kb

@@ -1,0 +1,39 @@
+#include "app/ui/kitbinder_application.h"
+
+#include <QLocale>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/logic/main_form.h"
+
+namespace kb {
+
+KitbinderApplication::KitbinderApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Kitbinder"));
+    // Numbers are written and read with "." whatever the person's locale.
+    QLocale::setDefault(QLocale::c());
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+}
+
+bool KitbinderApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    } catch (...) {
+        ShowError("Unknown error");
+    }
+    return false;
+}
+
+void KitbinderApplication::ShowError(const char* text) {
+    if (ui_ != nullptr) {
+        ShowApplicationError(*ui_, text);
+    } else {
+        QMessageBox::critical(nullptr, QStringLiteral("Kitbinder"), QString::fromUtf8(text));
+    }
+}
+
+}  // namespace kb

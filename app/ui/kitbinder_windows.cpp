@@ -1,0 +1,48 @@
+#include "app/ui/kitbinder_windows.h"
+
+#include "app/logic/main_form.h"
+#include "app/ui/about_form.h"
+#include "app/ui/form_view.h"
+#include "app/ui/input_dialog.h"
+#include "app/ui/main_window.h"
+#include "app/ui/picture_input_form.h"
+#include "app/ui/processing_form.h"
+
+namespace kb {
+
+KitbinderWindows::KitbinderWindows() {
+    window_ = std::make_unique<MainWindow>();
+    ui_.windows.mainWindow = window_.get();
+    logic_ = std::make_unique<TMainForm>(ui_, dispatcher_);
+    view_ = std::make_unique<FormView>(*window_, *logic_, ui_);
+    ui_.formChanged = [this] { view_->Sync(); };
+    window_->OnClosing([this] { Closing(); });
+    logic_->FormCreate();
+    view_->Sync();
+
+    // The dialogs belong to the main window, which deletes them.
+    about_ = new AboutForm(window_.get());
+    ui_.windows.about = about_;
+    input_ = new InputDialog(window_.get());
+    ui_.windows.input = input_;
+    processing_ = new ProcessingForm(window_.get());
+    ui_.windows.processing = processing_;
+    picture_ = new PictureInputForm(window_.get(), ui_);
+    ui_.windows.picture = picture_;
+}
+
+KitbinderWindows::~KitbinderWindows() {
+    if (!closed_)
+        Closing();
+    ui_.formChanged = nullptr;
+    view_.reset();
+    logic_.reset();
+    ui_.windows = {};
+}
+
+void KitbinderWindows::Closing() {
+    closed_ = true;
+    logic_->FormDestroy();
+}
+
+}  // namespace kb

@@ -1,0 +1,53 @@
+#pragma once
+// The program's windows, made once at start-up in this order and kept for the whole run: the
+// main window (its logic, its widgets and their binding), the About box, the input dialog, the
+// "Processing" window and the picture dialog.
+#include <memory>
+
+#include "app/ui/qt_ui_dispatcher.h"
+#include "app/ui/qt_user_interface.h"
+
+namespace kb {
+
+class AboutForm;
+class FormView;
+class InputDialog;
+class MainWindow;
+class PictureInputForm;
+class ProcessingForm;
+class TMainForm;
+
+class KitbinderWindows {
+  public:
+    // Builds the windows and runs the main window's start-up steps; the window is not shown.
+    KitbinderWindows();
+    // Runs the main window's closing steps unless the window was closed already.
+    ~KitbinderWindows();
+    KitbinderWindows(const KitbinderWindows&) = delete;
+    KitbinderWindows& operator=(const KitbinderWindows&) = delete;
+
+    MainWindow& Window() { return *window_; }
+    TMainForm& Logic() { return *logic_; }
+    FormView& View() { return *view_; }
+    QtUserInterface& Ui() { return ui_; }
+    ProcessingForm& Processing() { return *processing_; }
+    InputDialog& Input() { return *input_; }
+    PictureInputForm& Picture() { return *picture_; }
+    AboutForm& About() { return *about_; }
+
+  private:
+    void Closing();
+
+    QtUserInterface ui_;
+    QtUiDispatcher dispatcher_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<TMainForm> logic_;
+    std::unique_ptr<FormView> view_;
+    AboutForm* about_ = nullptr;
+    InputDialog* input_ = nullptr;
+    ProcessingForm* processing_ = nullptr;
+    PictureInputForm* picture_ = nullptr;
+    bool closed_ = false;
+};
+
+}  // namespace kb

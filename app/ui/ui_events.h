@@ -1,0 +1,20 @@
+#pragma once
+// Small hooks on widget events, so that plain Qt widgets can start the window's handlers
+// without a subclass per control.
+#include <QEvent>
+#include <QObject>
+#include <functional>
+
+class QKeyEvent;
+class QWidget;
+
+namespace kb {
+
+// Calls action each time watched receives an event of the given type (after the widget's own
+// filters, before the widget handles it); the event then goes on as usual.
+void OnEvent(QObject* watched, QEvent::Type type, std::function<void()> action);
+
+// Drops every key press of watched for which drop answers true.
+void FilterKeys(QObject* watched, std::function<bool(const QKeyEvent&)> drop);
+
+}  // namespace kb
