@@ -7,6 +7,7 @@
 
 #include "tests/compil32/sample_setup.h"
 #include "tests/foundation/temp_folder.h"
+#include "tools/compil32/installer_compiler.h"
 
 namespace kb::test {
 namespace {
@@ -83,6 +84,25 @@ TEST_F(Compil32Setup, BrokenScriptsExitNonZeroWithFileAndLine) {
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.output.find(root_ / "none.iss: The script does not exist"),
               std::string::npos);
+}
+
+// Scripts that leave out parts of the sample: makensis runs with warnings as errors, so any
+// instruction the translation leaves unused would fail the build.
+TEST_F(Compil32Setup, ScriptVariantsBuildWithoutNsisWarnings) {
+    const std::string variants[] = {
+        "[Setup]\nAppName=Bare $1\nDefaultDirName={pf}\\Bare\n",
+        "[Setup]\nAppName=Desk\nDefaultDirName={pf}\\Desk\nPrivilegesRequired=lowest\n"
+        "DisableDirPage=no\n[Icons]\nName: {commondesktop}\\Desk; Filename: {app}\\x.txt\n",
+        "[Setup]\nAppName=Pass\nDefaultDirName={pf}\\Pass\nPassword=p\nLicenseFile=lic.rtf\n"
+        "AllowNoIcons=yes\n[Icons]\nName: {group}\\Site; Filename: https://example.org\n",
+    };
+    WriteBytes(sample_.workspace + "/Installations/lic.rtf", "{\\rtf1 Licence}");
+    for (const std::string& text : variants) {
+        const std::string script = WriteScript(sample_, "Variant.iss", text);
+        std::vector<std::string> warnings;
+        EXPECT_NO_THROW(CompileSetupScript(script, CompileOptions{}, warnings)) << text;
+        EXPECT_TRUE(warnings.empty()) << text;
+    }
 }
 
 }  // namespace

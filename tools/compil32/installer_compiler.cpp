@@ -87,8 +87,6 @@ void StageFile(const std::string& from, const std::string& to) {
 }
 
 void StageInputs(const SetupPlan& plan, const NsisInputs& inputs, const Diagnostics& diagnostics) {
-    fs::create_directories(
-        fs::path(inputs.fileSources.empty() ? "" : inputs.fileSources.front()).parent_path());
     for (size_t i = 0; i < plan.files.size(); ++i)
         StageFile(plan.files[i].source, inputs.fileSources[i]);
     StageText(plan.licenseFile, inputs.licenseFile, diagnostics);
@@ -167,6 +165,7 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
     const Diagnostics diagnostics(scriptPath);
     const StageFolder stage;
     const NsisInputs inputs = PlanInputs(read.plan, stage.Path(), options.target, RandomSalt());
+    fs::create_directories(stage.Path() + "/files");
     StageInputs(read.plan, inputs, diagnostics);
     const std::string nsis = "\xEF\xBB\xBF" + WriteNsisScript(read.plan, inputs);
     const std::string nsisPath = stage.Path() + "/setup.nsi";

@@ -184,7 +184,12 @@ class NsisScriptWriter {
         return std::ranges::any_of(plan_.icons, [](const SetupIcon& icon) { return icon.inGroup; });
     }
 
-    std::string UninstallKey() const { return NsisQuote(plan_.UninstallKey()); }
+    // Setups for all users register below HKLM, the others for the current user only.
+    std::string_view UninstallRoot() const { return plan_.admin ? "HKLM" : "HKCU"; }
+    // The root and the quoted uninstall key, as registry instructions take them.
+    std::string UninstallKey() const {
+        return std::string(UninstallRoot()) + " " + NsisQuote(plan_.UninstallKey());
+    }
 
     void Header() {
         out_ << "; Setup of " << plan_.appName << ", translated from an Inno Setup script\n"
@@ -275,8 +280,8 @@ class NsisScriptWriter {
     void StartMenuPage() {
         out_ << "Var StartMenuGroup\n"
              << "!define MUI_STARTMENUPAGE_DEFAULTFOLDER \"" << plan_.defaultGroupName << "\"\n"
-             << "!define MUI_STARTMENUPAGE_REGISTRY_ROOT HKLM\n"
-             << "!define MUI_STARTMENUPAGE_REGISTRY_KEY " << UninstallKey() << "\n"
+             << "!define MUI_STARTMENUPAGE_REGISTRY_ROOT " << UninstallRoot() << "\n"
+             << "!define MUI_STARTMENUPAGE_REGISTRY_KEY " << NsisQuote(plan_.UninstallKey()) << "\n"
              << "!define MUI_STARTMENUPAGE_REGISTRY_VALUENAME \"Inno Setup: Icon Group\"\n";
         if (!plan_.allowNoIcons)
             out_ << "!define MUI_STARTMENUPAGE_NODISABLE\n";
@@ -384,7 +389,7 @@ class NsisScriptWriter {
         out_ << "  WriteUninstaller \"" << uninstaller << "\"\n";
         const auto value = [&](std::string_view name, const std::string& body) {
             if (!body.empty())
-                out_ << "  WriteRegStr HKLM " << UninstallKey() << " \"" << name << "\" \"" << body
+                out_ << "  WriteRegStr " << UninstallKey() << " \"" << name << "\" \"" << body
                      << "\"\n";
         };
         value("DisplayName", NsisEscape(plan_.uninstallDisplayName));
@@ -398,8 +403,8 @@ class NsisScriptWriter {
         value("Inno Setup: App Path", "$INSTDIR");
         value("UninstallString", "$\\\"" + uninstaller + "$\\\"");
         value("QuietUninstallString", "$\\\"" + uninstaller + "$\\\" /SILENT");
-        out_ << "  WriteRegDWORD HKLM " << UninstallKey() << " \"NoModify\" 1\n"
-             << "  WriteRegDWORD HKLM " << UninstallKey() << " \"NoRepair\" 1\n";
+        out_ << "  WriteRegDWORD " << UninstallKey() << " \"NoModify\" 1\n"
+             << "  WriteRegDWORD " << UninstallKey() << " \"NoRepair\" 1\n";
     }
 
     void UninstallSection() {
@@ -427,7 +432,7 @@ class NsisScriptWriter {
                     break;
             }
         }
-        out_ << "  DeleteRegKey HKLM " << UninstallKey() << "\n"
+        out_ << "  DeleteRegKey " << UninstallKey() << "\n"
              << "  Delete \"$INSTDIR\\" << NsisEscape(plan_.UninstallerName()) << "\"\n"
              << "  RMDir \"$INSTDIR\"\n"
              << "SectionEnd\n";
@@ -437,7 +442,7 @@ class NsisScriptWriter {
     // and is left alone when the user chose to create no shortcuts.
     void UninstallIcons() {
         if (HasGroupIcons()) {
-            out_ << "  ReadRegStr $StartMenuGroup HKLM " << UninstallKey()
+            out_ << "  ReadRegStr $StartMenuGroup " << UninstallKey()
                  << " \"Inno Setup: Icon Group\"\n"
                  << "  ${If} $StartMenuGroup != \"\"\n";
             RemoveIcons(true);
