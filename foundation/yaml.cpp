@@ -23,6 +23,17 @@ size_t LeadingSpaces(std::string_view text) {
     return count == std::string_view::npos ? text.size() : count;
 }
 
+// Whether one of the key patterns can match: the first colon ends the text, or is followed by a
+// space and no LF follows. The patterns are not tried otherwise, because on a long line that is
+// no key their backtracking takes time quadratic in the line's length.
+bool MayBeKeyLine(std::string_view text) {
+    size_t colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    std::string_view after = text.substr(colon + 1);
+    return after.empty() || (after[0] == ' ' && after.find('\n') == std::string_view::npos);
+}
+
 std::string Spaces(size_t width, std::string_view after) {
     std::string text(width, ' ');
     text += after;
@@ -105,8 +116,9 @@ void Yaml::ReadConstruct(std::string_view text) {
         content = Spaces(width, item.GroupView(2));
         text = content;
     }
-    bool withValue = keyValue.Find(text, false);
-    if (!withValue && !keyOnly.Find(text, false)) {
+    const bool keyLike = MayBeKeyLine(text);
+    const bool withValue = keyLike && keyValue.Find(text, false);
+    if (!withValue && !(keyLike && keyOnly.Find(text, false))) {
         ReadValue(text);
         return;
     }

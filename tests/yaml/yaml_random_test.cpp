@@ -1,0 +1,69 @@
+// Random and mutated texts through the reader and writer: no crash, no sanitizer report.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/yaml/yaml_fuzz_body.h"
+#include "tests/yaml/yaml_random_tree.h"
+
+namespace kb {
+namespace {
+
+// Bytes that steer the reader's decisions, and a few that it never treats specially.
+constexpr std::string_view kSyntax = "    --::||\"\"\n\n\n\r\t#ab\x00\xff\xc3";
+
+char RandomByte(std::mt19937& rng) {
+    if (rng() % 4 == 0)
+        return static_cast<char>(rng() % 256);
+    return kSyntax[rng() % kSyntax.size()];
+}
+
+TEST(YamlRandom, ArbitraryBytes) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(rng() % 160, ' ');
+        for (char& c : text)
+            c = RandomByte(rng);
+        SCOPED_TRACE(text);
+        test::FuzzYamlOnce(text);
+    }
+}
+
+TEST(YamlRandom, MutatedDocuments) {
+    std::mt19937 rng(11);
+    test::RandomTree trees(13);
+    for (int round = 0; round < 1500; ++round) {
+        Yaml doc;
+        doc.root = trees.Document();
+        std::string text = doc.ToText();
+        for (int edits = 1 + rng() % 6; edits > 0; --edits) {
+            size_t at = rng() % (text.size() + 1);
+            switch (rng() % 3) {
+                case 0:
+                    text.insert(at, 1, RandomByte(rng));
+                    break;
+                case 1:
+                    if (at < text.size())
+                        text.erase(at, 1 + rng() % 8);
+                    break;
+                default:
+                    if (at < text.size())
+                        text[at] = RandomByte(rng);
+            }
+        }
+        SCOPED_TRACE(text);
+        test::FuzzYamlOnce(text);
+    }
+}
+
+TEST(YamlRandom, PathologicalLines) {
+    std::string dashes;
+    for (int i = 0; i < 3000; ++i)
+        dashes += "- ";
+    test::FuzzYamlOnce(dashes + "x\n" + dashes + "k: |\n" + std::string(5000, ' ') + "y\n");
+    test::FuzzYamlOnce(std::string(100000, ' ') + "k: v\n" + std::string(20000, ':'));
+    test::FuzzYamlOnce(std::string(200000, '\n'));
+}
+
+}  // namespace
+}  // namespace kb
