@@ -89,4 +89,12 @@ std::string DisplayText(const DirectoryParser& entry) {
     return NameOf(entry.path);
 }
 
+std::string NameWithoutExtension(std::string_view path) {
+    std::string name = NameOf(path);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
 }  // namespace kb

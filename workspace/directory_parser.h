@@ -62,4 +62,7 @@ std::string InstallFolder(const DirectoryParser& entry);
 // The text that names a missing entry to the user: the file-name part of its path.
 std::string DisplayText(const DirectoryParser& entry);
 
+// The file-name part of path without its extension (from the last dot of the name).
+std::string NameWithoutExtension(std::string_view path);
+
 }  // namespace kb

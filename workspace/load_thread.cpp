@@ -40,7 +40,7 @@ MissingFileReport RunMissingFileCheck(const KitbinderData& data, const ScanInput
     list.RemoveDuplicates();
     for (const DirectoryParser& entry : list.entries) {
         if (entry.type == MeasureTableFile) {
-            report.tableNames.push_back(StripExtension(NameOf(entry.path), false));
+            report.tableNames.push_back(NameWithoutExtension(entry.path));
         }
     }
     list.KeepExisting(false);

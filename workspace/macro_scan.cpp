@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "foundation/each_file.h"
+#include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/regular_exp.h"
@@ -32,13 +33,24 @@ struct TableReference {
     std::vector<std::string> mmtFiles;
 };
 
+std::string ExtensionWithoutDot(const std::string& fileName) {
+    return fileName.substr(fileName.rfind('.') + 1);
+}
+
 bool HasMmtExtension(const std::string& fileName) {
     const size_t dot = fileName.rfind('.');
     return dot != std::string::npos && LowerCase(fileName.substr(dot)) == ".mmt";
 }
 
-std::string NameWithoutExtension(std::string_view path) {
-    return StripExtension(NameOf(path), false);
+// folder joined with fileName, or "" when the name holds characters no path may hold (such as
+// the CR that a table with CR LF line ends leaves at the end of its picture names): no file
+// can exist there.
+std::string PictureCandidate(const std::string& folder, std::string_view fileName) {
+    try {
+        return FullPath(folder, fileName);
+    } catch (const PathError&) {
+        return {};
+    }
 }
 
 // The folders searched for a measuring picture, in order, without repeats.
@@ -135,7 +147,9 @@ const CurrentSelection& ScanContext::Selection() const {
 
 std::string ScanContext::FindMeasurePicture(std::string_view fileName, std::string_view tableName) {
     for (const std::string& folder : MeasurePictureFolders(tableName)) {
-        std::string candidate = FullPath(folder, fileName);
+        std::string candidate = PictureCandidate(folder, fileName);
+        if (candidate.empty())
+            continue;
         // Answered from a listing of the candidate's folder, taken once per scan.
         const bool listed = TheCache().FilesOf(FolderOf(candidate)).count(NameOf(candidate)) > 0;
         if (listed)
@@ -146,8 +160,8 @@ std::string ScanContext::FindMeasurePicture(std::string_view fileName, std::stri
 
 std::string FindMeasurePicture(std::string_view fileName, std::string_view tableName) {
     for (const std::string& folder : MeasurePictureFolders(tableName)) {
-        std::string candidate = FullPath(folder, fileName);
-        if (FileExists(candidate))
+        std::string candidate = PictureCandidate(folder, fileName);
+        if (!candidate.empty() && FileExists(candidate))
             return candidate;
     }
     return {};
@@ -164,7 +178,9 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
         if (!table.loaded || table.lowerName != lowerT)
             continue;
         reference.mmtFiles.push_back(table.fileName);
-        entries.AddEntry(table.base, "mmt", MeasureTableFile, t);
+        // The table file's own extension: on a case-sensitive file system "A.MMT" is not
+        // found as "A.mmt".
+        entries.AddEntry(table.base, ExtensionWithoutDot(table.fileName), MeasureTableFile, t);
         entries.AddSupportEntries(table.base, MeasureTableFile, t);
         for (const std::string& picture : table.rowPictures) {
             for (const char* extension : {"jpg", "txt"}) {

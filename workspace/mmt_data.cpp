@@ -1,10 +1,10 @@
 #include "workspace/mmt_data.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "foundation/files.h"
 #include "foundation/regular_exp.h"
-#include "foundation/text.h"
 
 namespace kb {
 namespace {
@@ -23,9 +23,11 @@ RegularExp& RowPattern() {
     return pattern;
 }
 
-// A row value, "." as decimal separator whatever the locale; blanks around it are allowed.
+// A row value, "." as decimal separator whatever the locale; spaces around it are allowed.
 double ParseValue(std::string_view field, std::string_view path, size_t row) {
-    const std::string text = Trim(field);
+    std::string_view text = field;
+    text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
+    text.remove_suffix(text.size() - (text.find_last_not_of(' ') + 1));
     const char* first = text.data();
     const char* last = text.data() + text.size();
     if (first != last && *first == '+' && last - first > 1 && first[1] != '-')

@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include "foundation/errors.h"
+#include "tests/workspace/temp_workspace.h"
+#include "tools/sample_workspace/sample_workspace.h"
+#include "workspace/macro_scan.h"
+#include "workspace/mmt_data.h"
+#include "workspace/workspace_paths.h"
+
+namespace kb::test {
+namespace {
+
+class MacroScan : public TempWorkspace {
+  protected:
+    void SetUp() override {
+        TempWorkspace::SetUp();
+        MakeSampleWorkspace(documents);
+    }
+
+    static CurrentSelection Selection(const std::string& designer, const std::string& collection) {
+        return {designer, collection, DesignersFolder(designer),
+                CollectionFolder(designer, collection), MacroSourceFolder(0)};
+    }
+
+    // The scan of garments of Anna's collection, each entry as "type path exists [table]"
+    // with the path relative to the workspace root.
+    std::vector<std::string> Scan(const std::string& collection,
+                                  std::vector<std::string> garments) {
+        list = DirectoryParserList{};
+        ScanInputs inputs{Selection("Anna", collection), std::move(garments), {}};
+        ScanCollection(KitbinderData{}, inputs, list, true);
+        return Describe(list);
+    }
+
+    std::vector<std::string> Describe(const DirectoryParserList& scanned) const {
+        std::vector<std::string> described;
+        for (const DirectoryParser& e : scanned.entries) {
+            std::string path = e.path;
+            if (path.starts_with(root))
+                path = path.substr(root.size());
+            described.push_back(std::to_string(e.type) + " " + path + (e.exists ? " +" : " -") +
+                                (e.tableName.empty() ? "" : " [" + e.tableName + "]"));
+        }
+        return described;
+    }
+
+    // The entries of the table Women referred to as name, with the pictures found for it.
+    static std::vector<std::string> WomenTable(const std::string& name, bool pictures) {
+        std::vector<std::string> entries = {"0 MeasureTables/Women.mmt + [" + name + "]",
+                                            "0 MeasureTables/Women.jpg + [" + name + "]",
+                                            "0 MeasureTables/Women.pdf - [" + name + "]",
+                                            "0 MeasureTables/Women.html - [" + name + "]",
+                                            "0 MeasureTables/Women.txt + [" + name + "]"};
+        if (!pictures)
+            return entries;
+        for (const char* p : {"bust", "waist", "hip"}) {
+            for (const char* e : {".jpg", ".txt"}) {
+                entries.push_back(std::string("1 MeasurePictures/Women/") + p + e + " + [" + name +
+                                  "]");
+            }
+        }
+        return entries;
+    }
+
+    static std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
+        std::vector<std::string> joined;
+        for (const auto& part : parts)
+            joined.insert(joined.end(), part.begin(), part.end());
+        return joined;
+    }
+
+    DirectoryParserList list;
+};
+
+const std::vector<std::string> kAnna = {
+    "2 Designers/Anna/Anna.jpg +", "2 Designers/Anna/Anna.pdf -", "2 Designers/Anna/Anna.html -",
+    "2 Designers/Anna/Anna.txt +"};
+
+TEST_F(MacroScan, SampleCoatsCollection) {
+    const std::vector<std::string> expected = Join({
+        kAnna,
+        {"3 Designers/Anna/Coats/Coats.jpg +", "3 Designers/Anna/Coats/Coats.pdf -",
+         "3 Designers/Anna/Coats/Coats.html -", "3 Designers/Anna/Coats/Coats.txt +",
+         "4 Designers/Anna/Coats/Trench.mac +", "4 Designers/Anna/Coats/Trench.jpg +",
+         "4 Designers/Anna/Coats/Trench.pdf -", "4 Designers/Anna/Coats/Trench.html +",
+         "4 Designers/Anna/Coats/Trench.txt +"},
+        WomenTable("Women", true),
+        {"5 Designers/Anna/Coats/Trench_front.jpg +",
+         // add_pict_item "Trench_back.bmp" expects the ".jpg" of that name.
+         "5 Designers/Anna/Coats/Trench_back.jpg +", "5 MeasurePictures/collar.txt +",
+         "5 MeasurePictures/collar.jpg +", "4 Designers/Anna/Coats/Duffle.mac +",
+         "4 Designers/Anna/Coats/Duffle.jpg +", "4 Designers/Anna/Coats/Duffle.pdf -",
+         "4 Designers/Anna/Coats/Duffle.html -", "4 Designers/Anna/Coats/Duffle.txt +"},
+        // "women": the same table; its pictures are looked for in MeasurePictures/women.
+        WomenTable("women", false),
+        {"5 Designers/Anna/Coats/Duffle_front.jpg +", "5 Designers/Anna/Coats/Duffle_hood.jpg -"},
+    });
+    EXPECT_EQ(Scan("Coats", {"Trench", "Duffle"}), expected);
+    EXPECT_EQ(list.mmtFiles.Texts(), std::vector<std::string>{"Women.mmt"});
+}
+
+TEST_F(MacroScan, PictureInputShadowedByAnEarlierTablePictureOnly) {
+    // Sheath reads the table first, so its "bust" input adds nothing.
+    const std::vector<std::string> sheath = Join({
+        {"4 Designers/Anna/Dresses/Sheath.mac +", "4 Designers/Anna/Dresses/Sheath.jpg +",
+         "4 Designers/Anna/Dresses/Sheath.pdf -", "4 Designers/Anna/Dresses/Sheath.html -",
+         "4 Designers/Anna/Dresses/Sheath.txt +"},
+        WomenTable("Women", true),
+        {"5 Designers/Anna/Dresses/Sheath_front.jpg +"},
+    });
+    std::vector<std::string> scanned = Scan("Dresses", {"Sheath"});
+    scanned.erase(scanned.begin(), scanned.begin() + 8);
+    EXPECT_EQ(scanned, sheath);
+
+    // A table read later does not remove the input's entries.
+    Write("Designers/Anna/Dresses/Wrap.mac",
+          "add_picture_input(\"Bust\", 0, \"bust\");\nmeasure_table(\"Women\");\n");
+    scanned = Scan("Dresses", {"Wrap"});
+    EXPECT_EQ(scanned[13], "5 MeasurePictures/bust.txt -");
+    EXPECT_EQ(scanned[14], "5 MeasurePictures/bust.jpg -");
+}
+
+TEST_F(MacroScan, LinesThatNameNothing) {
+    Write("Designers/Anna/Coats/Plain.mac",
+          "add_picture_input(\"a\", 1, \"\");\n"
+          "add_pict_item(1, \"   \");\n"
+          "measure_table(\"\");\n"
+          "add_pict_item \"no comma\"\n"
+          "Add_Pict_Item(1, \"case.jpg\");\n");
+    const std::vector<std::string> scanned = Scan("Coats", {"Plain"});
+    ASSERT_EQ(scanned.size(), 13u);
+    EXPECT_EQ(scanned.back(), "4 Designers/Anna/Coats/Plain.txt -");
+}
+
+TEST_F(MacroScan, PictItemTakesTheLastQuotedTextAfterTheLastComma) {
+    Write("Designers/Anna/Coats/Two.mac", "add_pict_item(3, \"front.jpg\", \"back.png\");\n");
+    EXPECT_EQ(Scan("Coats", {"Two"}).back(), "5 Designers/Anna/Coats/back.jpg -");
+}
+
+TEST_F(MacroScan, GarmentNameWithADot) {
+    Write("Designers/Anna/Coats/Coat.long.mac", "add_pict_item(1, \"Trench_front.jpg\");\n");
+    const std::vector<std::string> scanned = Scan("Coats", {"Coat.long"});
+    const std::vector<std::string> expected = {
+        "4 Designers/Anna/Coats/Coat.mac -", "4 Designers/Anna/Coats/Coat.long.jpg -",
+        "4 Designers/Anna/Coats/Coat.long.pdf -", "4 Designers/Anna/Coats/Coat.long.html -",
+        "4 Designers/Anna/Coats/Coat.long.txt -",
+        // The scanned file is Coat.long.mac.
+        "5 Designers/Anna/Coats/Trench_front.jpg +"};
+    EXPECT_EQ(std::vector<std::string>(scanned.begin() + 8, scanned.end()), expected);
+}
+
+TEST_F(MacroScan, MissingMacroGivesItsOwnEntriesOnly) {
+    const std::vector<std::string> scanned = Scan("Coats", {"Nowhere"});
+    ASSERT_EQ(scanned.size(), 13u);
+    EXPECT_EQ(scanned[8], "4 Designers/Anna/Coats/Nowhere.mac -");
+}
+
+TEST_F(MacroScan, TableLookups) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> tables;  // file, content
+        std::vector<std::string> expected;
+        std::vector<std::string> mmtFiles;
+    } cases[] = {
+        {"no table of that name: the bare name, without folder", {}, {"0 Women.mmt - [Women]"}, {}},
+        {"a table that does not parse is skipped",
+         {{"Bad.mmt", "Women\tcm\tx\nBust\t1\n"}},
+         {"0 Women.mmt - [Women]"},
+         {}},
+        {"two tables differing in case, upper-case extension",
+         {{"A.MMT", "WOMEN\tcm\tx\n"}, {"B.mmt", "women\tcm\tx\n"}, {"C.txt", "Women\tcm\tx\n"}},
+         {"0 MeasureTables/A.MMT + [Women]", "0 MeasureTables/A.jpg - [Women]",
+          "0 MeasureTables/A.pdf - [Women]", "0 MeasureTables/A.html - [Women]",
+          "0 MeasureTables/A.txt - [Women]", "0 MeasureTables/B.mmt + [Women]",
+          "0 MeasureTables/B.jpg - [Women]", "0 MeasureTables/B.pdf - [Women]",
+          "0 MeasureTables/B.html - [Women]", "0 MeasureTables/B.txt - [Women]"},
+         {"A.MMT", "B.mmt"}},
+        {"CR LF table: picture names end in CR and find nothing",
+         {{"W.mmt", "Women\tcm\tx\r\nBust\t92.5\tB\tbust\r\n"}},
+         {"0 MeasureTables/W.mmt + [Women]", "0 MeasureTables/W.jpg - [Women]",
+          "0 MeasureTables/W.pdf - [Women]", "0 MeasureTables/W.html - [Women]",
+          "0 MeasureTables/W.txt - [Women]"},
+         {"W.mmt"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        TempWorkspace::SetUp();
+        Write("MeasurePictures/Women/bust.jpg");
+        for (const auto& [file, content] : c.tables)
+            Write("MeasureTables/" + file, content);
+        DirectoryParserList scanned;
+        ScanContext context(Selection("Anna", "Coats"));
+        AddMeasureTable(scanned, "Women", context);
+        std::vector<std::string> described = Describe(scanned);
+        // Directory order is the file system's: compare as sets of files, order within a file.
+        std::sort(described.begin(), described.end());
+        std::vector<std::string> expected = c.expected;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(described, expected);
+        std::vector<std::string> mmtFiles = scanned.mmtFiles.Texts();
+        std::sort(mmtFiles.begin(), mmtFiles.end());
+        EXPECT_EQ(mmtFiles, c.mmtFiles);
+    }
+}
+
+TEST_F(MacroScan, MeasurePictureSearchOrder) {
+    Write("MeasurePictures/Women/bust.jpg");
+    Write("MeasureTables/bust.jpg");
+    Write("MeasureTables/hip.txt");
+    ScanContext context(Selection("Anna", "Coats"));
+    const struct {
+        const char* file;
+        const char* table;
+        std::string expected;
+    } cases[] = {
+        {"bust.jpg", "Women", At("MeasurePictures/Women/bust.jpg")},
+        {"bust.jpg", "Men", At("MeasureTables/bust.jpg")},
+        {"collar.jpg", "Women", At("MeasurePictures/collar.jpg")},
+        {"hip.txt", "", At("MeasureTables/hip.txt")},
+        {"none.jpg", "Women", ""},
+        {"bust\r.jpg", "Women", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FindMeasurePicture(c.file, c.table), c.expected) << c.file << " " << c.table;
+        EXPECT_EQ(context.FindMeasurePicture(c.file, c.table), c.expected) << c.file;
+    }
+}
+
+TEST_F(MacroScan, EachScanSeesTheDiskAsItIsThen) {
+    EXPECT_EQ(Scan("Coats", {"Trench"})[18], "1 MeasurePictures/Women/bust.jpg + [Women]");
+    Remove("MeasurePictures/Women/bust.jpg");
+    Write("MeasureTables/Women.mmt", "Women\tcm\tx\n");
+    const std::vector<std::string> scanned = Scan("Coats", {"Trench"});
+    EXPECT_EQ(scanned[18], "5 Designers/Anna/Coats/Trench_front.jpg +");
+}
+
+TEST_F(MacroScan, TableValueThatIsNoNumberFailsTheScan) {
+    Write("MeasureTables/Bad.mmt", "Men\tcm\tx\nChest\t1,5\tC\tc\n");
+    EXPECT_THROW(Scan("Coats", {"Trench"}), MmtValueError);
+}
+
+TEST_F(MacroScan, GarmentPathsFromTheCollectionBox) {
+    ScanInputs inputs{Selection("Anna", "Coats"), {"Sheath"}, "Dresses"};
+    DirectoryParserList byBox;
+    ScanCollection(KitbinderData{}, inputs, byBox, false);
+    EXPECT_EQ(Describe(byBox)[8], "4 Designers/Anna/Dresses/Sheath.mac +");
+    DirectoryParserList cached;
+    ScanCollection(KitbinderData{}, inputs, cached, true);
+    EXPECT_EQ(Describe(cached)[8], "4 Designers/Anna/Coats/Sheath.mac -");
+}
+
+TEST_F(MacroScan, InputsComeFromTheCurrentSelection) {
+    SetCurrentSelection(Selection("Anna", "Dresses"));
+    const ScanInputs inputs = MakeScanInputs({"Sheath"});
+    EXPECT_EQ(inputs.selection.collection, "Dresses");
+    EXPECT_EQ(inputs.selection.collectionFolder, CollectionFolder("Anna", "Dresses"));
+    EXPECT_EQ(inputs.garments, std::vector<std::string>{"Sheath"});
+}
+
+}  // namespace
+}  // namespace kb::test
