@@ -4,6 +4,10 @@
 
 namespace kb {
 
+bool IsObjectIdText(std::string_view text) {
+    return text.size() == 24 && bson_oid_is_valid(text.data(), text.size());
+}
+
 Bson::~Bson() {
     if (owned)
         bson_destroy(&document);
@@ -40,7 +44,7 @@ void Bson::AppendBinary(const char* key, bson_subtype_t subtype, std::string_vie
 }
 
 void Bson::AppendObjectId(const char* key, std::string_view hex) {
-    if (hex.size() != 24 || !bson_oid_is_valid(hex.data(), hex.size()))
+    if (!IsObjectIdText(hex))
         throw std::runtime_error("\"" + std::string(hex) +
                                  "\" is not an object identifier of 24 hexadecimal digits");
     const std::string text(hex);

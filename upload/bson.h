@@ -9,6 +9,9 @@
 
 namespace kb {
 
+// Whether text is an object identifier written as exactly 24 hexadecimal digits.
+bool IsObjectIdText(std::string_view text);
+
 class Bson {
   public:
     Bson() = default;

@@ -1,0 +1,137 @@
+#include "upload/password_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "foundation/settings_store.h"
+#include "tests/upload/fake_password_view.h"
+#include "tests/upload/test_servers.h"
+#include "upload/upload_config.h"
+
+namespace kb {
+namespace {
+
+using Messages = std::vector<std::pair<std::string, std::string>>;
+using test::FakePasswordDialog;
+
+const test::ServiceAccount kAnn{"ann@example.com", "p/w?x#y%z w", "0123456789abcdef01234567"};
+
+std::string Stored() {
+    return ReadSetting(SettingsRoot::CurrentUser, kAccountIdSetting, "");
+}
+void Store(const std::string& id) {
+    WriteSetting(SettingsRoot::CurrentUser, kAccountIdSetting, id);
+}
+
+class PasswordFormTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        service = std::make_unique<test::ServerProcess>(test::HttpServerCommand({kAnn}));
+    }
+    static void TearDownTestSuite() { service.reset(); }
+
+    void SetUp() override {
+        SetSettingsFolder(SettingsRoot::CurrentUser, settings.path().toStdString());
+        UploadConfig config;
+        config.serviceAddress = "http://127.0.0.1:" + std::to_string(service->Port()) + "/";
+        SetUploadConfig(config);
+        dialog.logic.FormShow();
+    }
+    void TearDown() override {
+        SetSettingsFolder(SettingsRoot::CurrentUser, "");
+        SetUploadConfig({});
+    }
+
+    static std::unique_ptr<test::ServerProcess> service;
+    QTemporaryDir settings;
+    FakePasswordDialog dialog;
+};
+std::unique_ptr<test::ServerProcess> PasswordFormTest::service;
+
+TEST(PasswordFormRule, ProcessNeedsAnEmailShapeAndAPassword) {
+    const struct {
+        const char* email;
+        const char* password;
+        bool allowed;
+    } cases[] = {
+        {"a@b.com", "x", true},  {"a@b.c", "x", false},  // one character after the dot
+        {"a@b.co", "x", false},                          // two
+        {"ab.com", "x", false},                          // no at sign
+        {"a@bcom", "x", false},                          // no dot
+        {".abc@x", "x", true},    // the order of dot and at sign is not examined
+        {"a.b@c.de", "x", true},  // the first dot counts
+        {"a@b.com", "", false},  {"", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PasswordForm::ProcessAllowed(c.email, c.password), c.allowed) << c.email;
+}
+
+TEST_F(PasswordFormTest, TypingEnablesProcess) {
+    EXPECT_FALSE(dialog.processEnabled);
+    dialog.Type("a@b.com", "x");
+    EXPECT_TRUE(dialog.processEnabled);
+    dialog.logic.FormShow();
+    EXPECT_EQ(dialog.email, "");
+    EXPECT_FALSE(dialog.processEnabled);
+}
+
+TEST_F(PasswordFormTest, TheServiceAnswersJudged) {
+    const struct {
+        std::string email;
+        std::string password;
+        bool serviceUp;
+        Messages messages;
+        bool closed;
+        std::string accountId;
+    } cases[] = {
+        // The password reaches the service as typed, "/", "?", "#", "%" and space included.
+        {kAnn.email, kAnn.password, true, {{"Account Verified", ""}}, true, kAnn.id},
+        {kAnn.email, "p", true, {{"Invalid User", "Error"}}, false, ""},
+        {kAnn.email, kAnn.password, false, {{"Problem with server", "Error"}}, false, ""},
+    };
+    for (const auto& c : cases) {
+        FakePasswordDialog fresh;
+        fresh.logic.FormShow();
+        fresh.Type(c.email, c.password);
+        if (!c.serviceUp) {
+            UploadConfig down;
+            down.serviceAddress = "http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/";
+            SetUploadConfig(down);
+        }
+        fresh.logic.ProcessButtonClick();
+        EXPECT_EQ(fresh.messages, c.messages) << c.password;
+        EXPECT_EQ(fresh.closedWithOk, c.closed) << c.password;
+        EXPECT_EQ(fresh.CurrentAccountId(), c.accountId) << c.password;
+    }
+}
+
+TEST_F(PasswordFormTest, SaveDecidesWhatIsRemembered) {
+    // A verified account is stored only while Save is ticked.
+    dialog.Type(kAnn.email, kAnn.password);
+    dialog.logic.ProcessButtonClick();
+    EXPECT_EQ(Stored(), "");
+    dialog.save = true;
+    dialog.logic.ProcessButtonClick();
+    EXPECT_EQ(Stored(), kAnn.id);
+
+    // Clearing Save forgets the stored identifier, not the one the dialog knows.
+    dialog.save = false;
+    dialog.logic.SaveCheckBoxClick();
+    EXPECT_EQ(Stored(), "");
+    EXPECT_EQ(dialog.CurrentAccountId(), kAnn.id);
+
+    // The next showing knows only what is stored; ticking Save stores what it knows.
+    Store("aaaaaaaaaaaaaaaaaaaaaaaa");
+    dialog.logic.FormShow();
+    EXPECT_EQ(dialog.CurrentAccountId(), "aaaaaaaaaaaaaaaaaaaaaaaa");
+    Store("");
+    EXPECT_EQ(dialog.CurrentAccountId(), "aaaaaaaaaaaaaaaaaaaaaaaa");
+    dialog.save = true;
+    dialog.logic.SaveCheckBoxClick();
+    EXPECT_EQ(Stored(), "aaaaaaaaaaaaaaaaaaaaaaaa");
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,198 @@
+#include "upload/ftp_thread.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <cstdio>
+#include <thread>
+
+#include "foundation/files.h"
+#include "foundation/paths.h"
+#include "upload/http_client.h"
+#include "upload/mongo_db.h"
+#include "workspace/kitbinder_data.h"
+#include "workspace/mmt_data.h"
+#include "workspace/workspace_paths.h"
+
+namespace kb {
+namespace {
+
+// Thrown inside the worker when the upload was cancelled, to leave it early.
+struct UploadCancelled {};
+
+void SetIdlePriority() {
+    sched_param parameters{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
+}
+
+}  // namespace
+
+std::string DocumentName(const DirectoryParser& entry, const std::string& designer,
+                         const std::string& collection) {
+    const std::string file = NameOf(entry.path);
+    const std::string inCollection = designer + "/" + collection + "/" + file;
+    switch (entry.type) {
+        case MeasureTableFile:
+            return "measure_tables/" + entry.tableName + "/" + file;
+        case MeasurePicture:
+            return "measures/" + inCollection;
+        case DesignerFile:
+            return "designers/" + designer + "/" + file;
+        case CollectionFile:
+            return "collections/" + inCollection;
+        case GarmentFile:
+            return "zefas/" + inCollection;
+        case GarmentPicture:
+            return "styles/" + inCollection;
+        default:
+            return {};
+    }
+}
+
+FtpThread::FtpThread(UiDispatcher& ui, UploadView& view, std::string designer,
+                     std::string collection, std::string accountId, ScanInputs inputs,
+                     UploadConfig config)
+    : designer(std::move(designer)),
+      collection(std::move(collection)),
+      accountId(std::move(accountId)),
+      inputs_(std::move(inputs)),
+      config_(std::move(config)),
+      ui_(ui),
+      view_(view) {}
+
+std::shared_ptr<FtpThread> FtpThread::Start(UiDispatcher& ui, UploadView& view,
+                                            std::string designer, std::string collection,
+                                            std::string accountId, ScanInputs inputs,
+                                            UploadConfig config) {
+    auto thread =
+        std::make_shared<FtpThread>(ui, view, std::move(designer), std::move(collection),
+                                    std::move(accountId), std::move(inputs), std::move(config));
+    std::thread([thread] { thread->Run(); }).detach();
+    return thread;
+}
+
+void FtpThread::Wait() {
+    std::unique_lock lock(finishMutex_);
+    finishedSignal_.wait(lock, [this] { return finished_.load(); });
+}
+
+void FtpThread::HandOver(std::function<void()> step) {
+    if (cancelled_)
+        throw UploadCancelled{};
+    ui_.RunAndWait(std::move(step));
+}
+
+void FtpThread::SetStatus(const std::string& text) {
+    statusText = text;
+    HandOver([this] { view_.SetProcessingLabel(statusText); });
+}
+
+void FtpThread::ShowMessage(const std::string& text, const std::string& caption, UploadIcon icon) {
+    HandOver([&] { view_.ShowUploadMessage(text, caption, icon); });
+}
+
+void FtpThread::Run() {
+    SetIdlePriority();
+    try {
+        try {
+            Upload();
+        } catch (const std::exception& error) {
+            // A scan that fails (a table value that is not a number, an unreadable file).
+            ShowMessage(error.what(), "Error", UploadIcon::Error);
+        }
+        HandOver([this] { view_.HideProcessing(); });
+    } catch (const UploadCancelled&) {
+    } catch (const std::exception& error) {
+        // A step on the user-interface thread failed; nobody is left to tell but the log.
+        std::fprintf(stderr, "Upload: %s\n", error.what());
+    }
+    {
+        std::lock_guard lock(finishMutex_);
+        finished_ = true;
+    }
+    finishedSignal_.notify_all();
+}
+
+void FtpThread::Upload() {
+    MongoDb db(config_.databaseHost, config_.databasePort, kUploadDatabase, kUploadCollection,
+               config_.databaseUser, config_.databasePassword, config_.timeouts,
+               [this](const std::string& text) { ShowMessage(text, "Error", UploadIcon::Error); });
+    if (db.failed()) {
+        ShowMessage("Cannot connect to server", "Error", UploadIcon::Error);
+        return;
+    }
+    SetStatus("Parce");
+    const DirectoryParserList list = BuildFileList();
+    std::vector<std::string> tablePaths;
+    StoreEntries(db, list, tablePaths);
+    for (const std::string& path : tablePaths)
+        StoreTableFiles(db, list, path);
+    RequestProcessing();
+}
+
+DirectoryParserList FtpThread::BuildFileList() const {
+    DirectoryParserList list;
+    const KitbinderData data;
+    ScanCollection(data, inputs_, list, false);
+    list.KeepExisting(true);
+    list.RemoveDuplicates();
+    return list;
+}
+
+void FtpThread::Store(MongoDb& db, const std::string& path, const std::string& name) {
+    if (cancelled_)
+        throw UploadCancelled{};
+    db.StoreFile(accountId, path, name);
+}
+
+void FtpThread::StoreEntries(MongoDb& db, const DirectoryParserList& list,
+                             std::vector<std::string>& tablePaths) {
+    for (const DirectoryParser& entry : list.entries) {
+        SetStatus(NameOf(entry.path));
+        if (entry.type == MeasureTableFile)
+            tablePaths.push_back(entry.path);
+        const std::string name = DocumentName(entry, designer, collection);
+        if (!name.empty())
+            Store(db, entry.path, name);
+    }
+}
+
+// The table's measuring pictures and texts found by the scan, then the table's own support
+// files, all under the table's inner name.
+void FtpThread::StoreTableFiles(MongoDb& db, const DirectoryParserList& list,
+                                const std::string& tablePath) {
+    MmtData table;
+    try {
+        LoadMmt(table, tablePath);
+    } catch (const std::exception&) {
+        // The record keeps what was read before the bad value.
+    }
+    const std::string prefix = "measure_tables/" + table.name + "/";
+    const size_t rows = std::min(table.rowNames.size(), table.rowPictures.size());
+    for (size_t i = 0; i < rows; ++i) {
+        const std::string text = table.rowPictures[i] + ".txt";
+        const std::string picture = table.rowPictures[i] + ".jpg";
+        for (const DirectoryParser& entry : list.entries) {
+            const std::string file = NameOf(entry.path);
+            if (file != text && file != picture)
+                continue;
+            SetStatus(file);
+            Store(db, entry.path, prefix + file);
+        }
+    }
+    const std::string base = StripExtension(tablePath, true);
+    for (int i = 0; i < kSupportExtensionCount; ++i) {
+        const std::string extension = SupportExtension(i);
+        const std::string source = ChangeExtension(tablePath, extension);
+        if (FileExists(source))
+            Store(db, source, prefix + base + "." + extension);
+    }
+}
+
+void FtpThread::RequestProcessing() {
+    const std::string answer =
+        HttpGetText(config_.ProcessingAddress() + accountId, config_.timeouts);
+    ShowMessage(answer, "Processing", UploadIcon::None);
+}
+
+}  // namespace kb
