@@ -1,5 +1,7 @@
 #include "app/ui/kitbinder_windows.h"
 
+#include <QCoreApplication>
+
 #include "app/logic/main_form.h"
 #include "app/ui/about_form.h"
 #include "app/ui/form_view.h"
@@ -10,7 +12,8 @@
 
 namespace kb {
 
-KitbinderWindows::KitbinderWindows() {
+KitbinderWindows::KitbinderWindows(DialogHooks hooks) {
+    ui_.hooks = std::move(hooks);
     window_ = std::make_unique<MainWindow>();
     ui_.windows.mainWindow = window_.get();
     logic_ = std::make_unique<TMainForm>(ui_, dispatcher_);

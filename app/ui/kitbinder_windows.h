@@ -20,7 +20,8 @@ class TMainForm;
 class KitbinderWindows {
   public:
     // Builds the windows and runs the main window's start-up steps; the window is not shown.
-    KitbinderWindows();
+    // Hooks that are set answer the modal boxes and choosers instead of a person (tests).
+    explicit KitbinderWindows(DialogHooks hooks = {});
     // Runs the main window's closing steps unless the window was closed already.
     ~KitbinderWindows();
     KitbinderWindows(const KitbinderWindows&) = delete;

@@ -1,0 +1,434 @@
+// The real main window on a temporary workspace: controls found by name, typed into, clicked,
+// and what the window shows afterwards.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <stdexcept>
+#include <thread>
+
+#include "app/logic/main_form.h"
+#include "app/ui/input_dialog.h"
+#include "app/ui/kitbinder_application.h"
+#include "app/ui/kitbinder_windows.h"
+#include "app/ui/main_window.h"
+#include "app/ui/processing_form.h"
+#include "app/ui/qt_ui_dispatcher.h"
+#include "foundation/files.h"
+#include "foundation/platform.h"
+#include "foundation/settings_store.h"
+#include "tools/sample_workspace/sample_workspace.h"
+
+using namespace kb;
+
+namespace {
+
+struct Shown {
+    std::string text;
+    std::string caption;
+};
+
+// Answers the window's modal boxes and choosers from a script and records what was asked.
+struct Person {
+    std::vector<Shown> messages;
+    std::vector<FileChooser> choosers;
+    std::deque<std::optional<std::string>> files;
+    MessageAnswer answer = MessageAnswer::No;
+
+    DialogHooks Hooks() {
+        DialogHooks hooks;
+        hooks.message = [this](const std::string& text, const std::string& caption,
+                               MessageButtons buttons, MessageIcon) {
+            messages.push_back({text, caption});
+            return buttons == MessageButtons::YesNo ? answer : MessageAnswer::Ok;
+        };
+        hooks.chooseFile = [this](const FileChooser& chooser) -> std::optional<std::string> {
+            choosers.push_back(chooser);
+            if (files.empty())
+                return std::nullopt;
+            auto file = files.front();
+            files.pop_front();
+            return file;
+        };
+        hooks.openDocument = [](const std::string&) { return true; };
+        return hooks;
+    }
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void emptyWorkspaceRefusesCollectionAndGarmentTabs();
+    void createDesignerAndCollectionByTyping();
+    void panelShowsChosenDesigner();
+    void statusBarShowsLongHint_data();
+    void statusBarShowsLongHint();
+    void tooltipsLeaveOutStatusBarOnlyControls();
+    void menuShowsOnlyHelp();
+    void garmentAddedThroughChooser();
+    void scanShowsProcessingWindowThenMemo();
+    void pictureDialogGivesCollectionDefaultPicture();
+    void handlerErrorIsShownAndWindowGoesOn();
+    void tabAndDesignerSurviveRestart();
+    void inputDialogCancelKeepsEnteredText();
+    void dispatcherRunsWorkOnUiThread();
+    void fileFilters_data();
+    void fileFilters();
+
+  private:
+    void Start(bool sample);
+    QWidget* W(const char* name) { return windows_->Window().Control(QLatin1String(name)); }
+    template <typename T>
+    T* W(const char* name) {
+        return windows_->Window().Control<T>(QLatin1String(name));
+    }
+    // Clicks a tab header as a person would.
+    void ClickTab(int index);
+    void Click(const char* name) { QTest::mouseClick(W<QAbstractButton>(name), Qt::LeftButton); }
+    std::string Workspace() const { return root_; }
+
+    std::unique_ptr<QTemporaryDir> temp_;
+    std::string root_;
+    Person person_;
+    std::unique_ptr<KitbinderWindows> windows_;
+};
+
+void MainWindowTest::init() {
+    temp_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(temp_->isValid());
+    const std::string base = temp_->path().toStdString();
+    SetDocumentsFolder(base + "/Documents");
+    SetSettingsFolder(SettingsRoot::CurrentUser, base + "/settings");
+    SetSettingsFolder(SettingsRoot::LocalMachine, base + "/machine");
+    root_ = base + "/Documents/Bobbinwright/Personal Files";
+    person_ = Person();
+}
+
+void MainWindowTest::cleanup() {
+    windows_.reset();
+    SetDocumentsFolder("");
+    SetSettingsFolder(SettingsRoot::CurrentUser, "");
+    SetSettingsFolder(SettingsRoot::LocalMachine, "");
+    temp_.reset();
+}
+
+void MainWindowTest::Start(bool sample) {
+    if (sample)
+        MakeSampleWorkspace(temp_->path().toStdString() + "/Documents");
+    windows_ = std::make_unique<KitbinderWindows>(person_.Hooks());
+    windows_->Window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&windows_->Window()));
+}
+
+void MainWindowTest::ClickTab(int index) {
+    QTabBar* bar = windows_->Window().Tabs()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+void MainWindowTest::emptyWorkspaceRefusesCollectionAndGarmentTabs() {
+    Start(false);
+    QVERIFY(FolderExists(Workspace() + "/Installations"));
+    QCOMPARE(W<QComboBox>("DesignerCombo")->count(), 0);
+    QVERIFY(!W("DesignerNextButton")->isEnabled());
+
+    const struct {
+        int tab;
+        int shown;
+        bool notice;
+    } cases[] = {{1, 0, true}, {2, 0, true}, {3, 3, false}, {4, 4, false}};
+    for (const auto& c : cases) {
+        ClickTab(0);
+        person_.messages.clear();
+        ClickTab(c.tab);
+        QCOMPARE(windows_->Window().Tabs()->currentIndex(), c.shown);
+        QCOMPARE(person_.messages.size(), size_t(c.notice ? 1 : 0));
+        if (c.notice) {
+            QCOMPARE(person_.messages[0].text,
+                     "No designer selected\nor\nThere are designer errors");
+            QCOMPARE(person_.messages[0].caption, "Kitbinder");
+        }
+    }
+}
+
+void MainWindowTest::createDesignerAndCollectionByTyping() {
+    Start(false);
+    auto* add = W("AddDesignerButton");
+    QVERIFY(!add->isEnabled());
+    QTest::keyClicks(W<QComboBox>("DesignerCombo")->lineEdit(), "Cara");
+    QVERIFY(add->isEnabled());
+    Click("AddDesignerButton");
+    QVERIFY(FolderExists(Workspace() + "/Designers/Cara"));
+    QCOMPARE(W<QComboBox>("DesignerCombo")->itemText(0), QStringLiteral("Cara"));
+    QVERIFY(W("DesignerNextButton")->isEnabled());
+    QVERIFY(!add->isEnabled());  // the folder exists now
+
+    Click("DesignerNextButton");
+    QCOMPARE(windows_->Window().Tabs()->currentIndex(), 1);
+    ClickTab(2);  // no collection yet
+    QCOMPARE(windows_->Window().Tabs()->currentIndex(), 1);
+    QCOMPARE(person_.messages.back().text,
+             "No collection selected\nor\nThere are collection errors");
+
+    QTest::keyClicks(W<QComboBox>("CollectionCombo")->lineEdit(), "Coats");
+    Click("AddCollectionButton");
+    QVERIFY(FolderExists(Workspace() + "/Designers/Cara/Coats"));
+    QVERIFY(W("CollectionNextButton")->isEnabled());
+    Click("CollectionNextButton");
+    QCOMPARE(windows_->Window().Tabs()->currentIndex(), 2);
+    QVERIFY(W("GarmentExistsCheck")->isVisible());
+}
+
+void MainWindowTest::panelShowsChosenDesigner() {
+    Start(true);
+    auto* combo = W<QComboBox>("DesignerCombo");
+    QCOMPARE(combo->currentText(), QStringLiteral("Anna"));
+    const QString text = W<QPlainTextEdit>("FileText")->toPlainText();
+    QCOMPARE(text.toStdString(), ReadTextFile(Workspace() + "/Designers/Anna/Anna.txt"));
+    QVERIFY(!W("FileTextChecked")->isVisible());
+    QVERIFY(!W("FilePictureChecked")->isVisible());
+    QVERIFY(!W<QLabel>("FilePicture")->pixmap().isNull());
+    QCOMPARE(W<QLineEdit>("WebsiteEdit")->text().toStdString(),
+             ReadTextFile(Workspace() + "/Designers/Anna/Website.txt"));
+    // No PDF in the sample: its indicator shows; the licence exists: its indicator does not.
+    QVERIFY(W("DesignerPdfChecked")->isVisible());
+    QVERIFY(!W("LicenseChecked")->isVisible());
+    QVERIFY(W("DeleteDesignerButton")->isEnabled());
+
+    // The Create tab shows no item: empty, disabled editor with its indicator.
+    ClickTab(4);
+    QVERIFY(!W("FileText")->isEnabled());
+    QVERIFY(W<QPlainTextEdit>("FileText")->toPlainText().isEmpty());
+    QVERIFY(W("FileTextChecked")->isVisible());
+    QVERIFY(!W("FilePictureChecked")->isVisible());
+}
+
+void MainWindowTest::statusBarShowsLongHint_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("short|long") << "DeleteDesignerButton"
+                                << " Delete Active Designer";
+    QTest::newRow("no bar") << "NewMacroButton"
+                            << "Add Garment ";
+    QTest::newRow("no spaces") << "CheckMmtButton"
+                               << "Scan MMT";
+    QTest::newRow("indicator") << "DesignerPdfChecked"
+                               << "Missing Designer PDF";
+    QTest::newRow("next button") << "DesignerNextButton"
+                                 << " Go to Collection Tab";
+}
+
+void MainWindowTest::statusBarShowsLongHint() {
+    QFETCH(QString, control);
+    QFETCH(QString, status);
+    Start(true);
+    QWidget* widget = W(control.toLatin1().constData());
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)));
+    QApplication::sendEvent(widget, &enter);
+    QCOMPARE(windows_->Window().statusBar()->currentMessage(), status);
+}
+
+void MainWindowTest::tooltipsLeaveOutStatusBarOnlyControls() {
+    Start(true);
+    const std::pair<const char*, const char*> tips[] = {
+        {"AddDesignerButton", "Create Designer "},
+        {"WebsiteEdit", "Web Site Address "},
+        {"MacroNextButton", "Create installation file"},
+        {"DesignerNextButton", ""},
+        {"MeasuresNextButton", ""},
+        {"PasswordEdit", ""},
+        {"DesignerPdfChecked", ""},
+        {"TabStrip", ""},
+    };
+    for (const auto& [name, tip] : tips) {
+        QCOMPARE(W(name)->toolTip(), QString::fromUtf8(tip));
+    }
+}
+
+void MainWindowTest::menuShowsOnlyHelp() {
+    Start(false);
+    QStringList shown;
+    for (QAction* action : windows_->Window().menuBar()->actions()) {
+        if (action->isVisible())
+            shown << action->text();
+    }
+    QCOMPARE(shown, QStringList{QStringLiteral("Help")});
+    QStringList items;
+    for (QAction* action : W<QMenu>("Help1")->actions())
+        items << action->text();
+    QCOMPARE(items, (QStringList{QStringLiteral("Help"), QStringLiteral("About")}));
+    QCOMPARE(windows_->Window().windowTitle(), QStringLiteral("Bobbinwright Kit Binder"));
+    QCOMPARE(QApplication::applicationName(), QStringLiteral("Kitbinder"));
+}
+
+void MainWindowTest::garmentAddedThroughChooser() {
+    Start(true);
+    ClickTab(2);
+    QCOMPARE(windows_->Window().Tabs()->currentIndex(), 2);
+    auto* list = W<QListWidget>("MacroList");
+    const int before = list->count();
+    person_.files.push_back(Workspace() + "/Designers/Cape.mac");
+    Click("NewMacroButton");
+    QCOMPARE(person_.choosers.back().name, "OpenMacro");
+    QCOMPARE(person_.choosers.back().filter, "Macro Files|*.mac");
+    QCOMPARE(list->count(), before + 1);
+    QCOMPARE(list->item(before)->text(), QStringLiteral("Cape"));
+    QVERIFY(FileExists(Workspace() + "/Designers/Anna/Coats/Cape.mac"));
+    QVERIFY(FileExists(Workspace() + "/Designers/Anna/Coats/Cape_back.jpg"));
+
+    // Selecting the garment shows it in the panel and enables its buttons.
+    list->setCurrentRow(before);
+    QVERIFY(W("DeleteMacroButton")->isEnabled());
+    QCOMPARE(W<QPlainTextEdit>("FileText")->toPlainText().toStdString(),
+             ReadTextFile(Workspace() + "/Designers/Anna/Coats/Cape.txt"));
+}
+
+void MainWindowTest::scanShowsProcessingWindowThenMemo() {
+    Start(true);
+    ClickTab(4);
+    QVERIFY(W("MissingFilesChecked")->isVisible());
+    Click("CheckMacroButton");
+    ProcessingForm& processing = windows_->Processing();
+    QVERIFY(processing.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!processing.isVisible(), 20000);
+    const QString memo = W<QPlainTextEdit>("MacroCheckMemo")->toPlainText();
+    QVERIFY2(memo.startsWith(QStringLiteral("The following files are missing:")), qPrintable(memo));
+    QVERIFY2(memo.contains(QLatin1String(kSampleMissingFile)), qPrintable(memo));
+    QVERIFY(!W("MissingFilesChecked")->isVisible());
+    ClickTab(3);
+    QVERIFY(!W("ScanMeasureWarning")->isVisible());
+    auto* tables = W<QListWidget>("MmtList");
+    QCOMPARE(tables->count(), 1);
+    QCOMPARE(tables->item(0)->text(), QLatin1String(kSampleTable));
+}
+
+void MainWindowTest::pictureDialogGivesCollectionDefaultPicture() {
+    Start(true);
+    ClickTab(1);
+    auto* combo = W<QComboBox>("CollectionCombo");
+    combo->setCurrentIndex(combo->findText(QLatin1String(kSampleSecondCollection)));
+    const std::string mini = Workspace() + "/Designers/Anna/Dresses/Dresses_mini.bmp";
+    QVERIFY(!FileExists(mini));
+    QVERIFY(W("CollectionImageChecked")->isVisible());
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog != nullptr)
+            dialog->accept();
+    });
+    Click("SetupImageButton");
+    QVERIFY(FileExists(mini));
+    QVERIFY(!W("CollectionImageChecked")->isVisible());
+}
+
+void MainWindowTest::handlerErrorIsShownAndWindowGoesOn() {
+    Start(true);
+    windows_->Ui().hooks.chooseFile = [](const FileChooser&) -> std::optional<std::string> {
+        throw std::runtime_error("The chooser broke");
+    };
+    Click("DesignerPdfButton");
+    QCOMPARE(person_.messages.size(), size_t(1));
+    QCOMPARE(person_.messages[0].text, "The chooser broke");
+    QCOMPARE(person_.messages[0].caption, "Kitbinder");
+    Click("DesignerNextButton");
+    QCOMPARE(windows_->Window().Tabs()->currentIndex(), 1);
+}
+
+void MainWindowTest::tabAndDesignerSurviveRestart() {
+    Start(true);
+    ClickTab(1);
+    auto* combo = W<QComboBox>("CollectionCombo");
+    combo->setCurrentIndex(combo->findText(QLatin1String(kSampleSecondCollection)));
+    ClickTab(3);
+    windows_->Window().close();
+    windows_.reset();
+    Start(false);
+    QCOMPARE(windows_->Window().Tabs()->currentIndex(), 3);
+    QCOMPARE(W<QComboBox>("DesignerCombo")->currentText(), QLatin1String(kSampleDesigner));
+    QCOMPARE(W<QComboBox>("CollectionCombo")->currentText(),
+             QLatin1String(kSampleSecondCollection));
+}
+
+void MainWindowTest::inputDialogCancelKeepsEnteredText() {
+    InputDialog dialog(nullptr);
+    QTimer::singleShot(0, [&dialog] {
+        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("Edit"));
+        edit->setText(QStringLiteral("Bert"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("CancelButton")),
+                          Qt::LeftButton);
+    });
+    QCOMPARE(dialog.Ask("Rename Designer", "Anna"), std::nullopt);
+    QCOMPARE(dialog.EnteredText(), QStringLiteral("Bert"));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Title"))->text(),
+             QStringLiteral("Rename Designer"));
+
+    QTimer::singleShot(0, [&dialog] {
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("OkButton")),
+                          Qt::LeftButton);
+    });
+    QCOMPARE(dialog.Ask("Rename Collection", "Coats"), std::optional<std::string>("Coats"));
+    QVERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("Edit"))->text().isEmpty());
+}
+
+void MainWindowTest::dispatcherRunsWorkOnUiThread() {
+    QtUiDispatcher dispatcher;
+    bool onUiThread = false;
+    std::string error;
+    std::thread worker([&] {
+        dispatcher.RunAndWait([&] { onUiThread = QThread::currentThread() == qApp->thread(); });
+        try {
+            dispatcher.RunAndWait([] { throw std::runtime_error("step failed"); });
+        } catch (const std::runtime_error& e) {
+            error = e.what();
+        }
+    });
+    QTRY_VERIFY(!error.empty());
+    worker.join();
+    QVERIFY(onUiThread);
+    QCOMPARE(error, "step failed");
+    // On the user-interface thread itself the work runs at once.
+    int runs = 0;
+    dispatcher.RunAndWait([&] { ++runs; });
+    QCOMPARE(runs, 1);
+}
+
+void MainWindowTest::fileFilters_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("pattern in name") << "Pictures (*.jpg)|*.jpg"
+                                     << "Pictures (*.jpg) (*.jpg)";
+    QTest::newRow("two entries") << "Text File|*.txt|All Files|*.*"
+                                 << "Text File (*.txt);;All Files (*.*)";
+    QTest::newRow("pattern without dot") << "Text File (*.txt)|*txt"
+                                         << "Text File (*.txt) (*txt)";
+    QTest::newRow("two patterns") << "Docs|*.pdf;*.html"
+                                  << "Docs (*.pdf *.html)";
+}
+
+void MainWindowTest::fileFilters() {
+    QFETCH(QString, filter);
+    QFETCH(QString, qt);
+    QCOMPARE(QtFileFilter(filter.toStdString()), qt);
+}
+
+int main(int argc, char** argv) {
+    KitbinderApplication application(argc, argv);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "main_window_test.moc"
