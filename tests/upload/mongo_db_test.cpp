@@ -100,6 +100,19 @@ TEST_F(MongoDbTest, BadAccountIdentifierIsRefusedBeforeSending) {
     EXPECT_TRUE(Stored().empty());
 }
 
+TEST(MongoDbConnection, RefusedInsertIsShownAndTheNextStoreGoesOn) {
+    QTemporaryDir folder;
+    const std::string big = folder.filePath("Big.pdf").toStdString();
+    std::ofstream(big, std::ios::binary) << std::string(5000, 'x');
+    ServerProcess server(test::MongoServerCommand(kUser, kPassword, "SCRAM-SHA-256", 1000));
+    Gateway gateway(server.Port(), kUser, kPassword);
+    EXPECT_FALSE(gateway.db.StoreFile(kAccount, big, "big"));
+    EXPECT_TRUE(gateway.db.StoreFile(kAccount, "/nonexistent", "small"));
+    EXPECT_EQ(gateway.shown, std::vector<std::string>{"Error transfering file: " + big});
+    EXPECT_EQ(test::StoredNames(test::ReadStoredDocuments(server.Port(), kUser, kPassword)),
+              std::vector<std::string>{"small"});
+}
+
 TEST(MongoDbConnection, BothScramMechanismsAuthenticate) {
     for (const std::string mechanism : {"SCRAM-SHA-1", "SCRAM-SHA-256"}) {
         ServerProcess server(test::MongoServerCommand(kUser, kPassword, mechanism));

@@ -84,10 +84,12 @@ std::vector<std::string> HttpServerCommand(const std::vector<ServiceAccount>& ac
 }
 
 std::vector<std::string> MongoServerCommand(const std::string& user, const std::string& password,
-                                            const std::string& mechanisms) {
+                                            const std::string& mechanisms, int maxBsonObjectSize) {
     std::vector<std::string> command{KB_MONGO_TEST_SERVER, "--mechanisms", mechanisms};
     if (!user.empty())
         command.insert(command.end(), {"--user", user, password});
+    if (maxBsonObjectSize > 0)
+        command.insert(command.end(), {"--max-bson-size", std::to_string(maxBsonObjectSize)});
     return command;
 }
 

@@ -32,10 +32,11 @@ struct ServiceAccount {
 };
 std::vector<std::string> HttpServerCommand(const std::vector<ServiceAccount>& accounts);
 
-// The document database: kb_mongo_test_server with one user (none when user is empty).
+// The document database: kb_mongo_test_server with one user (none when user is empty); a
+// maxBsonObjectSize of 0 keeps the server's usual limit.
 std::vector<std::string> MongoServerCommand(
     const std::string& user, const std::string& password,
-    const std::string& mechanisms = "SCRAM-SHA-1,SCRAM-SHA-256");
+    const std::string& mechanisms = "SCRAM-SHA-1,SCRAM-SHA-256", int maxBsonObjectSize = 0);
 
 // A listening socket on 127.0.0.1 that never accepts: connections open and then hear nothing.
 class SilentServer {
