@@ -1,7 +1,9 @@
 #pragma once
 // A small YAML document: a tree of YamlNode read line by line from a subset of YAML (block
 // mappings, block sequences, plain and double-quoted scalars, literal blocks after a lone "|")
-// and rendered back by YamlNode::ToLines. Reading never fails on content.
+// and rendered back by YamlNode::ToLines. Reading never fails on content. A document is read or
+// changed by one thread at a time; different documents may be read on different threads.
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "foundation/yaml_node.h"
 #include "tests/yaml/yaml_test_tree.h"
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "foundation/yaml.h"
 #include "tests/yaml/yaml_test_tree.h"
 
@@ -111,6 +113,8 @@ TEST(YamlWriter, DocumentMarker) {
     Yaml doc;
     EXPECT_EQ(doc.ToText(), "---\n\n");
     doc.root = std::make_shared<YamlNode>(YamlNode::Empty);
+    EXPECT_EQ(doc.ToText(), "---\n");
+    doc.root = std::make_shared<YamlNode>(YamlNode::Map);
     EXPECT_EQ(doc.ToText(), "---\n");
     doc.root = std::make_shared<YamlNode>();
     doc["k"];
