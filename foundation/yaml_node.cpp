@@ -108,13 +108,14 @@ class NodeWriter {
   private:
     const std::string& Next() const { return sink_.Count() > start_ ? rest_ : first_; }
 
-    // The line "head" followed by the value, or by one indented line per line of the value.
-    void WriteScalar(std::string_view head, std::string_view value) {
+    // The line of key and marker ("- " or ": ") followed by the value, or by one indented line
+    // per line of the value.
+    void WriteScalar(std::string_view key, std::string_view marker, std::string_view value) {
         if (!HoldsLineBreak(value)) {
-            sink_.Line({Next(), head, value});
+            sink_.Line({Next(), key, marker, value});
             return;
         }
-        sink_.Line({Next(), head});
+        sink_.Line({Next(), key, marker});
         for (std::string_view line : ValueLines(value))
             sink_.Line({rest_, "  ", line});
     }
@@ -123,7 +124,7 @@ class NodeWriter {
         if (child == nullptr)
             return;
         if (child->Kind() == YamlNode::Scalar) {
-            WriteScalar("- ", child->Value());
+            WriteScalar("", "- ", child->Value());
             return;
         }
         std::string first = Next() + "- ";
@@ -132,12 +133,11 @@ class NodeWriter {
     }
 
     void WriteEntry(const std::string& key, const YamlNode* child) {
-        std::string head = key + ": ";
         if (child != nullptr && child->Kind() == YamlNode::Scalar) {
-            WriteScalar(head, child->Value());
+            WriteScalar(key, ": ", child->Value());
             return;
         }
-        sink_.Line({Next(), head});
+        sink_.Line({Next(), key, ": "});
         if (child == nullptr)
             return;
         std::string indent = FirstLineIsItem(child) ? rest_ : rest_ + "  ";
