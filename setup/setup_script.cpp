@@ -142,10 +142,8 @@ std::string ExistingFile(std::string path) {
 
 // Found files are shipped, except description texts that were never written.
 bool IsShipped(const DirectoryParser& entry) {
-    if (ExtensionOf(entry.path) == ".txt" && ReadTextFile(entry.path) == kUnwrittenDescription) {
-        return false;
-    }
-    return entry.exists;
+    return entry.exists && !(ExtensionOf(entry.path) == ".txt" &&
+                             ReadTextFile(entry.path) == kUnwrittenDescription);
 }
 
 // The entry's installed folder with the braces of its names doubled; the installation root in
@@ -177,8 +175,6 @@ void CheckInputs(const KitbinderData& data, const ScanInputs& inputs,
                  const std::string& outputBaseName) {
     CheckedScriptValue("designer name", inputs.selection.designer);
     CheckedScriptValue("collection name", inputs.selection.collection);
-    CheckedScriptValue("collection folder", inputs.selection.collectionFolder);
-    CheckedScriptValue("designer folder", inputs.selection.designerFolder);
     for (const std::string& garment : inputs.garments) {
         CheckedScriptValue("garment name", garment);
     }
