@@ -123,15 +123,18 @@ TEST_F(Compil32Wine, RefusesThenInstallsThenUninstalls) {
     const std::string password = std::string("/PASSWORD=") + kSamplePassword;
     {
         SCOPED_TRACE("without the Bobbinwright key the setup exits 1 and installs nothing");
-        EXPECT_EQ(Wine({sample_.setup, "/VERYSILENT", password}).exitCode, 1);
+        const RunResult refused = Wine({sample_.setup, "/VERYSILENT", password});
+        EXPECT_EQ(refused.exitCode, 1) << refused.output;
         EXPECT_TRUE(NothingInstalled());
     }
     ASSERT_EQ(Wine({"reg", "add", "HKLM\\SOFTWARE\\Bobbinwright\\V75", "/reg:32", "/f"}).exitCode,
               0);
     {
         SCOPED_TRACE("a wrong or missing password is refused");
-        EXPECT_EQ(Wine({sample_.setup, "/VERYSILENT", "/PASSWORD=coat$secret"}).exitCode, 2);
-        EXPECT_EQ(Wine({sample_.setup, "/VERYSILENT"}).exitCode, 2);
+        const RunResult wrong = Wine({sample_.setup, "/VERYSILENT", "/PASSWORD=coat$secret"});
+        EXPECT_EQ(wrong.exitCode, 2) << wrong.output;
+        const RunResult none = Wine({sample_.setup, "/VERYSILENT"});
+        EXPECT_EQ(none.exitCode, 2) << none.output;
         EXPECT_TRUE(NothingInstalled());
     }
     std::string uninstaller;
@@ -168,10 +171,11 @@ TEST_F(Compil32Wine, RefusesThenInstallsThenUninstalls) {
         const std::string app = Local(RegistryValue("InstallLocation"));
         const std::string foreign = app + "Shared/Designers/Anna/Coats/foreign.txt";
         WriteBytes(foreign, "mine");
-        ASSERT_EQ(Wine({uninstaller, "/VERYSILENT"}).exitCode, 0);
+        const RunResult uninstalled = Wine({uninstaller, "/VERYSILENT"});
+        ASSERT_EQ(uninstalled.exitCode, 0) << uninstalled.output;
         // The uninstaller hands over to a copy of itself in the temporary folder and returns;
         // that copy deletes the uninstaller after everything else but the {app} folder.
-        for (int i = 0; i < 300 && fs::exists(uninstaller); ++i)
+        for (int i = 0; i < 1200 && fs::exists(uninstaller); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         EXPECT_FALSE(fs::exists(uninstaller));
         for (const SampleFile& file : sample_.files)
@@ -182,8 +186,9 @@ TEST_F(Compil32Wine, RefusesThenInstallsThenUninstalls) {
     }
     {
         SCOPED_TRACE("/DIR= chooses the folder");
-        ASSERT_EQ(Wine({sample_.setup, "/VERYSILENT", password, "/DIR=C:\\Custom Place"}).exitCode,
-                  0);
+        const RunResult custom =
+            Wine({sample_.setup, "/VERYSILENT", password, "/DIR=C:\\Custom Place"});
+        ASSERT_EQ(custom.exitCode, 0) << custom.output;
         EXPECT_EQ(RegistryValue("InstallLocation"), "C:\\Custom Place\\");
         EXPECT_TRUE(fs::is_regular_file(
             *root_ / "wine/drive_c/Custom Place/Shared/MeasureTables/Women.mmt"));

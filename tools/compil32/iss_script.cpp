@@ -58,19 +58,8 @@ std::string ReadValue(std::string_view text, size_t& pos, int line, const Diagno
         ++pos;
     if (pos < text.size() && text[pos] == '"') {
         std::string value;
-        for (++pos;; ++pos) {
-            if (pos >= text.size())
-                diag.Fail(line, "Missing closing quote in parameter value");
-            if (text[pos] != '"') {
-                value += text[pos];
-            } else if (pos + 1 < text.size() && text[pos + 1] == '"') {
-                value += '"';
-                ++pos;
-            } else {
-                break;
-            }
-        }
-        ++pos;
+        if (!ReadQuoted(text, pos, '"', value))
+            diag.Fail(line, "Missing closing quote in parameter value");
         const size_t end = text.find(';', pos);
         const std::string_view rest =
             text.substr(pos, end == std::string_view::npos ? end : end - pos);
@@ -136,6 +125,22 @@ std::string_view SectionHeader(std::string_view trimmed) {
 }
 
 }  // namespace
+
+bool ReadQuoted(std::string_view text, size_t& pos, char quote, std::string& value) {
+    value.clear();
+    for (size_t i = pos + 1; i < text.size(); ++i) {
+        if (text[i] != quote) {
+            value += text[i];
+        } else if (i + 1 < text.size() && text[i + 1] == quote) {
+            value += quote;
+            ++i;
+        } else {
+            pos = i + 1;
+            return true;
+        }
+    }
+    return false;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [](char x, char y) {

@@ -49,6 +49,10 @@ struct IssScript {
 // compile errors; sections that the compiler does not know are warned about and skipped.
 IssScript ParseIssScript(std::string_view text, Diagnostics& diagnostics);
 
+// Reads the text quoted by the quote character at pos, a doubled quote standing for one; on
+// success pos is just past the closing quote. False when the quote is never closed.
+bool ReadQuoted(std::string_view text, size_t& pos, char quote, std::string& value);
+
 // Names of sections, directives and parameters compare without regard to ASCII case.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 

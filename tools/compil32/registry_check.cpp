@@ -68,22 +68,11 @@ class PascalLexer {
     }
 
     size_t ScanString(const IssCodeLine& line, size_t i) {
-        const std::string& s = line.text;
         std::string value;
-        for (++i;; ++i) {
-            if (i >= s.size())
-                diagnostics_.Fail(line.line, "String is not closed on its line");
-            if (s[i] != '\'') {
-                value += s[i];
-            } else if (i + 1 < s.size() && s[i + 1] == '\'') {
-                value += '\'';
-                ++i;
-            } else {
-                break;
-            }
-        }
+        if (!ReadQuoted(line.text, i, '\'', value))
+            diagnostics_.Fail(line.line, "String is not closed on its line");
         tokens_.push_back({TokenKind::kString, std::move(value), line.line});
-        return i + 1;
+        return i;
     }
 
     const Diagnostics& diagnostics_;
