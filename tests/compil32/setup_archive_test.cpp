@@ -86,6 +86,33 @@ TEST_F(Compil32Setup, BrokenScriptsExitNonZeroWithFileAndLine) {
               std::string::npos);
 }
 
+// The script the generator writes for its worked outline, with the files it names.
+TEST_F(Compil32Setup, CompilesTheGeneratorsWorkedOutline) {
+    const std::string golden = KB_GENERATOR_GOLDEN;
+    if (!fs::is_regular_file(golden))
+        GTEST_SKIP() << "no generator golden script";
+    std::string text = ReplaceAll(ReadBytes(golden), "@RESOURCES@", KB_RESOURCE_DIR);
+    text = ReplaceAll(text, "@ROOT@", sample_.workspace);
+    std::vector<std::string> names;
+    for (size_t at = text.find("Source: "); at != std::string::npos;
+         at = text.find("Source: ", at + 1)) {
+        const std::string source = text.substr(at + 8, text.find(';', at) - at - 8);
+        if (!fs::exists(source))
+            WriteBytes(source, "generated " + source);
+        names.push_back(fs::path(source).filename().string());
+    }
+    ASSERT_FALSE(names.empty());
+    const std::string script = WriteScript(sample_, "Outline.iss", text);
+    std::vector<std::string> warnings;
+    ASSERT_NO_THROW(CompileSetupScript(script, CompileOptions{}, warnings));
+    EXPECT_TRUE(warnings.empty()) << warnings.front();
+    std::set<std::string> installed;
+    for (const std::string& path : ArchivePaths(sample_.setup))
+        installed.insert(fs::path(path).filename().string());
+    for (const std::string& name : names)
+        EXPECT_TRUE(installed.count(name)) << name;
+}
+
 // Scripts that leave out parts of the sample: makensis runs with warnings as errors, so any
 // instruction the translation leaves unused would fail the build.
 TEST_F(Compil32Setup, ScriptVariantsBuildWithoutNsisWarnings) {
