@@ -9,6 +9,9 @@
 #include "app/ui/main_window.h"
 #include "app/ui/picture_input_form.h"
 #include "app/ui/processing_form.h"
+#include "upload/password_frm.h"
+#include "upload/upload_command.h"
+#include "workspace/macro_scan.h"
 
 namespace kb {
 
@@ -32,6 +35,18 @@ KitbinderWindows::KitbinderWindows(DialogHooks hooks) {
     ui_.windows.processing = processing_;
     picture_ = new PictureInputForm(window_.get(), ui_);
     ui_.windows.picture = picture_;
+    login_ = new TPasswordFrm(window_.get());
+    logic_->UploadHandler = [this] { StartUpload(); };
+}
+
+// The hidden "Upload" menu item: the login, then the upload of the active collection's garments.
+void KitbinderWindows::StartUpload() {
+    const FormModel& form = logic_->form;
+    const int collection = form.CollectionCombo.Selected();
+    upload_ = kb::StartUpload(
+        *login_, ui_, dispatcher_,
+        MakeScanInputs(form.MacroList.entries,
+                       collection < 0 ? "" : form.CollectionCombo.entries[size_t(collection)]));
 }
 
 KitbinderWindows::~KitbinderWindows() {

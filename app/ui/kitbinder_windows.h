@@ -1,7 +1,7 @@
 #pragma once
 // The program's windows, made once at start-up in this order and kept for the whole run: the
 // main window (its logic, its widgets and their binding), the About box, the input dialog, the
-// "Processing" window and the picture dialog.
+// "Processing" window, the picture dialog and the upload's login dialog.
 #include <memory>
 
 #include "app/ui/qt_ui_dispatcher.h"
@@ -16,6 +16,8 @@ class MainWindow;
 class PictureInputForm;
 class ProcessingForm;
 class TMainForm;
+class TPasswordFrm;
+class FtpThread;
 
 class KitbinderWindows {
   public:
@@ -38,6 +40,7 @@ class KitbinderWindows {
 
   private:
     void Closing();
+    void StartUpload();
 
     QtUserInterface ui_;
     QtUiDispatcher dispatcher_;
@@ -48,6 +51,8 @@ class KitbinderWindows {
     InputDialog* input_ = nullptr;
     ProcessingForm* processing_ = nullptr;
     PictureInputForm* picture_ = nullptr;
+    TPasswordFrm* login_ = nullptr;
+    std::shared_ptr<FtpThread> upload_;
     bool closed_ = false;
 };
 

@@ -240,9 +240,9 @@ void MainWindow::BuildDesignerTab(QWidget* page) {
     AddIconButton(page, "DeleteDesignerButton", IconKind::Delete, QPoint(318, 28));
     AddIconButton(page, "RenameDesignerButton", IconKind::Rename, QPoint(350, 28));
     AddHelpText(page, "DesignerAddNameHelp", QRect(16, 64, 488, 138));
-    AddLabel(page, "WebSiteLabel", QRect(16, 214, 110, 16));
+    AddLabel(page, "WebSiteLabel", QRect(16, 214, 120, 16));
     AddIndicator(page, "WebsiteChecked",
-                 AddEdit(page, "WebsiteEdit", QRect(128, 210, 296, 24))->geometry().topRight() +
+                 AddEdit(page, "WebsiteEdit", QRect(140, 210, 284, 24))->geometry().topRight() +
                      QPoint(6, 4));
     AddHelpText(page, "DesignerDetailsHelp", QRect(16, 246, 400, 180));
     AddLargeButtonWithIndicator(page, "LicenseFileEdit", "LicenseChecked", IconKind::License,
@@ -261,8 +261,8 @@ void MainWindow::BuildCollectionTab(QWidget* page) {
     AddIconButton(page, "DeleteCollectionButton", IconKind::Delete, QPoint(318, 28));
     AddIconButton(page, "RenameCollectionButton", IconKind::Rename, QPoint(350, 28));
     AddHelpText(page, "CollectionAddNameHelp", QRect(16, 64, 488, 138));
-    AddLabel(page, "PasswordLabel", QRect(16, 214, 110, 16));
-    SetStatusBarOnly(AddEdit(page, "PasswordEdit", QRect(128, 210, 296, 24)));
+    AddLabel(page, "PasswordLabel", QRect(16, 214, 120, 16));
+    SetStatusBarOnly(AddEdit(page, "PasswordEdit", QRect(140, 210, 284, 24)));
     AddHelpText(page, "CollectionDetailsHelp", QRect(16, 246, 322, 210));
     AddLargeButtonWithIndicator(page, "SetupImageButton", "CollectionImageChecked",
                                 IconKind::Picture, QPoint(346, 246));
@@ -324,8 +324,8 @@ void MainWindow::BuildCreateTab(QWidget* page) {
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     AddLargeButtonWithIndicator(page, "CheckMacroButton", "MissingFilesChecked", IconKind::Scan,
                                 QPoint(430, 110));
-    AddLabel(page, "CollectionVersionLabel", QRect(16, 324, 110, 16));
-    AddEdit(page, "CollectionVersionEdit", QRect(128, 320, 120, 24));
+    AddLabel(page, "CollectionVersionLabel", QRect(16, 324, 120, 16));
+    AddEdit(page, "CollectionVersionEdit", QRect(140, 320, 120, 24));
     AddHelpText(page, "CreateSetupHelp", QRect(16, 352, 400, 76));
     AddButton(page, "MacroNextButton", QRect(300, 432, 110, 24));
     AddButton(page, "ShowExplorerButton", QRect(416, 432, 88, 24));

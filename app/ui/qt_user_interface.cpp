@@ -154,4 +154,10 @@ void QtUserInterface::FormChanged() {
         formChanged();
 }
 
+void QtUserInterface::ShowUploadMessage(const std::string& text, const std::string& caption,
+                                        UploadIcon icon) {
+    ShowMessage(text, caption, MessageButtons::Ok,
+                icon == UploadIcon::Error ? MessageIcon::Error : MessageIcon::None);
+}
+
 }  // namespace kb

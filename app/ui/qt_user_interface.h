@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/logic/user_interface.h"
+#include "upload/upload_view.h"
 
 class QWidget;
 
@@ -46,7 +47,7 @@ struct DialogWindows {
 // separated by ";;" (the window shows the descriptions only).
 QString QtFileFilter(const std::string& filter);
 
-class QtUserInterface : public UserInterface {
+class QtUserInterface : public UserInterface, public UploadView {
   public:
     DialogHooks hooks;
     DialogWindows windows;
@@ -71,6 +72,10 @@ class QtUserInterface : public UserInterface {
     void ShowAbout() override;
     void CloseMainWindow() override;
     void FormChanged() override;
+
+    // UploadView: the upload's messages, and the same "Processing" window.
+    void ShowUploadMessage(const std::string& text, const std::string& caption,
+                           UploadIcon icon) override;
 };
 
 }  // namespace kb

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "app/logic/main_form.h"
 #include "app/ui/kitbinder_application.h"
 #include "app/ui/kitbinder_windows.h"
 #include "app/ui/main_window.h"
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
+    // The Measures and Create tabs show the result of a missing-file check.
+    windows.Logic().CheckMacroButtonClick();
+    while (windows.Logic().CheckRunning())
+        QTest::qWait(50);
     for (int tab = 0; tab < window.Tabs()->count(); ++tab) {
         window.Tabs()->setCurrentIndex(tab);
         QTest::qWait(300);
