@@ -4,6 +4,7 @@
 #include <mongoc/mongoc.h>
 #include <netdb.h>
 
+#include <algorithm>
 #include <ctime>
 #include <mutex>
 

@@ -96,14 +96,18 @@ class UploadTest : public ::testing::Test {
         SetDocumentsFolder("");
     }
 
-    static UploadConfig Config(int servicePort, int databasePort) {
+    // Timeouts that a loaded machine still meets on the loopback.
+    static constexpr NetworkTimeouts kAmple{std::chrono::seconds(5), std::chrono::seconds(20)};
+
+    static UploadConfig Config(int servicePort, int databasePort,
+                               NetworkTimeouts timeouts = kAmple) {
         UploadConfig config;
         config.serviceAddress = "http://127.0.0.1:" + std::to_string(servicePort) + "/";
         config.databaseHost = "127.0.0.1";
         config.databasePort = databasePort;
         config.databaseUser = kUser;
         config.databasePassword = kPassword;
-        config.timeouts = {std::chrono::milliseconds(500), std::chrono::milliseconds(2000)};
+        config.timeouts = timeouts;
         return config;
     }
 
@@ -243,6 +247,8 @@ TEST_F(UploadTest, RememberedAccountNeedsNoCheck) {
 
 TEST_F(UploadTest, ServersThatFailEndTheUpload) {
     test::SilentServer silent;
+    const NetworkTimeouts quickConnect{std::chrono::milliseconds(300), std::chrono::seconds(20)};
+    const NetworkTimeouts quickAnswer{std::chrono::seconds(5), std::chrono::milliseconds(1500)};
     const struct {
         const char* what;
         UploadConfig config;
@@ -254,11 +260,11 @@ TEST_F(UploadTest, ServersThatFailEndTheUpload) {
          {"message!:Error:Cannot connect to server"},
          0},
         {"database never answers",
-         Config(service->Port(), silent.Port()),
+         Config(service->Port(), silent.Port(), quickConnect),
          {"message!:Error:Cannot connect to server"},
          0},
         {"service never answers",
-         Config(silent.Port(), database.Port()),
+         Config(silent.Port(), database.Port(), quickAnswer),
          {"message:Processing:"},
          37},
     };
