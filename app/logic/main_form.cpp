@@ -197,32 +197,28 @@ void TMainForm::TabsChange() {
     });
 }
 
-void TMainForm::DesignerNextButtonClick() {
+// A Next button: the program shows the page, then the tab change runs as after a click.
+void TMainForm::ShowPage(Tab page) {
     Handle([&] {
-        form.Tabs.active = Tab::Collection;
+        form.Tabs.active = page;
         TabsChange();
     });
+}
+
+void TMainForm::DesignerNextButtonClick() {
+    ShowPage(Tab::Collection);
 }
 
 void TMainForm::CollectionNextButtonClick() {
-    Handle([&] {
-        form.Tabs.active = Tab::Garment;
-        TabsChange();
-    });
+    ShowPage(Tab::Garment);
 }
 
 void TMainForm::GarmentNextButtonClick() {
-    Handle([&] {
-        form.Tabs.active = Tab::Measures;
-        TabsChange();
-    });
+    ShowPage(Tab::Measures);
 }
 
 void TMainForm::MeasuresNextButtonClick() {
-    Handle([&] {
-        form.Tabs.active = Tab::Create;
-        TabsChange();
-    });
+    ShowPage(Tab::Create);
 }
 
 void TMainForm::ShowNotice(const std::string& text) {

@@ -188,10 +188,13 @@ class TMainForm {
     MessageAnswer Message(const std::string& text, const std::string& caption,
                           MessageButtons buttons, MessageIcon icon);
     void ShowNameError(const std::string& kind);
+    std::optional<std::string> RenameFolder(const std::string& kind, const std::string& parent,
+                                            const std::string& oldName);
     void RenameItemFiles(const std::string& folder, const std::string& oldName,
                          const std::string& newName);
     void PutWebsite(const std::string& text);
     void StoreCollectionChoice();
+    void ShowPage(Tab page);
     void RunCompilerAndSetup(const std::string& chosenBase);
 
     UserInterface& ui_;

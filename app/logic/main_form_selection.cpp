@@ -284,26 +284,37 @@ void TMainForm::RenameItemFiles(const std::string& folder, const std::string& ol
     }
 }
 
+// Asks for a new name of the folder oldName in parent, then moves the folder and its item files
+// there; answers the new name, nothing when cancelled or refused.
+std::optional<std::string> TMainForm::RenameFolder(const std::string& kind,
+                                                   const std::string& parent,
+                                                   const std::string& oldName) {
+    Notify();
+    std::optional<std::string> name = ui_.AskText("Rename " + kind, oldName);
+    if (!name)
+        return std::nullopt;
+    if (!NameIsFree(parent, *name)) {
+        ShowNameError(kind);
+        return std::nullopt;
+    }
+    std::string target = Beside(parent, *name);
+    CopyFolder(Beside(parent, oldName), target);
+    DeleteFolderTree(Beside(parent, oldName));
+    RenameItemFiles(target, oldName, *name);
+    return name;
+}
+
 void TMainForm::RenameDesignerButtonClick() {
     Handle([&] {
         const std::string designer = CurrentDesigner();
         if (designer.empty())
             return;
-        Notify();
-        std::optional<std::string> name = ui_.AskText("Rename Designer", designer);
-        if (!name)
-            return;
-        if (!NameIsFree(DesignersFolder(), *name)) {
-            ShowNameError("Designer");
-            return;
+        if (std::optional<std::string> name =
+                RenameFolder("Designer", DesignersFolder(), designer)) {
+            FillDesignerList();
+            form.DesignerCombo.text = *name;
+            DesignerComboChange();
         }
-        std::string target = DesignersFolder(*name);
-        CopyFolder(DesignersFolder(designer), target);
-        DeleteFolderTree(DesignersFolder(designer));
-        RenameItemFiles(target, designer, *name);
-        FillDesignerList();
-        form.DesignerCombo.text = *name;
-        DesignerComboChange();
     });
 }
 
@@ -312,23 +323,12 @@ void TMainForm::RenameCollectionButtonClick() {
         int selected = form.CollectionCombo.Selected();
         if (selected < 0 || CurrentDesigner().empty())
             return;
-        const std::string collection = form.CollectionCombo.entries[selected];
-        Notify();
-        std::optional<std::string> name = ui_.AskText("Rename Collection", collection);
-        if (!name)
-            return;
-        std::string designerFolder = CurrentDesignerFolder();
-        if (!NameIsFree(designerFolder, *name)) {
-            ShowNameError("Collection");
-            return;
+        if (std::optional<std::string> name = RenameFolder(
+                "Collection", CurrentDesignerFolder(), form.CollectionCombo.entries[selected])) {
+            FillCollectionList();
+            form.CollectionCombo.text = *name;
+            CollectionComboChange();
         }
-        std::string target = Beside(designerFolder, *name);
-        CopyFolder(Beside(designerFolder, collection), target);
-        DeleteFolderTree(Beside(designerFolder, collection));
-        RenameItemFiles(target, collection, *name);
-        FillCollectionList();
-        form.CollectionCombo.text = *name;
-        CollectionComboChange();
     });
 }
 
