@@ -68,15 +68,6 @@ TEST(PasswordFormRule, ProcessNeedsAnEmailShapeAndAPassword) {
         EXPECT_EQ(PasswordForm::ProcessAllowed(c.email, c.password), c.allowed) << c.email;
 }
 
-TEST_F(PasswordFormTest, TypingEnablesProcess) {
-    EXPECT_FALSE(dialog.processEnabled);
-    dialog.Type("a@b.com", "x");
-    EXPECT_TRUE(dialog.processEnabled);
-    dialog.logic.FormShow();
-    EXPECT_EQ(dialog.email, "");
-    EXPECT_FALSE(dialog.processEnabled);
-}
-
 TEST_F(PasswordFormTest, TheServiceAnswersJudged) {
     const struct {
         std::string email;
