@@ -18,7 +18,7 @@ class RegularExp {
     void MatchSingleLine(std::string_view text);
 
     // Like Match/MatchSingleLine but copies nothing: groups are available as views into subject
-    // (GroupView, GroupStart, GroupEnd), valid while subject lives. Group() is not filled.
+    // (GroupView, GroupStart, GroupEnd), valid while subject lives; Group() copies from them.
     bool Find(std::string_view subject, bool singleLine);
 
     // Entry index of the groups of the last Match: 0 the whole match; "" for a group that took
