@@ -102,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                   5, "\"DestDir\""},
         ErrorCase{"ParameterTwice", ScriptWith("[Dirs]\nName: {app}\\a; name: {app}\\b\n"), 5,
                   "twice"},
+        ErrorCase{"NotABitmap", ScriptWith("WizardImageFile=@WS@/Designers/Anna/Anna.jpg\n"), 4,
+                  "is not a BMP picture"},
         ErrorCase{"BadFlagValue", ScriptWith("DisableDirPage=maybe\n"), 4, "yes or no"},
         ErrorCase{"BadPrivileges", ScriptWith("PrivilegesRequired=root\n"), 4,
                   "PrivilegesRequired"},

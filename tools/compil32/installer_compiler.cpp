@@ -1,18 +1,14 @@
 #include "tools/compil32/installer_compiler.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "foundation/platform.h"
 #include "tools/compil32/iss_script.h"
 #include "tools/compil32/script_text.h"
-
-extern char** environ;
 
 namespace kb {
 namespace {
@@ -96,28 +92,6 @@ void StageInputs(const SetupPlan& plan, const NsisInputs& inputs, const Diagnost
     StageFile(plan.wizardSmallImageFile, inputs.wizardSmallImageFile);
 }
 
-// Runs the program with the arguments; answers its exit code and leaves its output in logPath.
-int RunProgram(const std::vector<std::string>& arguments, const std::string& logPath) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0)
-        return -1;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::string LocalOptional(const std::string& planned, const std::string& staged) {
     return planned.empty() ? "" : staged;
 }
@@ -178,13 +152,12 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
     if (error)
         diagnostics.Fail(
             0, "Cannot make the output folder \"" + read.plan.outputDir + "\": " + error.message());
-    const std::string logPath = stage.Path() + "/makensis.log";
-    const int exitCode = RunProgram({options.makensis, "-V2", "-WX", nsisPath}, logPath);
-    if (exitCode < 0)
+    const ProgramResult made =
+        StartProgram(options.makensis, {"-V2", "-WX", nsisPath}, stage.Path(), true);
+    if (!made.started)
         diagnostics.Fail(0, "Cannot run " + options.makensis + " (is NSIS installed?)");
-    if (exitCode != 0)
-        diagnostics.Fail(0,
-                         "makensis could not build the setup:\n" + ReadBytes(logPath, diagnostics));
+    if (made.exitCode != 0)
+        diagnostics.Fail(0, "makensis could not build the setup:\n" + made.output);
     return inputs.outFile;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <span>
 #include <variant>
@@ -14,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // How a [Setup] directive's value is taken.
-enum class ValueKind { kText, kInstallerPath, kLocalFile, kLocalFolder, kFlag };
+enum class ValueKind { kText, kInstallerPath, kLocalFile, kBitmap, kLocalFolder, kFlag };
 
 struct DirectiveRule {
     std::string_view name;
@@ -36,8 +37,8 @@ constexpr std::array kDirectiveRules = {
     DirectiveRule{"LicenseFile", ValueKind::kLocalFile, &SetupPlan::licenseFile},
     DirectiveRule{"InfoBeforeFile", ValueKind::kLocalFile, &SetupPlan::infoBeforeFile},
     DirectiveRule{"InfoAfterFile", ValueKind::kLocalFile, &SetupPlan::infoAfterFile},
-    DirectiveRule{"WizardImageFile", ValueKind::kLocalFile, &SetupPlan::wizardImageFile},
-    DirectiveRule{"WizardSmallImageFile", ValueKind::kLocalFile, &SetupPlan::wizardSmallImageFile},
+    DirectiveRule{"WizardImageFile", ValueKind::kBitmap, &SetupPlan::wizardImageFile},
+    DirectiveRule{"WizardSmallImageFile", ValueKind::kBitmap, &SetupPlan::wizardSmallImageFile},
     DirectiveRule{"OutputBaseFilename", ValueKind::kText, &SetupPlan::outputBaseFilename},
     DirectiveRule{"OutputDir", ValueKind::kLocalFolder, &SetupPlan::outputDir},
     DirectiveRule{"Password", ValueKind::kText, &SetupPlan::password},
@@ -145,6 +146,9 @@ class PlanBuilder {
             case ValueKind::kLocalFile:
                 field =
                     directive.value.empty() ? "" : ExistingFile(directive.value, directive.line);
+                break;
+            case ValueKind::kBitmap:
+                field = directive.value.empty() ? "" : Bitmap(directive.value, directive.line);
                 break;
             case ValueKind::kLocalFolder:
                 field = LocalPath(directive.value.empty() ? "." : directive.value);
@@ -287,6 +291,16 @@ class PlanBuilder {
     std::string LocalPath(const std::string& value) const {
         const fs::path path(value);
         return (path.is_absolute() ? path : fs::path(folder_) / path).lexically_normal().string();
+    }
+
+    // The wizard pictures must be Windows bitmaps, which start with "BM".
+    std::string Bitmap(const std::string& value, int line) const {
+        const std::string path = ExistingFile(value, line);
+        char magic[2] = {};
+        std::ifstream(path, std::ios::binary).read(magic, 2);
+        if (magic[0] != 'B' || magic[1] != 'M')
+            diag_.Fail(line, "File \"" + path + "\" is not a BMP picture");
+        return path;
     }
 
     std::string ExistingFile(const std::string& value, int line) const {
