@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "foundation/errors.h"
 #include "tests/workspace/temp_workspace.h"
 #include "tools/sample_workspace/sample_workspace.h"
@@ -208,9 +210,16 @@ TEST_F(MacroScan, MeasurePictureSearchOrder) {
     Write("MeasurePictures/Women/bust.jpg");
     Write("MeasureTables/bust.jpg");
     Write("MeasureTables/hip.txt");
+    // A folder is no picture, a link to a picture is one, a dangling link is none.
+    Write("MeasurePictures/dir.jpg/inner.txt");
+    Write("MeasurePictures/Women/real.jpg");
+    std::filesystem::create_symlink(At("MeasurePictures/Women/real.jpg"),
+                                    At("MeasurePictures/Women/link.jpg"));
+    std::filesystem::create_symlink(At("MeasurePictures/Women/gone.jpg"),
+                                    At("MeasurePictures/Women/dangling.jpg"));
     ScanContext context(Selection("Anna", "Coats"));
     const struct {
-        const char* file;
+        std::string file;
         const char* table;
         std::string expected;
     } cases[] = {
@@ -220,6 +229,11 @@ TEST_F(MacroScan, MeasurePictureSearchOrder) {
         {"hip.txt", "", At("MeasureTables/hip.txt")},
         {"none.jpg", "Women", ""},
         {"bust\r.jpg", "Women", ""},
+        {"dir.jpg", "Women", ""},
+        {"link.jpg", "Women", At("MeasurePictures/Women/link.jpg")},
+        {"dangling.jpg", "Women", ""},
+        {"Women/bust.jpg", "", At("MeasurePictures/Women/bust.jpg")},
+        {std::string(300, 'a') + ".jpg", "Women", ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FindMeasurePicture(c.file, c.table), c.expected) << c.file << " " << c.table;
