@@ -15,15 +15,27 @@ constexpr std::string_view kCommonFunctions = R"nsis(
 Var SilentMode
 Var PasswordArgument
 
-!macro COMMAND_LINE_FUNCTIONS PREFIX
-; Reads /SILENT, /VERYSILENT, /PASSWORD=... and /DIR=... from the command line.
-Function ${PREFIX}ReadCommandLine
-  Push $0
+; $1 to $5 are the functions' scratch registers; callers keep theirs.
+!macro SAVE_REGISTERS
   Push $1
   Push $2
   Push $3
   Push $4
   Push $5
+!macroend
+!macro RESTORE_REGISTERS
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+!macroend
+
+!macro COMMAND_LINE_FUNCTIONS PREFIX
+; Reads /SILENT, /VERYSILENT, /PASSWORD=... and /DIR=... from the command line.
+Function ${PREFIX}ReadCommandLine
+  Push $0
+  !insertmacro SAVE_REGISTERS
   StrCpy $SilentMode 0
   StrCpy $PasswordArgument ""
   StrCpy $0 $CMDLINE
@@ -59,11 +71,7 @@ Function ${PREFIX}ReadCommandLine
   ${If} $SilentMode == 2
     SetSilent silent
   ${EndIf}
-  Pop $5
-  Pop $4
-  Pop $3
-  Pop $2
-  Pop $1
+  !insertmacro RESTORE_REGISTERS
   Pop $0
 FunctionEnd
 
@@ -84,11 +92,7 @@ Var PasswordField
 
 Function CheckPassword
   Exch $0
-  Push $1
-  Push $2
-  Push $3
-  Push $4
-  Push $5
+  !insertmacro SAVE_REGISTERS
   System::Call 'bcrypt::BCryptOpenAlgorithmProvider(*p .r1, w "SHA256", p 0, i 8) i .r2'
   StrLen $3 $0
   IntOp $3 $3 * 2
@@ -112,11 +116,7 @@ Function CheckPassword
   ${Else}
     StrCpy $0 0
   ${EndIf}
-  Pop $5
-  Pop $4
-  Pop $3
-  Pop $2
-  Pop $1
+  !insertmacro RESTORE_REGISTERS
   Exch $0
 FunctionEnd
 
