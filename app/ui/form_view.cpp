@@ -111,10 +111,16 @@ void ShowCombo(QObject* target, const ComboBox& model) {
         combo->clear();
         combo->addItems(entries);
     }
+    // Re-selecting may rewrite the typed text; the cursor stays where the person was typing.
+    const QString typed = combo->currentText();
+    const int cursor = combo->isEditable() ? combo->lineEdit()->cursorPosition() : 0;
     if (combo->currentIndex() != model.Selected())
         combo->setCurrentIndex(model.Selected());
     if (combo->isEditable() && combo->currentText() != Q(model.text)) {
         combo->setEditText(Q(model.text));
+    }
+    if (combo->isEditable() && combo->currentText() == typed) {
+        combo->lineEdit()->setCursorPosition(cursor);
     }
 }
 

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "app/logic/main_form.h"
+#include "app/ui/about_form.h"
 #include "app/ui/input_dialog.h"
 #include "app/ui/kitbinder_application.h"
 #include "app/ui/kitbinder_windows.h"
@@ -87,6 +88,9 @@ class MainWindowTest : public QObject {
     void pictureDialogGivesCollectionDefaultPicture();
     void handlerErrorIsShownAndWindowGoesOn();
     void tabAndDesignerSurviveRestart();
+    void typingInPanelSavesDescription();
+    void typingInsideNameKeepsCursor();
+    void aboutBoxShowsVersionAndBuildDate();
     void inputDialogCancelKeepsEnteredText();
     void dispatcherRunsWorkOnUiThread();
     void fileFilters_data();
@@ -362,6 +366,45 @@ void MainWindowTest::tabAndDesignerSurviveRestart() {
     QCOMPARE(W<QComboBox>("DesignerCombo")->currentText(), QLatin1String(kSampleDesigner));
     QCOMPARE(W<QComboBox>("CollectionCombo")->currentText(),
              QLatin1String(kSampleSecondCollection));
+}
+
+void MainWindowTest::typingInPanelSavesDescription() {
+    Start(true);
+    auto* text = W<QPlainTextEdit>("FileText");
+    text->moveCursor(QTextCursor::End);
+    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClicks(text, "Warm wool.");
+    // The file holds the editor's text with CR LF line breaks.
+    const std::string saved = ReadTextFile(Workspace() + "/Designers/Anna/Anna.txt");
+    QVERIFY2(saved.size() > 12 && saved.substr(saved.size() - 12) == "\r\nWarm wool.",
+             saved.c_str());
+    QVERIFY(!W("FileTextChecked")->isVisible());
+}
+
+void MainWindowTest::typingInsideNameKeepsCursor() {
+    Start(true);
+    QLineEdit* edit = W<QComboBox>("DesignerCombo")->lineEdit();
+    QCOMPARE(edit->text(), QStringLiteral("Anna"));
+    edit->setCursorPosition(2);
+    QTest::keyClicks(edit, "X");
+    QCOMPARE(edit->text(), QStringLiteral("AnXna"));
+    QCOMPARE(edit->cursorPosition(), 3);
+    QVERIFY(W("AddDesignerButton")->isEnabled());
+    QVERIFY(!W("DeleteDesignerButton")->isEnabled());
+}
+
+void MainWindowTest::aboutBoxShowsVersionAndBuildDate() {
+    Start(false);
+    QWidget& about = windows_->About();
+    const auto text = [&about](const char* name) {
+        return about.findChild<QLabel*>(QLatin1String(name))->text();
+    };
+    QCOMPARE(about.windowTitle(), QStringLiteral("About"));
+    QCOMPARE(text("Version"), QStringLiteral("1"));
+    QCOMPARE(text("Build"), QStringLiteral("0.0.1"));
+    QVERIFY(text("DateLable").startsWith(QStringLiteral("Built on ")));
+    QVERIFY(!text("DateLable").contains(QStringLiteral("  ")));
+    QCOMPARE(text("TitleLabel"), QStringLiteral("Kit Binder"));
 }
 
 void MainWindowTest::inputDialogCancelKeepsEnteredText() {
