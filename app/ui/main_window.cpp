@@ -119,6 +119,26 @@ QListWidget* AddList(QWidget* page, const char* name, const QRect& geometry) {
     return Named(new QListWidget(page), name, geometry);
 }
 
+struct NameRow {
+    const char* label;
+    const char* combo;
+    const char* add;
+    const char* remove;
+    const char* rename;
+    const char* help;
+};
+
+// The top of the Designer and Collection tabs: the name list with its create, delete and rename
+// buttons, and the help text below them.
+void AddNameRow(QWidget* page, const NameRow& row) {
+    AddLabel(page, row.label, QRect(16, 12, 200, 16));
+    AddCombo(page, row.combo, QRect(16, 30, 262, 24), true);
+    AddIconButton(page, row.add, IconKind::Add, QPoint(286, 28));
+    AddIconButton(page, row.remove, IconKind::Delete, QPoint(318, 28));
+    AddIconButton(page, row.rename, IconKind::Rename, QPoint(350, 28));
+    AddHelpText(page, row.help, QRect(16, 64, 488, 138));
+}
+
 QMenu* AddMenu(QMenuBar* bar, const char* name) {
     QMenu* menu = bar->addMenu(QString());
     menu->setObjectName(QLatin1String(name));
@@ -234,12 +254,8 @@ QWidget* MainWindow::BuildPanel() {
 }
 
 void MainWindow::BuildDesignerTab(QWidget* page) {
-    AddLabel(page, "DesignerLabel", QRect(16, 12, 200, 16));
-    AddCombo(page, "DesignerCombo", QRect(16, 30, 262, 24), true);
-    AddIconButton(page, "AddDesignerButton", IconKind::Add, QPoint(286, 28));
-    AddIconButton(page, "DeleteDesignerButton", IconKind::Delete, QPoint(318, 28));
-    AddIconButton(page, "RenameDesignerButton", IconKind::Rename, QPoint(350, 28));
-    AddHelpText(page, "DesignerAddNameHelp", QRect(16, 64, 488, 138));
+    AddNameRow(page, {"DesignerLabel", "DesignerCombo", "AddDesignerButton", "DeleteDesignerButton",
+                      "RenameDesignerButton", "DesignerAddNameHelp"});
     AddLabel(page, "WebSiteLabel", QRect(16, 214, 120, 16));
     AddIndicator(page, "WebsiteChecked",
                  AddEdit(page, "WebsiteEdit", QRect(140, 210, 284, 24))->geometry().topRight() +
@@ -255,12 +271,8 @@ void MainWindow::BuildDesignerTab(QWidget* page) {
 }
 
 void MainWindow::BuildCollectionTab(QWidget* page) {
-    AddLabel(page, "ActiveCollectionLabel", QRect(16, 12, 200, 16));
-    AddCombo(page, "CollectionCombo", QRect(16, 30, 262, 24), true);
-    AddIconButton(page, "AddCollectionButton", IconKind::Add, QPoint(286, 28));
-    AddIconButton(page, "DeleteCollectionButton", IconKind::Delete, QPoint(318, 28));
-    AddIconButton(page, "RenameCollectionButton", IconKind::Rename, QPoint(350, 28));
-    AddHelpText(page, "CollectionAddNameHelp", QRect(16, 64, 488, 138));
+    AddNameRow(page, {"ActiveCollectionLabel", "CollectionCombo", "AddCollectionButton",
+                      "DeleteCollectionButton", "RenameCollectionButton", "CollectionAddNameHelp"});
     AddLabel(page, "PasswordLabel", QRect(16, 214, 120, 16));
     SetStatusBarOnly(AddEdit(page, "PasswordEdit", QRect(140, 210, 284, 24)));
     AddHelpText(page, "CollectionDetailsHelp", QRect(16, 246, 322, 210));
