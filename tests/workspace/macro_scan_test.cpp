@@ -264,13 +264,5 @@ TEST_F(MacroScan, GarmentPathsFromTheCollectionBox) {
     EXPECT_EQ(Describe(cached)[8], "4 Designers/Anna/Coats/Sheath.mac -");
 }
 
-TEST_F(MacroScan, InputsComeFromTheCurrentSelection) {
-    SetCurrentSelection(Selection("Anna", "Dresses"));
-    const ScanInputs inputs = MakeScanInputs({"Sheath"});
-    EXPECT_EQ(inputs.selection.collection, "Dresses");
-    EXPECT_EQ(inputs.selection.collectionFolder, CollectionFolder("Anna", "Dresses"));
-    EXPECT_EQ(inputs.garments, std::vector<std::string>{"Sheath"});
-}
-
 }  // namespace
 }  // namespace kb::test

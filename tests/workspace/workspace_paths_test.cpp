@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "foundation/paths.h"
-#include "foundation/platform.h"
 #include "tests/workspace/temp_workspace.h"
 #include "workspace/directory_parser.h"
 #include "workspace/workspace_paths.h"
@@ -47,11 +45,6 @@ TEST(SupportExtensions, WalkVisitsTheFourInOrder) {
     EXPECT_EQ(walked, (std::vector<std::string>{"jpg", "pdf", "html", "txt"}));
     EXPECT_EQ(SupportExtension(4), "");
     EXPECT_EQ(SupportExtension(-1), "");
-}
-
-TEST(ResourceFolder, IsKitbinderBesideTheProgramsFolder) {
-    EXPECT_EQ(ResourceFile("KB_Designer.jpg"),
-              FullPath(FolderOf(ExecutableFolder()), "Kitbinder", "KB_Designer.jpg"));
 }
 
 TEST(InstalledLayout, FolderOfEveryEntryType) {
