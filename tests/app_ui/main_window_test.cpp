@@ -87,6 +87,7 @@ class MainWindowTest : public QObject {
     void scanShowsProcessingWindowThenMemo();
     void pictureDialogGivesCollectionDefaultPicture();
     void handlerErrorIsShownAndWindowGoesOn();
+    void createSetupWritesScriptAndRunsCompiler();
     void tabAndDesignerSurviveRestart();
     void typingInPanelSavesDescription();
     void typingInsideNameKeepsCursor();
@@ -351,6 +352,37 @@ void MainWindowTest::handlerErrorIsShownAndWindowGoesOn() {
     QCOMPARE(person_.messages[0].caption, "Kitbinder");
     Click("DesignerNextButton");
     QCOMPARE(windows_->Window().Tabs()->currentIndex(), 1);
+}
+
+void MainWindowTest::createSetupWritesScriptAndRunsCompiler() {
+    Start(true);
+    std::vector<std::string> started;
+    windows_->Ui().hooks.startProgram = [&](const std::string& program,
+                                            const std::vector<std::string>& arguments,
+                                            const std::string&, bool) {
+        started.push_back(program);
+        started.insert(started.end(), arguments.begin(), arguments.end());
+        ProgramResult result;
+        return result;  // not started: no compiler here
+    };
+    ClickTab(4);
+    W<QLineEdit>("CollectionVersionEdit")->setFocus();
+    QTest::keyClicks(W<QLineEdit>("CollectionVersionEdit"), "3");
+    const std::string setup = Workspace() + "/Installations/Coats.exe";
+    person_.files.push_back(setup);
+    Click("MacroNextButton");
+    QCOMPARE(person_.choosers.back().name, "SaveDialog1");
+    QCOMPARE(person_.choosers.back().fileName, "Coats");
+    QVERIFY(FileExists(Workspace() + "/Installations/Coats.iss"));
+    // The version typed just before is committed and goes into the script.
+    QCOMPARE(ReadTextFile(Workspace() + "/Designers/Anna/Coats/CollectionVersion.txt"), "1.23");
+    QVERIFY(ReadTextFile(Workspace() + "/Installations/Coats.iss").find("1.23") !=
+            std::string::npos);
+    QVERIFY(started.size() >= 3);
+    QCOMPARE(started[1], "/cc");
+    QCOMPARE(started[2], Workspace() + "/Installations/Coats.iss");
+    QCOMPARE(person_.messages.size(), size_t(1));
+    QVERIFY(person_.messages[0].text.find("could not be started") != std::string::npos);
 }
 
 void MainWindowTest::tabAndDesignerSurviveRestart() {
