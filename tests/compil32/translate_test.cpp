@@ -50,6 +50,11 @@ struct ErrorCase {
     const char* message;  // part of the message after "file:line: "
 };
 
+// Test listings name a case by its name, not by its bytes.
+void PrintTo(const ErrorCase& errorCase, std::ostream* stream) {
+    *stream << errorCase.name;
+}
+
 class Compil32Errors : public testing::TestWithParam<ErrorCase> {};
 
 TEST_P(Compil32Errors, NameTheFileAndLine) {
