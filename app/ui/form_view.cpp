@@ -166,8 +166,11 @@ FormView::FormView(MainWindow& window, TMainForm& logic, UserInterface& ui)
     });
 }
 
+// The window may outlive the view: nothing of the window calls into it afterwards.
 FormView::~FormView() {
     delete hints_;
+    for (const QPointer<QObject>& hook : hooks_)
+        delete hook.data();
 }
 
 template <typename Member, typename Show>
@@ -392,29 +395,30 @@ void FormView::BindEvents() {
             Call([this, handler] { (logic_.*handler)(); });
         };
         if (auto* action = window_.findChild<QAction*>(QLatin1String(name))) {
-            QObject::connect(action, &QAction::triggered, run);
+            QObject::connect(action, &QAction::triggered, &context_, run);
         } else if (auto* button = window_.findChild<QAbstractButton*>(QLatin1String(name))) {
-            QObject::connect(button, &QAbstractButton::clicked, run);
+            QObject::connect(button, &QAbstractButton::clicked, &context_, run);
         } else if (auto* text = window_.findChild<QPlainTextEdit*>(QLatin1String(name))) {
-            OnEvent(text->viewport(), QEvent::MouseButtonRelease, run);
+            Hook(OnEvent(text->viewport(), QEvent::MouseButtonRelease, run));
         } else {
-            OnEvent(window_.Control(QLatin1String(name)), QEvent::MouseButtonRelease, run);
+            Hook(OnEvent(window_.Control(QLatin1String(name)), QEvent::MouseButtonRelease, run));
         }
     }
     auto* fileText = window_.Control<QPlainTextEdit>(QStringLiteral("FileText"));
-    OnEvent(fileText->viewport(), QEvent::MouseButtonDblClick,
-            [this] { Call([this] { logic_.FileTextDblClick(); }); });
+    Hook(OnEvent(fileText->viewport(), QEvent::MouseButtonDblClick,
+                 [this] { Call([this] { logic_.FileTextDblClick(); }); }));
     // Typed characters that the logic refuses (on the Create tab) never reach the editor.
-    FilterKeys(fileText, [this](const QKeyEvent& key) {
+    Hook(FilterKeys(fileText, [this](const QKeyEvent& key) {
         return !key.text().isEmpty() && !logic_.FileTextKeyPress();
-    });
+    }));
 }
 
 void FormView::BindValueEvents() {
     FormModel& form = logic_.form;
     const auto editable = [&](const char* name, ComboBox& model, Handler handler) {
         QObject::connect(window_.Control<QComboBox>(QLatin1String(name)),
-                         &QComboBox::editTextChanged, [this, &model, handler](const QString& t) {
+                         &QComboBox::editTextChanged, &context_,
+                         [this, &model, handler](const QString& t) {
                              model.text = t.toStdString();
                              Call([this, handler] { (logic_.*handler)(); });
                          });
@@ -424,7 +428,8 @@ void FormView::BindValueEvents() {
 
     const auto fixed = [&](const char* name, ComboBox& model, Handler handler) {
         QObject::connect(window_.Control<QComboBox>(QLatin1String(name)),
-                         &QComboBox::currentIndexChanged, [this, &model, handler](int index) {
+                         &QComboBox::currentIndexChanged, &context_,
+                         [this, &model, handler](int index) {
                              model.Select(index);
                              Call([this, handler] { (logic_.*handler)(); });
                          });
@@ -434,7 +439,8 @@ void FormView::BindValueEvents() {
 
     const auto list = [&](const char* name, ListBox& model, Handler handler) {
         QObject::connect(window_.Control<QListWidget>(QLatin1String(name)),
-                         &QListWidget::currentRowChanged, [this, &model, handler](int row) {
+                         &QListWidget::currentRowChanged, &context_,
+                         [this, &model, handler](int row) {
                              model.selected = row;
                              Call([this, handler] { (logic_.*handler)(); });
                          });
@@ -445,7 +451,7 @@ void FormView::BindValueEvents() {
     // One-line edits: the typed text goes into the model at once; the web site also saves it.
     const auto line = [&](const char* name, Edit& model, Handler changed) {
         QObject::connect(window_.Control<QLineEdit>(QLatin1String(name)), &QLineEdit::textEdited,
-                         [this, &model, changed](const QString& t) {
+                         &context_, [this, &model, changed](const QString& t) {
                              model.text = t.toStdString();
                              if (changed != nullptr)
                                  Call([this, changed] { (logic_.*changed)(); });
@@ -463,17 +469,17 @@ void FormView::BindValueEvents() {
     for (size_t i = 0; i < std::size(helps); ++i) {
         auto* help = window_.Control<QPlainTextEdit>(QLatin1String(helpNames[i]));
         Edit* model = helps[i];
-        QObject::connect(help, &QPlainTextEdit::textChanged,
+        QObject::connect(help, &QPlainTextEdit::textChanged, &context_,
                          [help, model] { model->text = help->toPlainText().toStdString(); });
     }
 
     auto* fileText = window_.Control<QPlainTextEdit>(QStringLiteral("FileText"));
-    QObject::connect(fileText, &QPlainTextEdit::textChanged, [this, fileText] {
+    QObject::connect(fileText, &QPlainTextEdit::textChanged, &context_, [this, fileText] {
         logic_.form.FileText.text = ToCrLf(fileText->toPlainText());
         Call([this] { logic_.FileTextChange(); });
     });
 
-    QObject::connect(window_.Tabs(), &QTabWidget::currentChanged, [this](int index) {
+    QObject::connect(window_.Tabs(), &QTabWidget::currentChanged, &context_, [this](int index) {
         logic_.form.Tabs.active = Tab(index);
         Call([this] { logic_.TabsChange(); });
     });
@@ -497,7 +503,7 @@ void FormView::BindFocusEvents() {
         {window_.Control(QStringLiteral("CollectionVersionEdit")), nullptr,
          &TMainForm::CollectionVersionEditExit},
     };
-    QObject::connect(qApp, &QApplication::focusChanged, &window_,
+    QObject::connect(qApp, &QApplication::focusChanged, &context_,
                      [this, watches](QWidget* from, QWidget* to) {
                          if (syncing_ || from == nullptr || to == nullptr)
                              return;

@@ -3,6 +3,8 @@
 // widgets (with their change signals blocked), and each widget event writes the person's change
 // into the model and calls the handler named after the control and event.
 #include <QDateTime>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -43,12 +45,16 @@ class FormView {
     // Runs a handler of the logic (which shows its own errors) and shows the result.
     void Call(const std::function<void()>& handler);
     void ShowPicture(QObject* target, const std::string& file);
+    void Hook(QObject* hook) { hooks_.emplace_back(hook); }
 
     MainWindow& window_;
     TMainForm& logic_;
     UserInterface& ui_;
     std::vector<Binding> bindings_;
-    HintWatcher* hints_ = nullptr;
+    QPointer<HintWatcher> hints_;
+    // The receiver of every connection the view makes: they end with the view.
+    QObject context_;
+    std::vector<QPointer<QObject>> hooks_;
     bool syncing_ = false;
     QString pictureFile_;
     QDateTime pictureTime_;

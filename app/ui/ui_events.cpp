@@ -22,15 +22,15 @@ class EventHook : public QObject {
 
 }  // namespace
 
-void OnEvent(QObject* watched, QEvent::Type type, std::function<void()> action) {
-    new EventHook(watched, type, [action = std::move(action)](QEvent*) {
+QObject* OnEvent(QObject* watched, QEvent::Type type, std::function<void()> action) {
+    return new EventHook(watched, type, [action = std::move(action)](QEvent*) {
         action();
         return false;
     });
 }
 
-void FilterKeys(QObject* watched, std::function<bool(const QKeyEvent&)> drop) {
-    new EventHook(watched, QEvent::KeyPress, [drop = std::move(drop)](QEvent* event) {
+QObject* FilterKeys(QObject* watched, std::function<bool(const QKeyEvent&)> drop) {
+    return new EventHook(watched, QEvent::KeyPress, [drop = std::move(drop)](QEvent* event) {
         return drop(*static_cast<QKeyEvent*>(event));
     });
 }

@@ -10,11 +10,13 @@ class QWidget;
 
 namespace kb {
 
+// Both answer the hook, a child of watched; deleting it ends the hook.
+
 // Calls action each time watched receives an event of the given type (after the widget's own
 // filters, before the widget handles it); the event then goes on as usual.
-void OnEvent(QObject* watched, QEvent::Type type, std::function<void()> action);
+QObject* OnEvent(QObject* watched, QEvent::Type type, std::function<void()> action);
 
 // Drops every key press of watched for which drop answers true.
-void FilterKeys(QObject* watched, std::function<bool(const QKeyEvent&)> drop);
+QObject* FilterKeys(QObject* watched, std::function<bool(const QKeyEvent&)> drop);
 
 }  // namespace kb
