@@ -7,4 +7,6 @@ for tool in xvfb-run import; do
 done
 # A real X server, not the offscreen platform the other window tests use.
 unset QT_QPA_PLATFORM
+# Sanitizer builds: ignore what the desktop's system libraries keep until exit.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(dirname "$0")/lsan.supp"
 exec xvfb-run -a -s "-screen 0 1024x768x24" "$1" "$2"
