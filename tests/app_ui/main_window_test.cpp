@@ -88,6 +88,7 @@ class MainWindowTest : public QObject {
     void pictureDialogGivesCollectionDefaultPicture();
     void handlerErrorIsShownAndWindowGoesOn();
     void createSetupWritesScriptAndRunsCompiler();
+    void createSetupBuildsInstaller();
     void tabAndDesignerSurviveRestart();
     void typingInPanelSavesDescription();
     void typingInsideNameKeepsCursor();
@@ -383,6 +384,30 @@ void MainWindowTest::createSetupWritesScriptAndRunsCompiler() {
     QCOMPARE(started[2], Workspace() + "/Installations/Coats.iss");
     QCOMPARE(person_.messages.size(), size_t(1));
     QVERIFY(person_.messages[0].text.find("could not be started") != std::string::npos);
+}
+
+// With the project's installer compiler on the search path, the whole road: scan, Create Setup,
+// the setup program handed to the desktop.
+void MainWindowTest::createSetupBuildsInstaller() {
+    if (FindProgram("Compil32.exe").empty())
+        QSKIP("Compil32.exe is not on the search path");
+    Start(true);
+    std::vector<std::string> opened;
+    windows_->Ui().hooks.openDocument = [&](const std::string& path) {
+        opened.push_back(path);
+        return true;
+    };
+    ClickTab(4);
+    Click("CheckMacroButton");
+    QTRY_VERIFY_WITH_TIMEOUT(!windows_->Processing().isVisible(), 20000);
+    const std::string setup = Workspace() + "/Installations/Coats.exe";
+    person_.files.push_back(setup);
+    Click("MacroNextButton");
+    for (const Shown& shown : person_.messages)
+        qWarning("%s", shown.text.c_str());
+    QVERIFY(person_.messages.empty());
+    QVERIFY(FileExists(setup));
+    QCOMPARE(opened, std::vector<std::string>{setup});
 }
 
 void MainWindowTest::tabAndDesignerSurviveRestart() {
