@@ -8,6 +8,7 @@ bash scripts/bootstrap.sh
 bash scripts/build.sh build
 
 sample=$(mktemp -d -t kitbinder-sample.XXXXXX)
+trap 'rm -rf "$sample"' EXIT
 mkdir -p "$sample/home/Documents" "$sample/config" "$sample/runtime"
 chmod 700 "$sample/runtime"
 cat > "$sample/config/user-dirs.dirs" <<DIRS
@@ -16,8 +17,5 @@ DIRS
 build/bin/make_sample_workspace "$sample/home/Documents"
 echo "Sample workspace in $sample (removed when the program ends)"
 
-status=0
 HOME="$sample/home" XDG_CONFIG_HOME="$sample/config" XDG_DOCUMENTS_DIR="$sample/home/Documents" \
-    XDG_RUNTIME_DIR="$sample/runtime" build/bin/kitbinder "$@" || status=$?
-rm -rf "$sample"
-exit $status
+    XDG_RUNTIME_DIR="$sample/runtime" build/bin/kitbinder "$@"
