@@ -136,14 +136,13 @@ RegularExp::RegularExp(std::string pattern, std::string_view text) : pattern_(st
 
 bool RegularExp::Attempt(std::string_view subject, bool singleLine) {
     groups_.clear();
-    spans_.clear();
     subject_ = subject;
-    auto compiled = regex::Compile(pattern_, singleLine);
-    std::vector<regex::GroupSpan> found;
-    matched = regex::Search(*compiled, subject, 0, found);
-    spans_.reserve(found.size());
-    for (const auto& span : found)
-        spans_.push_back(Span{span.start, span.end, span.set});
+    auto& compiled = compiled_[singleLine ? 1 : 0];
+    if (!compiled)
+        compiled = regex::Compile(pattern_, singleLine);
+    matched = regex::Search(*compiled, subject, 0, spans_);
+    if (!matched)
+        spans_.clear();
     return matched;
 }
 

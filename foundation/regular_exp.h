@@ -2,9 +2,12 @@
 // The pattern class through which all line parsing goes. Perl syntax, bytes, leftmost-first
 // backtracking. "^" and "$" anchor to the whole text only; single-line mode lets "." match LF.
 // An object is used by one thread at a time; separate objects are independent.
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "regex/engine.h"
 
 namespace kb {
 
@@ -40,15 +43,13 @@ class RegularExp {
     static std::string EscapeReplacement(std::string_view text);
 
   private:
-    struct Span {
-        size_t start = 0;
-        size_t end = 0;
-        bool set = false;
-    };
+    using Span = regex::GroupSpan;
     bool Attempt(std::string_view subject, bool singleLine);
     void CopyGroups();
 
     std::string pattern_;
+    // The compiled code of each mode, fetched once per object: plain [0], single-line [1].
+    std::shared_ptr<const regex::CompiledPattern> compiled_[2];
     std::vector<Span> spans_;
     std::vector<std::string> groups_;
     std::string_view subject_;
