@@ -83,8 +83,7 @@ TMainForm::TMainForm(UserInterface& ui, UiDispatcher& dispatcher)
 
 TMainForm::~TMainForm() {
     *alive_ = false;
-    if (check_)
-        check_->Cancel();
+    CancelCheck();
 }
 
 void TMainForm::Handle(const std::function<void()>& body) {

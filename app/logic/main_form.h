@@ -148,6 +148,8 @@ class TMainForm {
     bool CheckRunning() const;
     // Blocks until a running check has ended (its steps must be able to run meanwhile).
     void WaitForCheck();
+    // Asks a running check to stop handing steps to the user-interface thread.
+    void CancelCheck();
     void MmtListClick();
     void AddMtbButtonClick();
 

@@ -147,6 +147,11 @@ void TMainForm::WaitForCheck() {
         check_->Wait();
 }
 
+void TMainForm::CancelCheck() {
+    if (check_)
+        check_->Cancel();
+}
+
 void TMainForm::CheckMacroButtonClick() {
     Handle([&] {
         if (CheckRunning())

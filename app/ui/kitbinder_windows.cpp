@@ -1,6 +1,7 @@
 #include "app/ui/kitbinder_windows.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include "app/logic/main_form.h"
 #include "app/ui/about_form.h"
@@ -49,7 +50,24 @@ void KitbinderWindows::StartUpload() {
                        collection < 0 ? "" : form.CollectionCombo.entries[size_t(collection)]));
 }
 
+bool KitbinderWindows::WorkersRunning() const {
+    return logic_->CheckRunning() || (upload_ && !upload_->Finished());
+}
+
+// A worker may be waiting for a step on this thread: cancel the workers, then keep serving the
+// event queue until they have ended, so none outlives the windows and the dispatcher it uses.
+void KitbinderWindows::StopWorkers() {
+    logic_->CancelCheck();
+    if (upload_)
+        upload_->Cancel();
+    while (WorkersRunning()) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+}
+
 KitbinderWindows::~KitbinderWindows() {
+    StopWorkers();
     if (!closed_)
         Closing();
     ui_.formChanged = nullptr;

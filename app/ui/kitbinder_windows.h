@@ -41,6 +41,8 @@ class KitbinderWindows {
   private:
     void Closing();
     void StartUpload();
+    bool WorkersRunning() const;
+    void StopWorkers();
 
     QtUserInterface ui_;
     QtUiDispatcher dispatcher_;
