@@ -11,7 +11,7 @@ namespace kb {
 // Common iteration protocol: Begin(), then Next() until it answers true (finished).
 template <typename T>
 class EachType {
-public:
+  public:
     virtual ~EachType() = default;
     T Value() const { return current_; }
     void Begin() {
@@ -29,15 +29,17 @@ public:
     // Runs the protocol to its end, calling body with each item.
     template <typename F>
     void ForEach(F&& body) {
-        if (!started_) Begin();
-        while (!Next()) body(Current());
+        if (!started_)
+            Begin();
+        while (!Next())
+            body(Current());
         if (open_) {
             open_ = false;
             End();
         }
     }
 
-protected:
+  protected:
     bool started_ = false;
     bool open_ = false;
     T current_;
@@ -45,7 +47,7 @@ protected:
 
 // Raw entries of one folder, "." and ".." skipped.
 class EachFileDir : public EachType<std::string> {
-public:
+  public:
     explicit EachFileDir(std::string folder);
     ~EachFileDir() override;
     EachFileDir(const EachFileDir&) = delete;
@@ -57,7 +59,7 @@ public:
     std::string Current() const override;
     const std::string& Name() const { return current_; }
 
-private:
+  private:
     void Close();
     std::string folder_;
     DIR* handle_ = nullptr;
@@ -66,7 +68,7 @@ private:
 // The files (not folders) of one folder, as bare names. The mask is kept for callers that
 // pass "*.*"; every file is listed.
 class EachFile : public EachType<std::string> {
-public:
+  public:
     explicit EachFile(std::string folder, std::string mask = "*.*");
     void Reset() override { position_ = 0; }
     bool Next() override;
@@ -76,7 +78,7 @@ public:
     std::vector<std::string>::const_iterator begin() const { return names_.begin(); }
     std::vector<std::string>::const_iterator end() const { return names_.end(); }
 
-private:
+  private:
     std::string folder_;
     std::vector<std::string> names_;
     size_t position_ = 0;
@@ -84,7 +86,7 @@ private:
 
 // The sub-folders of one folder (links to folders followed), as bare names.
 class EachDirectory : public EachType<std::string> {
-public:
+  public:
     explicit EachDirectory(std::string folder);
     void Reset() override { position_ = 0; }
     bool Next() override;
@@ -95,7 +97,7 @@ public:
     std::vector<std::string>::const_iterator begin() const { return names_.begin(); }
     std::vector<std::string>::const_iterator end() const { return names_.end(); }
 
-private:
+  private:
     std::string folder_;
     std::string currentPath_;
     std::vector<std::string> names_;

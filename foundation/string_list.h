@@ -7,7 +7,7 @@
 namespace kb {
 
 class StringList {
-public:
+  public:
     using const_iterator = std::vector<std::string>::const_iterator;
 
     void Append(std::string text);
@@ -27,7 +27,7 @@ public:
     const_iterator end() const { return texts_.end(); }
     const std::vector<std::string>& Texts() const { return texts_; }
 
-private:
+  private:
     std::vector<std::string> texts_;
 };
 

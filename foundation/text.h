@@ -15,8 +15,12 @@ std::string UpperCase(std::string_view text);
 
 // Locale-aware, case-sensitive (tertiary) comparison: <0, 0 or >0.
 int CompareText(std::string_view a, std::string_view b);
-inline bool TextEqual(std::string_view a, std::string_view b) { return CompareText(a, b) == 0; }
-inline bool TextLess(std::string_view a, std::string_view b) { return CompareText(a, b) < 0; }
+inline bool TextEqual(std::string_view a, std::string_view b) {
+    return CompareText(a, b) == 0;
+}
+inline bool TextLess(std::string_view a, std::string_view b) {
+    return CompareText(a, b) < 0;
+}
 
 // A comparison object for sorted containers and std::sort.
 struct TextOrder {

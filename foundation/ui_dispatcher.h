@@ -7,7 +7,7 @@
 namespace kb {
 
 class UiDispatcher {
-public:
+  public:
     virtual ~UiDispatcher() = default;
     // Runs work on the user-interface thread and returns when it has run. An exception that
     // work throws is passed back to the caller.
@@ -16,7 +16,7 @@ public:
 
 // Runs the work at once on the calling thread.
 class DirectDispatcher : public UiDispatcher {
-public:
+  public:
     void RunAndWait(std::function<void()> work) override { work(); }
 };
 
