@@ -1,9 +1,11 @@
 #include "workspace/support_files.h"
 
 #include <string>
+#include <vector>
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
+#include "workspace/safe_paths.h"
 #include "workspace/workspace_paths.h"
 
 namespace kb {
@@ -32,12 +34,14 @@ void CopyWithSupportFiles(std::string_view source, std::string_view target) {
 }
 
 void DeleteWithSupportFiles(std::string_view path) {
-    if (FileExists(path))
-        DeleteFile(path);
-    for (int i = 0; !SupportExtension(i).empty(); ++i) {
-        const std::string sibling = Sibling(path, i);
-        if (FileExists(sibling))
-            DeleteFile(sibling);
+    std::vector<std::string> files{std::string(path)};
+    for (int i = 0; !SupportExtension(i).empty(); ++i)
+        files.push_back(Sibling(path, i));
+    for (const std::string& file : files)
+        RequireSafeWorkspacePath(file);
+    for (const std::string& file : files) {
+        if (FileExists(file))
+            DeleteFile(file);
     }
 }
 

@@ -10,7 +10,9 @@ namespace kb {
 // copy onto its own source are skipped. Copy failures raise kb::FileError.
 void CopyWithSupportFiles(std::string_view source, std::string_view target);
 
-// Deletes path and each of its support files that exists.
+// Deletes path and each of its support files that exists. Refuses (kb::FileError, nothing
+// deleted) when one of them lies outside the workspace or a part of it is a link
+// (RequireSafeWorkspacePath).
 void DeleteWithSupportFiles(std::string_view path);
 
 }  // namespace kb

@@ -90,9 +90,9 @@ void TMainForm::RemoveGarment(int index) {
         if (index < 0 || index >= int(entries.size()))
             return;
         std::string garment = entries[index];
+        DeleteWithSupportFiles(MacroPath(garment));  // a refusal keeps the entry
         entries.erase(entries.begin() + index);
         form.MacroList.selected = -1;
-        DeleteWithSupportFiles(MacroPath(garment));
         form.GarmentExistsCheck.visible = entries.empty();
     });
 }

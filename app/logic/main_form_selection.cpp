@@ -9,6 +9,7 @@
 #include "foundation/paths.h"
 #include "foundation/settings_store.h"
 #include "workspace/current_selection.h"
+#include "workspace/safe_paths.h"
 #include "workspace/workspace_paths.h"
 
 namespace kb {
@@ -16,6 +17,11 @@ namespace kb {
 namespace {
 
 const char kDefaultItemText[] = "Enter text or double-click to load file.";
+
+// The files of a designer or collection that carry its name: name + suffix in its folder.
+const char* const kItemFileSuffixes[] = {
+    ".jpg",     ".txt", ".pdf", ".html", "_License.txt", "_BeforeInstall.txt", "_AfterInstall.txt",
+    "_mini.bmp"};
 
 std::string Beside(const std::string& folder, const std::string& name) {
     return folder + kPathSeparator + name;
@@ -244,13 +250,17 @@ void TMainForm::AddCollectionButtonClick() {
 void TMainForm::DeleteDesignerButtonClick() {
     Handle([&] {
         const std::string designer = CurrentDesigner();
-        if (designer.empty() || !ConfirmDelete("designer", designer))
+        if (designer.empty())
             return;
-        DeleteFolderTree(DesignersFolder(designer));
         int collection = form.CollectionCombo.Selected();
         std::string setups = Beside(RootPath("Installations"), designer);
         if (collection >= 0)
             setups = Beside(setups, form.CollectionCombo.entries[collection]);
+        RequireSafeWorkspacePath(DesignersFolder(designer));
+        RequireSafeWorkspacePath(setups);
+        if (!ConfirmDelete("designer", designer))
+            return;
+        DeleteFolderTree(DesignersFolder(designer));
         DeleteFolderTree(setups);
         form.DesignerCombo.Select(EntryBefore(form.DesignerCombo));
         FillDesignerList();
@@ -263,9 +273,11 @@ void TMainForm::DeleteCollectionButtonClick() {
         if (selected < 0 || CurrentDesigner().empty())
             return;
         const std::string collection = form.CollectionCombo.entries[selected];
+        const std::string folder = Beside(CurrentDesignerFolder(), collection);
+        RequireSafeWorkspacePath(folder);
         if (!ConfirmDelete("collection", collection))
             return;
-        DeleteFolderTree(Beside(CurrentDesignerFolder(), collection));
+        DeleteFolderTree(folder);
         form.CollectionCombo.Select(EntryBefore(form.CollectionCombo));
         FillCollectionList();
     });
@@ -273,8 +285,7 @@ void TMainForm::DeleteCollectionButtonClick() {
 
 void TMainForm::RenameItemFiles(const std::string& folder, const std::string& oldName,
                                 const std::string& newName) {
-    for (const char* suffix : {".jpg", ".txt", "_License.txt", "_BeforeInstall.txt",
-                               "_AfterInstall.txt", "_mini.bmp", ".pdf", ".html"}) {
+    for (const char* suffix : kItemFileSuffixes) {
         std::string from = Beside(folder, oldName + suffix);
         std::string to = Beside(folder, newName + suffix);
         if (!FileExists(from) || FileExists(to))
@@ -289,6 +300,10 @@ void TMainForm::RenameItemFiles(const std::string& folder, const std::string& ol
 std::optional<std::string> TMainForm::RenameFolder(const std::string& kind,
                                                    const std::string& parent,
                                                    const std::string& oldName) {
+    const std::string source = Beside(parent, oldName);
+    RequireSafeWorkspacePath(source);
+    for (const char* suffix : kItemFileSuffixes)
+        RequireSafeWorkspacePath(Beside(source, oldName + suffix));
     Notify();
     std::optional<std::string> name = ui_.AskText("Rename " + kind, oldName);
     if (!name)
@@ -298,8 +313,9 @@ std::optional<std::string> TMainForm::RenameFolder(const std::string& kind,
         return std::nullopt;
     }
     std::string target = Beside(parent, *name);
-    CopyFolder(Beside(parent, oldName), target);
-    DeleteFolderTree(Beside(parent, oldName));
+    RequireSafeWorkspacePath(target);
+    CopyFolder(source, target);
+    DeleteFolderTree(source);
     RenameItemFiles(target, oldName, *name);
     return name;
 }
