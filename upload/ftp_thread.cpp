@@ -193,7 +193,7 @@ void FtpThread::StoreTableFiles(MongoDb& db, const DirectoryParserList& list,
 void FtpThread::RequestProcessing() {
     const std::string answer =
         HttpGetText(config_.ProcessingAddress() + accountId, config_.timeouts);
-    ShowMessage(answer, "Processing", UploadIcon::None);
+    ShowMessage(AnswerExcerpt(answer), "Processing", UploadIcon::None);
 }
 
 }  // namespace kb
