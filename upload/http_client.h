@@ -14,8 +14,11 @@ inline constexpr size_t kMaxAnswerBytes = 1024 * 1024;
 // whatever the status code. No cache is used or written, no authentication is attempted and
 // nothing is shown; the User-Agent is the executable's file name. Returns the empty text when
 // there is no whole answer: no connection, a transfer that broke off or timed out, or a body
-// over kMaxAnswerBytes. Never throws.
-std::string HttpGetText(const std::string& url, const NetworkTimeouts& timeouts = {});
+// over kMaxAnswerBytes. An "https://" address is reached over TLS with the server's certificate
+// verified against caFile (a PEM file of certificate authorities; the system's when empty).
+// Never throws.
+std::string HttpGetText(const std::string& url, const NetworkTimeouts& timeouts = {},
+                        const std::string& caFile = "");
 
 // The start of an answer, fit for a message box: at most kShownAnswerLines lines of at most
 // kShownAnswerLineLength characters, "..." marking what was left out.

@@ -108,6 +108,7 @@ class UploadTest : public ::testing::Test {
         config.databaseUser = kUser;
         config.databasePassword = kPassword;
         config.timeouts = timeouts;
+        config.storeHelper = test::StoreHelper();
         return config;
     }
 

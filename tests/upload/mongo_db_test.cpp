@@ -19,12 +19,20 @@ const std::string kUser = "kbu";
 const std::string kPassword = "upload7";
 const std::string kAccount = "5f2b6c1d9e8a7b6c5d4e3f21";
 
+DatabaseOptions WithTestHelper() {
+    DatabaseOptions options;
+    options.helper = test::StoreHelper();
+    return options;
+}
+
 // A gateway to a test server that remembers the errors it showed.
 struct Gateway {
     Gateway(int port, const std::string& user, const std::string& password,
-            const std::string& host = "localhost", NetworkTimeouts timeouts = {})
-        : db(host, port, "zefa", "mongo_files", user, password, timeouts,
-             [this](const std::string& text) { shown.push_back(text); }) {}
+            const std::string& host = "localhost", NetworkTimeouts timeouts = {},
+            DatabaseOptions options = WithTestHelper())
+        : db(
+              host, port, "zefa", "mongo_files", user, password, timeouts,
+              [this](const std::string& text) { shown.push_back(text); }, std::move(options)) {}
     std::vector<std::string> shown;
     MongoDb db;
 };

@@ -174,6 +174,7 @@ class Connection {
             const std::int32_t requestId = ReadInt32(header + 4);
             const std::int32_t opCode = ReadInt32(header + 12);
             std::optional<std::string> reply;
+            hostile_ = false;
             if (opCode == kOpQuery) {
                 reply = HandleQuery(body, requestId);
             } else if (opCode == kOpMsg) {
@@ -181,12 +182,21 @@ class Connection {
             } else {
                 return;
             }
+            if (hostile_)
+                reply = MalformedReply(requestId);
             if (reply && !WriteAll(socket_, *reply))
                 return;
         }
     }
 
   private:
+    // Length 20, an OP_MSG answering requestId, flags 0, and nothing more.
+    static std::string MalformedReply(std::int32_t requestId) {
+        std::string out = Header(20, requestId, kOpMsg);
+        PutInt32(out, 0);
+        return out;
+    }
+
     static std::string Header(std::int32_t length, std::int32_t responseTo, std::int32_t opCode) {
         std::string out;
         PutInt32(out, length);
@@ -290,6 +300,10 @@ class Connection {
             return;
         }
         const std::string name = bson_iter_key(&first);
+        const std::string& hostileAt = server_.options_.hostileAt;
+        hostile_ = !hostileAt.empty() &&
+                   (name == hostileAt || (hostileAt == "hello" && name == "isMaster") ||
+                    (hostileAt == "hello" && name == "ismaster"));
         if (name == "hello" || name == "isMaster" || name == "ismaster") {
             Hello(command, name == "hello", reply);
         } else if (name == "ping" || name == "endSessions") {
@@ -470,6 +484,8 @@ class Connection {
     int stage_ = 0;
     bool skipEmptyExchange_ = false;
     bool authenticated_ = false;
+    // Whether the request being handled gets the malformed reply.
+    bool hostile_ = false;
 };
 
 WireServer::WireServer(WireServerOptions options) : options_(std::move(options)) {

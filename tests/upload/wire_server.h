@@ -16,6 +16,9 @@ struct WireServerOptions {
     // The mechanisms offered to a client, most preferred last as the driver picks SHA-256 first.
     std::vector<std::string> mechanisms{"SCRAM-SHA-1", "SCRAM-SHA-256"};
     std::int32_t maxBsonObjectSize = 16 * 1024 * 1024;
+    // The command ("hello", "saslStart", "insert") answered with a malformed 20-byte reply
+    // instead: an OP_MSG header and its flags, without any section. Empty: none.
+    std::string hostileAt;
 };
 
 class WireServer {
