@@ -282,6 +282,47 @@ TEST_F(UploadTest, ServersThatFailEndTheUpload) {
     }
 }
 
+TEST_F(UploadTest, DatabaseThatCrashesTheDriverEndsOnlyTheUpload) {
+    const std::string firstFile = DesignerFolder(kSampleDesigner, "Anna.jpg");
+    const struct {
+        const char* what;
+        std::string hostileAt;
+        std::string helper;
+        std::string message;
+    } cases[] = {
+        {"handshake", "hello", test::StoreHelper(), "Cannot connect to server"},
+        {"authentication", "saslStart", test::StoreHelper(), "Cannot connect to server"},
+        {"insert", "insert", test::StoreHelper(), "Error transfering file: " + firstFile},
+        {"helper crashes at insert", "", test::FakeStoreHelper(test::FakeHelper::CrashAtInsert),
+         "Error transfering file: " + firstFile},
+    };
+    for (const auto& c : cases) {
+        test::ServerProcess hostile(
+            test::MongoServerCommand(kUser, kPassword, "SCRAM-SHA-256", 0, c.hostileAt));
+        UploadConfig config = Config(service->Port(), hostile.Port());
+        config.storeHelper = c.helper;
+        RecordingView fresh;
+        auto thread = FtpThread::Start(dispatcher, fresh, kSampleDesigner, kSampleCollection,
+                                       kAnn.id, Coats(), config);
+        thread->Wait();
+        // One error, no more stores and no processing request: the upload ended there.
+        EXPECT_EQ(fresh.Messages(), std::vector<std::string>{"message!:Error:" + c.message})
+            << c.what;
+        EXPECT_EQ(fresh.Events().back(), "hide") << c.what;
+    }
+}
+
+TEST_F(UploadTest, LongProcessingAnswerIsShownShortened) {
+    UploadConfig config = Config(service->Port(), database.Port());
+    config.serviceAddress += "lines/1000/";
+    auto thread = FtpThread::Start(dispatcher, view, kSampleDesigner, kSampleCollection, kAnn.id,
+                                   Coats(), config);
+    thread->Wait();
+    EXPECT_EQ(
+        view.Messages(),
+        std::vector<std::string>{"message:Processing:line 0\nline 1\nline 2\nline 3\nline 4\n..."});
+}
+
 TEST_F(UploadTest, ScanErrorIsShownAndEndsTheUpload) {
     const std::string table = RootCombine("MeasureTables", "Women.mmt");
     std::ofstream(table, std::ios::binary) << "Women\tcm\t1\nBust\tabc\tBust girth\tbust\n";

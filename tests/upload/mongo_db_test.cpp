@@ -173,5 +173,55 @@ TEST(MongoDbConnection, AuthenticatesOnlyWithUserPasswordAndDatabase) {
     EXPECT_EQ(noPassword.shown.size(), 1u);
 }
 
+// A helper that crashes or hangs costs the connection, never the calling process.
+class MongoDbHelperFailure : public ::testing::Test {
+  protected:
+    static DatabaseOptions Helper(const std::string& program) {
+        DatabaseOptions options;
+        options.helper = program;
+        return options;
+    }
+    const NetworkTimeouts shortTimeouts{std::chrono::milliseconds(300),
+                                        std::chrono::milliseconds(500)};
+};
+
+TEST_F(MongoDbHelperFailure, MalformedReplyLosesOnlyTheConnection) {
+    const struct {
+        const char* at;
+        bool connects;
+    } cases[] = {{"hello", false}, {"saslStart", false}, {"insert", true}};
+    for (const auto& c : cases) {
+        ServerProcess server(test::MongoServerCommand(kUser, kPassword, "SCRAM-SHA-256", 0, c.at));
+        Gateway gateway(server.Port(), kUser, kPassword, "localhost", shortTimeouts);
+        EXPECT_EQ(gateway.db.failed(), !c.connects) << c.at;
+        EXPECT_FALSE(gateway.db.StoreFile(kAccount, "/x/Coat.mac", "n")) << c.at;
+        EXPECT_TRUE(gateway.db.failed()) << c.at;
+        EXPECT_EQ(gateway.shown, std::vector<std::string>{"Error transfering file: /x/Coat.mac"})
+            << c.at;
+    }
+}
+
+TEST_F(MongoDbHelperFailure, HelperThatDiesOrHangsFailsTheConnection) {
+    ServerProcess server(test::MongoServerCommand(kUser, kPassword));
+    const struct {
+        const char* what;
+        std::string helper;
+        bool connects;
+    } cases[] = {
+        {"missing", "/no/such/helper", false},
+        {"crashes at connect", test::FakeStoreHelper(test::FakeHelper::CrashAtConnect), false},
+        {"never answers", test::FakeStoreHelper(test::FakeHelper::NeverAnswers), false},
+        {"crashes at insert", test::FakeStoreHelper(test::FakeHelper::CrashAtInsert), true},
+    };
+    for (const auto& c : cases) {
+        Gateway gateway(server.Port(), kUser, kPassword, "localhost", shortTimeouts,
+                        Helper(c.helper));
+        EXPECT_EQ(gateway.db.failed(), !c.connects) << c.what;
+        EXPECT_FALSE(gateway.db.StoreFile(kAccount, "/x/Coat.mac", "n")) << c.what;
+        EXPECT_TRUE(gateway.db.failed()) << c.what;
+        EXPECT_EQ(gateway.shown.size(), 1u) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace kb
