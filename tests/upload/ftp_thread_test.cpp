@@ -11,6 +11,7 @@
 #include "foundation/settings_store.h"
 #include "tests/upload/fake_password_view.h"
 #include "tests/upload/stored_documents.h"
+#include "tests/upload/test_certificates.h"
 #include "tests/upload/test_servers.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "upload/upload_command.h"
@@ -310,6 +311,21 @@ TEST_F(UploadTest, DatabaseThatCrashesTheDriverEndsOnlyTheUpload) {
             << c.what;
         EXPECT_EQ(fresh.Events().back(), "hide") << c.what;
     }
+}
+
+TEST_F(UploadTest, UploadsOverTls) {
+    test::ServerProcess secureService(test::TlsHttpServerCommand({kAnn}));
+    test::ServerProcess secureDatabase(test::TlsMongoServerCommand(kUser, kPassword));
+    UploadConfig config = Config(0, secureDatabase.Port());
+    config.serviceAddress = "https://localhost:" + std::to_string(secureService.Port()) + "/";
+    config.databaseHost = "localhost";
+    config.databaseTls = true;
+    config.caFile = test::Certificates().authority;
+    auto thread = FtpThread::Start(dispatcher, view, kSampleDesigner, kSampleCollection, kAnn.id,
+                                   Coats(), config);
+    thread->Wait();
+    EXPECT_EQ(view.Messages(),
+              std::vector<std::string>{"message:Processing:Processing " + kAnn.id});
 }
 
 TEST_F(UploadTest, LongProcessingAnswerIsShownShortened) {

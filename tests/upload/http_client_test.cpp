@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "foundation/platform.h"
+#include "tests/upload/test_certificates.h"
 #include "tests/upload/test_servers.h"
 
 namespace kb {
@@ -112,6 +113,27 @@ TEST(AnswerExcerpt, ShowsOnlyTheStartOfAnAnswer) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(AnswerExcerpt(c.answer), c.shown) << c.answer.substr(0, 40);
+}
+
+TEST(HttpGetTextTls, AnswersOnlyFromAVerifiedServer) {
+    ServerProcess server(test::TlsHttpServerCommand({kAnn}));
+    const auto& certificates = test::Certificates();
+    const struct {
+        const char* what;
+        std::string host;
+        std::string caFile;
+        std::string answer;
+    } cases[] = {
+        {"trusted authority", "localhost", certificates.authority, "Processing x"},
+        {"another authority", "localhost", certificates.otherAuthority, ""},
+        {"the system's authorities", "localhost", "", ""},
+        {"a name the certificate does not carry", "127.0.0.1", certificates.authority, ""},
+    };
+    for (const auto& c : cases) {
+        const std::string address =
+            "https://" + c.host + ":" + std::to_string(server.Port()) + "/process/x";
+        EXPECT_EQ(HttpGetText(address, {}, c.caFile), c.answer) << c.what;
+    }
 }
 
 TEST(HttpGetTextFailure, NoConnectionGivesTheEmptyText) {

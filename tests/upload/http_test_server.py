@@ -2,7 +2,9 @@
 """The online service for the tests: account check, processing request and a few answers made to
 measure. Prints its port on the first line, then serves until it is killed.
 
-  http_test_server.py [--account EMAIL PASSWORD ID]...
+  http_test_server.py [--account EMAIL PASSWORD ID]... [--tls CERTIFICATE KEY]
+
+With --tls it serves HTTPS with that certificate chain and key (PEM files).
 
 GET /id/<e-mail>/<password>  the account's ID, or "Not Found" with status 404
 GET /process/<id>            "Processing <id>"
@@ -15,6 +17,7 @@ GET /lines/<n>/...           n numbered lines, whatever follows
 GET /log                     the requests seen before, as JSON: [{"path": ..., "headers": {...}}]
 """
 import json
+import ssl
 import sys
 import threading
 import time
@@ -26,9 +29,19 @@ log = []
 log_lock = threading.Lock()
 
 
+class Server(ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        pass  # a client that refused the certificate, or went away
+
+
 class Handler(BaseHTTPRequestHandler):
     def log_message(self, format, *args):
         pass
+
+    def setup(self):
+        if isinstance(self.request, ssl.SSLSocket):
+            self.request.do_handshake()
+        super().setup()
 
     def answer(self, status, body):
         self.send_response(status)
@@ -83,13 +96,23 @@ class Handler(BaseHTTPRequestHandler):
 
 def main():
     args = sys.argv[1:]
+    tls = None
     while args:
         if args[0] == "--account" and len(args) >= 4:
             accounts[(args[1], args[2])] = args[3]
             args = args[4:]
+        elif args[0] == "--tls" and len(args) >= 3:
+            tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            tls.load_cert_chain(args[1], args[2])
+            args = args[3:]
         else:
             sys.exit("unknown argument: " + args[0])
-    server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    server = Server(("127.0.0.1", 0), Handler)
+    if tls:
+        # The handshake is made on the request's thread, so that a client that gives up holds
+        # no one else up.
+        server.socket = tls.wrap_socket(server.socket, server_side=True,
+                                        do_handshake_on_connect=False)
     print(server.server_address[1], flush=True)
     server.serve_forever()
 

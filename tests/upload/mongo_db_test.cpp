@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "tests/upload/stored_documents.h"
+#include "tests/upload/test_certificates.h"
 #include "tests/upload/test_servers.h"
 
 namespace kb {
@@ -171,6 +172,38 @@ TEST(MongoDbConnection, AuthenticatesOnlyWithUserPasswordAndDatabase) {
     EXPECT_FALSE(noPassword.db.failed());
     EXPECT_FALSE(noPassword.db.StoreFile(kAccount, "/nonexistent", "n"));
     EXPECT_EQ(noPassword.shown.size(), 1u);
+}
+
+TEST(MongoDbTls, ConnectsOnlyToAVerifiedServer) {
+    ServerProcess secure(test::TlsMongoServerCommand(kUser, kPassword));
+    ServerProcess plain(test::MongoServerCommand(kUser, kPassword));
+    const auto& certificates = test::Certificates();
+    const NetworkTimeouts shortTimeouts{std::chrono::milliseconds(1000),
+                                        std::chrono::milliseconds(2000)};
+    const struct {
+        const char* what;
+        int port;
+        std::string host;
+        bool tls;
+        std::string caFile;
+        bool connects;
+    } cases[] = {
+        {"trusted authority", secure.Port(), "localhost", true, certificates.authority, true},
+        {"another authority", secure.Port(), "localhost", true, certificates.otherAuthority, false},
+        {"the system's authorities", secure.Port(), "localhost", true, "", false},
+        {"a name the certificate does not carry", secure.Port(), "127.0.0.1", true,
+         certificates.authority, false},
+        {"TLS off", secure.Port(), "localhost", false, "", false},
+        {"server without TLS", plain.Port(), "localhost", true, certificates.authority, false},
+    };
+    for (const auto& c : cases) {
+        DatabaseOptions options = WithTestHelper();
+        options.tls = c.tls;
+        options.caFile = c.caFile;
+        Gateway gateway(c.port, kUser, kPassword, c.host, shortTimeouts, options);
+        EXPECT_EQ(gateway.db.failed(), !c.connects) << c.what;
+        EXPECT_EQ(gateway.db.StoreFile(kAccount, "/nonexistent", "n"), c.connects) << c.what;
+    }
 }
 
 // A helper that crashes or hangs costs the connection, never the calling process.

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tests/upload/test_certificates.h"
+
 extern char** environ;
 
 namespace kb::test {
@@ -93,6 +95,19 @@ std::vector<std::string> MongoServerCommand(const std::string& user, const std::
         command.insert(command.end(), {"--max-bson-size", std::to_string(maxBsonObjectSize)});
     if (!hostileAt.empty())
         command.insert(command.end(), {"--hostile-at", hostileAt});
+    return command;
+}
+
+std::vector<std::string> TlsMongoServerCommand(const std::string& user,
+                                               const std::string& password) {
+    std::vector<std::string> command = MongoServerCommand(user, password);
+    command.insert(command.end(), {"--tls", Certificates().serverChain, Certificates().serverKey});
+    return command;
+}
+
+std::vector<std::string> TlsHttpServerCommand(const std::vector<ServiceAccount>& accounts) {
+    std::vector<std::string> command = HttpServerCommand(accounts);
+    command.insert(command.end(), {"--tls", Certificates().serverChain, Certificates().serverKey});
     return command;
 }
 

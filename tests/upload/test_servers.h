@@ -39,6 +39,11 @@ std::vector<std::string> MongoServerCommand(
     const std::string& user, const std::string& password,
     const std::string& mechanisms = "SCRAM-SHA-1,SCRAM-SHA-256", int maxBsonObjectSize = 0,
     const std::string& hostileAt = "");
+// The same server speaking TLS with the test certificates.
+std::vector<std::string> TlsMongoServerCommand(const std::string& user,
+                                               const std::string& password);
+// The account-check service over HTTPS with the test certificates.
+std::vector<std::string> TlsHttpServerCommand(const std::vector<ServiceAccount>& accounts);
 
 // The document-store helper of the build.
 std::string StoreHelper();

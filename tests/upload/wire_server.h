@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct ssl_ctx_st;
+
 namespace kb::test {
 
 struct WireServerOptions {
@@ -19,6 +21,9 @@ struct WireServerOptions {
     // The command ("hello", "saslStart", "insert") answered with a malformed 20-byte reply
     // instead: an OP_MSG header and its flags, without any section. Empty: none.
     std::string hostileAt;
+    // With a certificate chain and its key (PEM files), every connection speaks TLS.
+    std::string tlsCertificate;
+    std::string tlsKey;
 };
 
 class WireServer {
@@ -34,11 +39,12 @@ class WireServer {
     [[noreturn]] void Run();
 
   private:
-    void Serve(int socket);
+    void StartTls();
 
     WireServerOptions options_;
     int listener_ = -1;
     int port_ = 0;
+    ssl_ctx_st* tls_ = nullptr;
     std::mutex storeMutex_;
     // namespace ("db.collection") -> documents (raw BSON) in insertion order.
     std::map<std::string, std::vector<std::string>> store_;
