@@ -10,8 +10,8 @@ GET /id/<e-mail>/<password>  the account's ID, or "Not Found" with status 404
 GET /process/<id>            "Processing <id>"
 GET /bytes/<n>               n bytes: 0, 1, ..., 255, 0, 1, ...
 GET /status/<code>           status <code> with the body "Status <code>"
-GET /truncated/<n>           announces n bytes, sends half of them and closes
-GET /stall/<n>               announces 2n bytes, sends n of them and then nothing more
+GET /truncated/<n>/...       announces n bytes, sends half of them and closes
+GET /stall/<n>/...           announces 2n bytes, sends n of them and then nothing more
 GET /endless                 bytes without end and without a length
 GET /lines/<n>/...           n numbered lines, whatever follows
 GET /log                     the requests seen before, as JSON: [{"path": ..., "headers": {...}}]
@@ -68,7 +68,7 @@ class Handler(BaseHTTPRequestHandler):
             return self.answer(200, bytes(i % 256 for i in range(int(parts[2]))))
         if len(parts) == 3 and parts[1] == "status":
             return self.answer(int(parts[2]), ("Status " + parts[2]).encode())
-        if len(parts) == 3 and parts[1] in ("truncated", "stall"):
+        if len(parts) >= 3 and parts[1] in ("truncated", "stall"):
             n = int(parts[2])
             self.send_response(200)
             self.send_header("Content-Length", str(n if parts[1] == "truncated" else 2 * n))
