@@ -9,7 +9,7 @@ packages=(
   # libraries
   libpcre2-dev libicu-dev qt6-base-dev libcurl4-openssl-dev libmongoc-dev libbson-dev libssl-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev python3 python3-yaml nodejs
+  libgtest-dev libgmock-dev libbenchmark-dev python3 python3-yaml nodejs openssl
   # installer compiler and its checks
   nsis p7zip-full
   # pictures drawn at build time, screenshots

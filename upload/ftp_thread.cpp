@@ -20,6 +20,8 @@ namespace {
 
 // Thrown inside the worker when the upload was cancelled, to leave it early.
 struct UploadCancelled {};
+// Thrown inside the worker when the database connection was lost, to end the upload.
+struct ConnectionLost {};
 
 void SetIdlePriority() {
     sched_param parameters{};
@@ -97,6 +99,8 @@ void FtpThread::Run() {
     try {
         try {
             Upload();
+        } catch (const ConnectionLost&) {
+            // The store failure has been shown; nothing more can be stored.
         } catch (const std::exception& error) {
             // A scan that fails (a table value that is not a number, an unreadable file).
             ShowMessage(error.what(), "Error", UploadIcon::Error);
@@ -117,7 +121,8 @@ void FtpThread::Run() {
 void FtpThread::Upload() {
     MongoDb db(config_.databaseHost, config_.databasePort, kUploadDatabase, kUploadCollection,
                config_.databaseUser, config_.databasePassword, config_.timeouts,
-               [this](const std::string& text) { ShowMessage(text, "Error", UploadIcon::Error); });
+               [this](const std::string& text) { ShowMessage(text, "Error", UploadIcon::Error); },
+               {config_.storeHelper, config_.databaseTls, config_.caFile});
     if (db.failed()) {
         ShowMessage("Cannot connect to server", "Error", UploadIcon::Error);
         return;
@@ -144,6 +149,8 @@ void FtpThread::Store(MongoDb& db, const std::string& path, const std::string& n
     if (cancelled_)
         throw UploadCancelled{};
     db.StoreFile(accountId, path, name);
+    if (db.failed())
+        throw ConnectionLost{};
 }
 
 void FtpThread::StoreEntries(MongoDb& db, const DirectoryParserList& list,
@@ -192,8 +199,8 @@ void FtpThread::StoreTableFiles(MongoDb& db, const DirectoryParserList& list,
 
 void FtpThread::RequestProcessing() {
     const std::string answer =
-        HttpGetText(config_.ProcessingAddress() + accountId, config_.timeouts);
-    ShowMessage(answer, "Processing", UploadIcon::None);
+        HttpGetText(config_.ProcessingAddress() + accountId, config_.timeouts, config_.caFile);
+    ShowMessage(AnswerExcerpt(answer), "Processing", UploadIcon::None);
 }
 
 }  // namespace kb

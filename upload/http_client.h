@@ -7,11 +7,24 @@
 
 namespace kb {
 
+// The largest answer body taken; every answer the upload reads is far smaller.
+inline constexpr size_t kMaxAnswerBytes = 1024 * 1024;
+
 // Sends a GET for url (an absolute HTTP address, used as given) and returns the answer's body,
 // whatever the status code. No cache is used or written, no authentication is attempted and
-// nothing is shown; the User-Agent is the executable's file name. Returns the text read so far
-// when the transfer breaks off, and the empty text when no connection can be made. Never throws.
-std::string HttpGetText(const std::string& url, const NetworkTimeouts& timeouts = {});
+// nothing is shown; the User-Agent is the executable's file name. Returns the empty text when
+// there is no whole answer: no connection, a transfer that broke off or timed out, or a body
+// over kMaxAnswerBytes. An "https://" address is reached over TLS with the server's certificate
+// verified against caFile (a PEM file of certificate authorities; the system's when empty).
+// Never throws.
+std::string HttpGetText(const std::string& url, const NetworkTimeouts& timeouts = {},
+                        const std::string& caFile = "");
+
+// The start of an answer, fit for a message box: at most kShownAnswerLines lines of at most
+// kShownAnswerLineLength characters, "..." marking what was left out.
+inline constexpr size_t kShownAnswerLines = 5;
+inline constexpr size_t kShownAnswerLineLength = 200;
+std::string AnswerExcerpt(std::string_view answer);
 
 // Percent-encodes every byte except letters, digits and "-._~", so that a value can stand
 // as one path segment of an address.

@@ -1,15 +1,27 @@
 #pragma once
 // The gateway to the service's document database: one authenticated connection for one upload,
-// one document per stored file. Used by one thread at a time.
+// one document per stored file. The database driver runs in a helper process of its own (see
+// document_store.h), so that a server able to crash the driver crashes only the helper. Used by
+// one thread at a time.
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "upload/network_timeouts.h"
-
-struct _mongoc_client_t;
+#include "upload/store_protocol.h"
 
 namespace kb {
+
+class HelperProcess;
+
+struct DatabaseOptions {
+    // The helper program: a path, or a bare name.
+    std::string helper = kStoreHelperName;
+    // TLS with the server's certificate verified against caFile (the system's authorities when
+    // empty) and its name against the host.
+    bool tls = false;
+    std::string caFile;
+};
 
 class MongoDb {
   public:
@@ -20,11 +32,12 @@ class MongoDb {
     // are all given, authenticates user on database. failed() tells whether that worked.
     MongoDb(const std::string& host, int port, std::string database, std::string collection,
             const std::string& user, const std::string& password, NetworkTimeouts timeouts = {},
-            ErrorDisplay showError = {});
+            ErrorDisplay showError = {}, DatabaseOptions options = {});
     ~MongoDb();
     MongoDb(const MongoDb&) = delete;
     MongoDb& operator=(const MongoDb&) = delete;
 
+    // True when the connection cannot be used: it never could, or the helper has gone.
     bool failed() const { return failed_; }
 
     // Inserts one document: a new "_id", "name", the file's bytes as "data" (binary subtype 5;
@@ -34,17 +47,15 @@ class MongoDb {
     bool StoreFile(const std::string& accountId, const std::string& path, const std::string& name);
 
   private:
-    struct ClientDeleter {
-        void operator()(_mongoc_client_t* client) const;
-    };
-    bool Connect(const std::string& address, int port, const std::string& user,
-                 const std::string& password, const NetworkTimeouts& timeouts);
+    bool Connect(const std::string& host, int port, const std::string& user,
+                 const std::string& password, const DatabaseOptions& options);
     bool Insert(const std::string& accountId, const std::string& path, const std::string& name);
 
-    std::unique_ptr<_mongoc_client_t, ClientDeleter> connection;
+    std::unique_ptr<HelperProcess> connection;
     std::string collectionName;
     std::string databaseName;
     bool failed_ = true;
+    NetworkTimeouts timeouts_;
     ErrorDisplay showError_;
 };
 

@@ -42,7 +42,7 @@ void PasswordForm::ProcessButtonClick() {
     // Each value is one path segment, whatever characters it holds.
     const std::string address = config.AccountCheckAddress() + UrlEncode(view_.EmailText()) + "/" +
                                 UrlEncode(view_.PasswordText());
-    const std::string answer = HttpGetText(address, config.timeouts);
+    const std::string answer = HttpGetText(address, config.timeouts, config.caFile);
     if (answer == "Not Found") {
         view_.ShowMessage("Invalid User", "Error");
     } else if (answer.size() == kAccountIdLength) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "upload/network_timeouts.h"
+#include "upload/store_protocol.h"
 
 namespace kb {
 
@@ -20,6 +21,13 @@ struct UploadConfig {
     std::string databasePassword = "upload7";
     // Applies to every HTTP request and to the database connection.
     NetworkTimeouts timeouts;
+    // The helper program that runs the database driver; see MongoDb.
+    std::string storeHelper = kStoreHelperName;
+    // TLS with certificate verification for the database. HTTP uses it when the service address
+    // starts with "https://".
+    bool databaseTls = false;
+    // The certificate authorities both trust, as a PEM file; the system's when empty.
+    std::string caFile;
 
     std::string AccountCheckAddress() const { return serviceAddress + "id/"; }
     std::string ProcessingAddress() const { return serviceAddress + "process/"; }

@@ -11,6 +11,7 @@
 #include "foundation/settings_store.h"
 #include "tests/upload/fake_password_view.h"
 #include "tests/upload/stored_documents.h"
+#include "tests/upload/test_certificates.h"
 #include "tests/upload/test_servers.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "upload/upload_command.h"
@@ -108,6 +109,7 @@ class UploadTest : public ::testing::Test {
         config.databaseUser = kUser;
         config.databasePassword = kPassword;
         config.timeouts = timeouts;
+        config.storeHelper = test::StoreHelper();
         return config;
     }
 
@@ -279,6 +281,62 @@ TEST_F(UploadTest, ServersThatFailEndTheUpload) {
         EXPECT_EQ(Stored().size() - storedBefore, c.stored) << c.what;
         storedBefore = Stored().size();
     }
+}
+
+TEST_F(UploadTest, DatabaseThatCrashesTheDriverEndsOnlyTheUpload) {
+    const std::string firstFile = DesignerFolder(kSampleDesigner, "Anna.jpg");
+    const struct {
+        const char* what;
+        std::string hostileAt;
+        std::string helper;
+        std::string message;
+    } cases[] = {
+        {"handshake", "hello", test::StoreHelper(), "Cannot connect to server"},
+        {"authentication", "saslStart", test::StoreHelper(), "Cannot connect to server"},
+        {"insert", "insert", test::StoreHelper(), "Error transfering file: " + firstFile},
+        {"helper crashes at insert", "", test::FakeStoreHelper(test::FakeHelper::CrashAtInsert),
+         "Error transfering file: " + firstFile},
+    };
+    for (const auto& c : cases) {
+        test::ServerProcess hostile(
+            test::MongoServerCommand(kUser, kPassword, "SCRAM-SHA-256", 0, c.hostileAt));
+        UploadConfig config = Config(service->Port(), hostile.Port());
+        config.storeHelper = c.helper;
+        RecordingView fresh;
+        auto thread = FtpThread::Start(dispatcher, fresh, kSampleDesigner, kSampleCollection,
+                                       kAnn.id, Coats(), config);
+        thread->Wait();
+        // One error, no more stores and no processing request: the upload ended there.
+        EXPECT_EQ(fresh.Messages(), std::vector<std::string>{"message!:Error:" + c.message})
+            << c.what;
+        EXPECT_EQ(fresh.Events().back(), "hide") << c.what;
+    }
+}
+
+TEST_F(UploadTest, UploadsOverTls) {
+    test::ServerProcess secureService(test::TlsHttpServerCommand({kAnn}));
+    test::ServerProcess secureDatabase(test::TlsMongoServerCommand(kUser, kPassword));
+    UploadConfig config = Config(0, secureDatabase.Port());
+    config.serviceAddress = "https://localhost:" + std::to_string(secureService.Port()) + "/";
+    config.databaseHost = "localhost";
+    config.databaseTls = true;
+    config.caFile = test::Certificates().authority;
+    auto thread = FtpThread::Start(dispatcher, view, kSampleDesigner, kSampleCollection, kAnn.id,
+                                   Coats(), config);
+    thread->Wait();
+    EXPECT_EQ(view.Messages(),
+              std::vector<std::string>{"message:Processing:Processing " + kAnn.id});
+}
+
+TEST_F(UploadTest, LongProcessingAnswerIsShownShortened) {
+    UploadConfig config = Config(service->Port(), database.Port());
+    config.serviceAddress += "lines/1000/";
+    auto thread = FtpThread::Start(dispatcher, view, kSampleDesigner, kSampleCollection, kAnn.id,
+                                   Coats(), config);
+    thread->Wait();
+    EXPECT_EQ(
+        view.Messages(),
+        std::vector<std::string>{"message:Processing:line 0\nline 1\nline 2\nline 3\nline 4\n..."});
 }
 
 TEST_F(UploadTest, ScanErrorIsShownAndEndsTheUpload) {

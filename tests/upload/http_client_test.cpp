@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "foundation/platform.h"
+#include "tests/upload/test_certificates.h"
 #include "tests/upload/test_servers.h"
 
 namespace kb {
@@ -58,6 +59,7 @@ TEST_F(HttpGetTextTest, ReturnsTheWholeBodyWhateverTheStatus) {
         // Zero bytes inside the body and chunk-sized bodies arrive whole.
         {"bytes/1024", CountingBytes(1024)},
         {"bytes/70000", CountingBytes(70000)},
+        {"bytes/" + std::to_string(kMaxAnswerBytes), CountingBytes(kMaxAnswerBytes)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(HttpGetText(Address(c.path)), c.body) << c.path;
@@ -79,6 +81,59 @@ TEST_F(HttpGetTextTest, EncodedValuesStayOnePathSegment) {
     HttpGetText(Address("id/" + UrlEncode(kAnn.email) + "/" + UrlEncode(kAnn.password)));
     EXPECT_EQ(LastRequest()["path"].toString().toStdString(),
               "/id/ann%40example.com/p%2Fw%3Fx%23y%25z%20w");
+}
+
+TEST_F(HttpGetTextTest, AnswerThatIsNotWholeIsNoAnswer) {
+    const NetworkTimeouts shortTotal{std::chrono::seconds(5), std::chrono::milliseconds(1000)};
+    for (const std::string& path : {
+             "bytes/" + std::to_string(kMaxAnswerBytes + 1),  // announced, over the cap
+             std::string("endless"),                          // no length, over the cap
+             std::string("truncated/4096"),                   // broke off
+             std::string("stall/100"),                        // timed out after a fragment
+         }) {
+        EXPECT_EQ(HttpGetText(Address(path), shortTotal), "") << path;
+    }
+}
+
+TEST(AnswerExcerpt, ShowsOnlyTheStartOfAnAnswer) {
+    const std::string longLine(kShownAnswerLineLength + 1, 'a');
+    std::string manyLines;
+    for (int i = 0; i < 1000; ++i)
+        manyLines += "line " + std::to_string(i) + "\n";
+    const struct {
+        std::string answer;
+        std::string shown;
+    } cases[] = {
+        {"", ""},
+        {"Processing 0123", "Processing 0123"},
+        {"a\r\nb\n", "a\nb"},
+        {manyLines, "line 0\nline 1\nline 2\nline 3\nline 4\n..."},
+        {longLine, longLine.substr(0, kShownAnswerLineLength) + "..."},
+        {std::string("a\0b\x1b[2Jc\td", 10), "a b [2Jc\td"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AnswerExcerpt(c.answer), c.shown) << c.answer.substr(0, 40);
+}
+
+TEST(HttpGetTextTls, AnswersOnlyFromAVerifiedServer) {
+    ServerProcess server(test::TlsHttpServerCommand({kAnn}));
+    const auto& certificates = test::Certificates();
+    const struct {
+        const char* what;
+        std::string host;
+        std::string caFile;
+        std::string answer;
+    } cases[] = {
+        {"trusted authority", "localhost", certificates.authority, "Processing x"},
+        {"another authority", "localhost", certificates.otherAuthority, ""},
+        {"the system's authorities", "localhost", "", ""},
+        {"a name the certificate does not carry", "127.0.0.1", certificates.authority, ""},
+    };
+    for (const auto& c : cases) {
+        const std::string address =
+            "https://" + c.host + ":" + std::to_string(server.Port()) + "/process/x";
+        EXPECT_EQ(HttpGetText(address, {}, c.caFile), c.answer) << c.what;
+    }
 }
 
 TEST(HttpGetTextFailure, NoConnectionGivesTheEmptyText) {

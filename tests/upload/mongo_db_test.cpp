@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "tests/upload/stored_documents.h"
+#include "tests/upload/test_certificates.h"
 #include "tests/upload/test_servers.h"
 
 namespace kb {
@@ -19,12 +20,20 @@ const std::string kUser = "kbu";
 const std::string kPassword = "upload7";
 const std::string kAccount = "5f2b6c1d9e8a7b6c5d4e3f21";
 
+DatabaseOptions WithTestHelper() {
+    DatabaseOptions options;
+    options.helper = test::StoreHelper();
+    return options;
+}
+
 // A gateway to a test server that remembers the errors it showed.
 struct Gateway {
     Gateway(int port, const std::string& user, const std::string& password,
-            const std::string& host = "localhost", NetworkTimeouts timeouts = {})
-        : db(host, port, "zefa", "mongo_files", user, password, timeouts,
-             [this](const std::string& text) { shown.push_back(text); }) {}
+            const std::string& host = "localhost", NetworkTimeouts timeouts = {},
+            DatabaseOptions options = WithTestHelper())
+        : db(
+              host, port, "zefa", "mongo_files", user, password, timeouts,
+              [this](const std::string& text) { shown.push_back(text); }, std::move(options)) {}
     std::vector<std::string> shown;
     MongoDb db;
 };
@@ -163,6 +172,88 @@ TEST(MongoDbConnection, AuthenticatesOnlyWithUserPasswordAndDatabase) {
     EXPECT_FALSE(noPassword.db.failed());
     EXPECT_FALSE(noPassword.db.StoreFile(kAccount, "/nonexistent", "n"));
     EXPECT_EQ(noPassword.shown.size(), 1u);
+}
+
+TEST(MongoDbTls, ConnectsOnlyToAVerifiedServer) {
+    ServerProcess secure(test::TlsMongoServerCommand(kUser, kPassword));
+    ServerProcess plain(test::MongoServerCommand(kUser, kPassword));
+    const auto& certificates = test::Certificates();
+    const NetworkTimeouts shortTimeouts{std::chrono::milliseconds(1000),
+                                        std::chrono::milliseconds(2000)};
+    const struct {
+        const char* what;
+        int port;
+        std::string host;
+        bool tls;
+        std::string caFile;
+        bool connects;
+    } cases[] = {
+        {"trusted authority", secure.Port(), "localhost", true, certificates.authority, true},
+        {"another authority", secure.Port(), "localhost", true, certificates.otherAuthority, false},
+        {"the system's authorities", secure.Port(), "localhost", true, "", false},
+        {"a name the certificate does not carry", secure.Port(), "127.0.0.1", true,
+         certificates.authority, false},
+        {"TLS off", secure.Port(), "localhost", false, "", false},
+        {"server without TLS", plain.Port(), "localhost", true, certificates.authority, false},
+    };
+    for (const auto& c : cases) {
+        DatabaseOptions options = WithTestHelper();
+        options.tls = c.tls;
+        options.caFile = c.caFile;
+        Gateway gateway(c.port, kUser, kPassword, c.host, shortTimeouts, options);
+        EXPECT_EQ(gateway.db.failed(), !c.connects) << c.what;
+        EXPECT_EQ(gateway.db.StoreFile(kAccount, "/nonexistent", "n"), c.connects) << c.what;
+    }
+}
+
+// A helper that crashes or hangs costs the connection, never the calling process.
+class MongoDbHelperFailure : public ::testing::Test {
+  protected:
+    static DatabaseOptions Helper(const std::string& program) {
+        DatabaseOptions options;
+        options.helper = program;
+        return options;
+    }
+    const NetworkTimeouts shortTimeouts{std::chrono::milliseconds(300),
+                                        std::chrono::milliseconds(500)};
+};
+
+TEST_F(MongoDbHelperFailure, MalformedReplyLosesOnlyTheConnection) {
+    const struct {
+        const char* at;
+        bool connects;
+    } cases[] = {{"hello", false}, {"saslStart", false}, {"insert", true}};
+    for (const auto& c : cases) {
+        ServerProcess server(test::MongoServerCommand(kUser, kPassword, "SCRAM-SHA-256", 0, c.at));
+        Gateway gateway(server.Port(), kUser, kPassword, "localhost", shortTimeouts);
+        EXPECT_EQ(gateway.db.failed(), !c.connects) << c.at;
+        EXPECT_FALSE(gateway.db.StoreFile(kAccount, "/x/Coat.mac", "n")) << c.at;
+        EXPECT_TRUE(gateway.db.failed()) << c.at;
+        EXPECT_EQ(gateway.shown, std::vector<std::string>{"Error transfering file: /x/Coat.mac"})
+            << c.at;
+    }
+}
+
+TEST_F(MongoDbHelperFailure, HelperThatDiesOrHangsFailsTheConnection) {
+    ServerProcess server(test::MongoServerCommand(kUser, kPassword));
+    const struct {
+        const char* what;
+        std::string helper;
+        bool connects;
+    } cases[] = {
+        {"missing", "/no/such/helper", false},
+        {"crashes at connect", test::FakeStoreHelper(test::FakeHelper::CrashAtConnect), false},
+        {"never answers", test::FakeStoreHelper(test::FakeHelper::NeverAnswers), false},
+        {"crashes at insert", test::FakeStoreHelper(test::FakeHelper::CrashAtInsert), true},
+    };
+    for (const auto& c : cases) {
+        Gateway gateway(server.Port(), kUser, kPassword, "localhost", shortTimeouts,
+                        Helper(c.helper));
+        EXPECT_EQ(gateway.db.failed(), !c.connects) << c.what;
+        EXPECT_FALSE(gateway.db.StoreFile(kAccount, "/x/Coat.mac", "n")) << c.what;
+        EXPECT_TRUE(gateway.db.failed()) << c.what;
+        EXPECT_EQ(gateway.shown.size(), 1u) << c.what;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The document database test server as a program: prints its port on the first line of its
 // output, then serves until it is killed.
 //   kb_mongo_test_server [--user NAME PASSWORD]... [--mechanisms A,B] [--max-bson-size BYTES]
+//                        [--hostile-at COMMAND] [--tls CERTIFICATE KEY]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +32,12 @@ int main(int argc, char** argv) {
             i += 2;
         } else if (arg == "--mechanisms" && i + 1 < argc) {
             options.mechanisms = SplitCommas(argv[++i]);
+        } else if (arg == "--tls" && i + 2 < argc) {
+            options.tlsCertificate = argv[i + 1];
+            options.tlsKey = argv[i + 2];
+            i += 2;
+        } else if (arg == "--hostile-at" && i + 1 < argc) {
+            options.hostileAt = argv[++i];
         } else if (arg == "--max-bson-size" && i + 1 < argc) {
             options.maxBsonObjectSize = std::atoi(argv[++i]);
         } else {

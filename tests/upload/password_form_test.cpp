@@ -69,32 +69,37 @@ TEST(PasswordFormRule, ProcessNeedsAnEmailShapeAndAPassword) {
 }
 
 TEST_F(PasswordFormTest, TheServiceAnswersJudged) {
+    const std::string up = "http://127.0.0.1:" + std::to_string(service->Port()) + "/";
+    const std::string down = "http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/";
+    const Messages problem{{"Problem with server", "Error"}};
     const struct {
         std::string email;
         std::string password;
-        bool serviceUp;
+        std::string service;
         Messages messages;
         bool closed;
         std::string accountId;
     } cases[] = {
         // The password reaches the service as typed, "/", "?", "#", "%" and space included.
-        {kAnn.email, kAnn.password, true, {{"Account Verified", ""}}, true, kAnn.id},
-        {kAnn.email, "p", true, {{"Invalid User", "Error"}}, false, ""},
-        {kAnn.email, kAnn.password, false, {{"Problem with server", "Error"}}, false, ""},
+        {kAnn.email, kAnn.password, up, {{"Account Verified", ""}}, true, kAnn.id},
+        {kAnn.email, "p", up, {{"Invalid User", "Error"}}, false, ""},
+        {kAnn.email, kAnn.password, down, problem, false, ""},
+        // 24 bytes of an answer that broke off or stalled are no account identifier.
+        {kAnn.email, kAnn.password, up + "truncated/48/", problem, false, ""},
+        {kAnn.email, kAnn.password, up + "stall/24/", problem, false, ""},
     };
     for (const auto& c : cases) {
+        UploadConfig config;
+        config.serviceAddress = c.service;
+        config.timeouts.total = std::chrono::seconds(2);
+        SetUploadConfig(config);
         FakePasswordDialog fresh;
         fresh.logic.FormShow();
         fresh.Type(c.email, c.password);
-        if (!c.serviceUp) {
-            UploadConfig down;
-            down.serviceAddress = "http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/";
-            SetUploadConfig(down);
-        }
         fresh.logic.ProcessButtonClick();
-        EXPECT_EQ(fresh.messages, c.messages) << c.password;
-        EXPECT_EQ(fresh.closedWithOk, c.closed) << c.password;
-        EXPECT_EQ(fresh.CurrentAccountId(), c.accountId) << c.password;
+        EXPECT_EQ(fresh.messages, c.messages) << c.service;
+        EXPECT_EQ(fresh.closedWithOk, c.closed) << c.service;
+        EXPECT_EQ(fresh.CurrentAccountId(), c.accountId) << c.service;
     }
 }
 

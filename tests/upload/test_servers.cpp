@@ -12,6 +12,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tests/upload/test_certificates.h"
+
 extern char** environ;
 
 namespace kb::test {
@@ -84,13 +86,37 @@ std::vector<std::string> HttpServerCommand(const std::vector<ServiceAccount>& ac
 }
 
 std::vector<std::string> MongoServerCommand(const std::string& user, const std::string& password,
-                                            const std::string& mechanisms, int maxBsonObjectSize) {
+                                            const std::string& mechanisms, int maxBsonObjectSize,
+                                            const std::string& hostileAt) {
     std::vector<std::string> command{KB_MONGO_TEST_SERVER, "--mechanisms", mechanisms};
     if (!user.empty())
         command.insert(command.end(), {"--user", user, password});
     if (maxBsonObjectSize > 0)
         command.insert(command.end(), {"--max-bson-size", std::to_string(maxBsonObjectSize)});
+    if (!hostileAt.empty())
+        command.insert(command.end(), {"--hostile-at", hostileAt});
     return command;
+}
+
+std::vector<std::string> TlsMongoServerCommand(const std::string& user,
+                                               const std::string& password) {
+    std::vector<std::string> command = MongoServerCommand(user, password);
+    command.insert(command.end(), {"--tls", Certificates().serverChain, Certificates().serverKey});
+    return command;
+}
+
+std::vector<std::string> TlsHttpServerCommand(const std::vector<ServiceAccount>& accounts) {
+    std::vector<std::string> command = HttpServerCommand(accounts);
+    command.insert(command.end(), {"--tls", Certificates().serverChain, Certificates().serverKey});
+    return command;
+}
+
+std::string StoreHelper() {
+    return KB_STORE_HELPER;
+}
+
+std::string FakeStoreHelper(FakeHelper kind) {
+    return KB_FAKE_STORE_HELPERS + std::to_string(static_cast<int>(kind));
 }
 
 SilentServer::SilentServer() : socket_(socket(AF_INET, SOCK_STREAM, 0)) {

@@ -33,10 +33,23 @@ struct ServiceAccount {
 std::vector<std::string> HttpServerCommand(const std::vector<ServiceAccount>& accounts);
 
 // The document database: kb_mongo_test_server with one user (none when user is empty); a
-// maxBsonObjectSize of 0 keeps the server's usual limit.
+// maxBsonObjectSize of 0 keeps the server's usual limit. hostileAt names the command answered
+// with a malformed reply.
 std::vector<std::string> MongoServerCommand(
     const std::string& user, const std::string& password,
-    const std::string& mechanisms = "SCRAM-SHA-1,SCRAM-SHA-256", int maxBsonObjectSize = 0);
+    const std::string& mechanisms = "SCRAM-SHA-1,SCRAM-SHA-256", int maxBsonObjectSize = 0,
+    const std::string& hostileAt = "");
+// The same server speaking TLS with the test certificates.
+std::vector<std::string> TlsMongoServerCommand(const std::string& user,
+                                               const std::string& password);
+// The account-check service over HTTPS with the test certificates.
+std::vector<std::string> TlsHttpServerCommand(const std::vector<ServiceAccount>& accounts);
+
+// The document-store helper of the build.
+std::string StoreHelper();
+// A stand-in helper that fails as a driver might.
+enum class FakeHelper { CrashAtConnect = 0, CrashAtInsert = 1, NeverAnswers = 2 };
+std::string FakeStoreHelper(FakeHelper kind);
 
 // A listening socket on 127.0.0.1 that never accepts: connections open and then hear nothing.
 class SilentServer {

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <bson/bson.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -58,27 +59,58 @@ std::string Bytes(const bson_t& b) {
     return std::string(reinterpret_cast<const char*>(bson_get_data(&b)), b.len);
 }
 
-bool ReadAll(int socket, char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = recv(socket, data, size, 0);
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
+// One client's byte stream: the plain socket, or TLS over it.
+class Stream {
+  public:
+    Stream(int socket, SSL_CTX* tls) : socket_(socket) {
+        if (tls == nullptr)
+            return;
+        ssl_ = SSL_new(tls);
+        if (ssl_ == nullptr || SSL_set_fd(ssl_, socket) != 1 || SSL_accept(ssl_) != 1)
+            failed_ = true;
     }
-    return true;
-}
+    ~Stream() {
+        if (ssl_ != nullptr) {
+            if (!failed_)
+                SSL_shutdown(ssl_);
+            SSL_free(ssl_);
+        }
+        close(socket_);
+    }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
 
-bool WriteAll(int socket, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = send(socket, data.data() + done, data.size() - done, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
+    bool ReadAll(char* data, size_t size) {
+        while (size > 0 && !failed_) {
+            const ssize_t n = ssl_ != nullptr ? SSL_read(ssl_, data, static_cast<int>(size))
+                                              : recv(socket_, data, size, 0);
+            if (n <= 0)
+                return false;
+            data += n;
+            size -= static_cast<size_t>(n);
+        }
+        return !failed_;
     }
-    return true;
-}
+
+    bool WriteAll(const std::string& data) {
+        size_t done = 0;
+        while (done < data.size() && !failed_) {
+            const char* from = data.data() + done;
+            const size_t size = data.size() - done;
+            const ssize_t n = ssl_ != nullptr ? SSL_write(ssl_, from, static_cast<int>(size))
+                                              : send(socket_, from, size, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            done += static_cast<size_t>(n);
+        }
+        return !failed_;
+    }
+
+  private:
+    int socket_;
+    SSL* ssl_ = nullptr;
+    bool failed_ = false;
+};
 
 // The BSON document starting at data, when one fits in the size bytes left.
 std::optional<std::string> DocumentAt(const char* data, size_t size) {
@@ -157,23 +189,23 @@ bool Matches(const bson_t& doc, const bson_t* filter) {
 // One client connection: its authentication state and its command handling.
 class Connection {
   public:
-    Connection(WireServer& server, int socket) : server_(server), socket_(socket) {}
-    ~Connection() { close(socket_); }
+    Connection(WireServer& server, int socket) : server_(server), stream_(socket, server.tls_) {}
 
     void Serve() {
         while (true) {
             char header[16];
-            if (!ReadAll(socket_, header, sizeof header))
+            if (!stream_.ReadAll(header, sizeof header))
                 return;
             const std::int32_t length = ReadInt32(header);
             if (length < 16 || length > kMaxMessage)
                 return;
             std::string body(static_cast<size_t>(length) - 16, '\0');
-            if (!ReadAll(socket_, body.data(), body.size()))
+            if (!stream_.ReadAll(body.data(), body.size()))
                 return;
             const std::int32_t requestId = ReadInt32(header + 4);
             const std::int32_t opCode = ReadInt32(header + 12);
             std::optional<std::string> reply;
+            hostile_ = false;
             if (opCode == kOpQuery) {
                 reply = HandleQuery(body, requestId);
             } else if (opCode == kOpMsg) {
@@ -181,12 +213,21 @@ class Connection {
             } else {
                 return;
             }
-            if (reply && !WriteAll(socket_, *reply))
+            if (hostile_)
+                reply = MalformedReply(requestId);
+            if (reply && !stream_.WriteAll(*reply))
                 return;
         }
     }
 
   private:
+    // Length 20, an OP_MSG answering requestId, flags 0, and nothing more.
+    static std::string MalformedReply(std::int32_t requestId) {
+        std::string out = Header(20, requestId, kOpMsg);
+        PutInt32(out, 0);
+        return out;
+    }
+
     static std::string Header(std::int32_t length, std::int32_t responseTo, std::int32_t opCode) {
         std::string out;
         PutInt32(out, length);
@@ -290,6 +331,10 @@ class Connection {
             return;
         }
         const std::string name = bson_iter_key(&first);
+        const std::string& hostileAt = server_.options_.hostileAt;
+        hostile_ = !hostileAt.empty() &&
+                   (name == hostileAt || (hostileAt == "hello" && name == "isMaster") ||
+                    (hostileAt == "hello" && name == "ismaster"));
         if (name == "hello" || name == "isMaster" || name == "ismaster") {
             Hello(command, name == "hello", reply);
         } else if (name == "ping" || name == "endSessions") {
@@ -465,11 +510,13 @@ class Connection {
     }
 
     WireServer& server_;
-    int socket_;
+    Stream stream_;
     std::unique_ptr<ScramServer> scram_;
     int stage_ = 0;
     bool skipEmptyExchange_ = false;
     bool authenticated_ = false;
+    // Whether the request being handled gets the malformed reply.
+    bool hostile_ = false;
 };
 
 WireServer::WireServer(WireServerOptions options) : options_(std::move(options)) {
@@ -483,11 +530,22 @@ WireServer::WireServer(WireServerOptions options) : options_(std::move(options))
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
         throw std::runtime_error(std::string("cannot listen: ") + std::strerror(errno));
     port_ = ntohs(address.sin_port);
+    if (!options_.tlsCertificate.empty())
+        StartTls();
+}
+
+void WireServer::StartTls() {
+    tls_ = SSL_CTX_new(TLS_server_method());
+    if (tls_ == nullptr ||
+        SSL_CTX_use_certificate_chain_file(tls_, options_.tlsCertificate.c_str()) != 1 ||
+        SSL_CTX_use_PrivateKey_file(tls_, options_.tlsKey.c_str(), SSL_FILETYPE_PEM) != 1)
+        throw std::runtime_error("cannot use the certificate " + options_.tlsCertificate);
 }
 
 WireServer::~WireServer() {
     if (listener_ >= 0)
         close(listener_);
+    SSL_CTX_free(tls_);
 }
 
 void WireServer::Run() {

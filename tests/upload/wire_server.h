@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct ssl_ctx_st;
+
 namespace kb::test {
 
 struct WireServerOptions {
@@ -16,6 +18,12 @@ struct WireServerOptions {
     // The mechanisms offered to a client, most preferred last as the driver picks SHA-256 first.
     std::vector<std::string> mechanisms{"SCRAM-SHA-1", "SCRAM-SHA-256"};
     std::int32_t maxBsonObjectSize = 16 * 1024 * 1024;
+    // The command ("hello", "saslStart", "insert") answered with a malformed 20-byte reply
+    // instead: an OP_MSG header and its flags, without any section. Empty: none.
+    std::string hostileAt;
+    // With a certificate chain and its key (PEM files), every connection speaks TLS.
+    std::string tlsCertificate;
+    std::string tlsKey;
 };
 
 class WireServer {
@@ -31,11 +39,12 @@ class WireServer {
     [[noreturn]] void Run();
 
   private:
-    void Serve(int socket);
+    void StartTls();
 
     WireServerOptions options_;
     int listener_ = -1;
     int port_ = 0;
+    ssl_ctx_st* tls_ = nullptr;
     std::mutex storeMutex_;
     // namespace ("db.collection") -> documents (raw BSON) in insertion order.
     std::map<std::string, std::vector<std::string>> store_;

@@ -1,0 +1,202 @@
+#include "upload/store_protocol.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace kb {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == ENOTSOCK)
+            n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Waits until fd can be read or the deadline (none when absent) has passed.
+bool WaitReadable(int fd, const Clock::time_point* deadline) {
+    while (true) {
+        int wait = -1;
+        if (deadline != nullptr) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
+            if (left.count() <= 0)
+                return false;
+            wait = static_cast<int>(std::min<int64_t>(left.count(), INT32_MAX));
+        }
+        pollfd waiting{fd, POLLIN, 0};
+        const int ready = poll(&waiting, 1, wait);
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+bool ReadAll(int fd, uint8_t* data, size_t size, const Clock::time_point* deadline) {
+    while (size > 0) {
+        if (!WaitReadable(fd, deadline))
+            return false;
+        const ssize_t n = read(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::optional<std::string> Text(const bson_t& document, const char* key) {
+    bson_iter_t it;
+    if (!bson_iter_init_find(&it, &document, key) || !BSON_ITER_HOLDS_UTF8(&it))
+        return std::nullopt;
+    uint32_t length = 0;
+    const char* text = bson_iter_utf8(&it, &length);
+    return std::string(text, length);
+}
+
+std::optional<int64_t> Number(const bson_t& document, const char* key) {
+    bson_iter_t it;
+    if (!bson_iter_init_find(&it, &document, key) || !BSON_ITER_HOLDS_INT64(&it))
+        return std::nullopt;
+    return bson_iter_int64(&it);
+}
+
+std::optional<bool> Flag(const bson_t& document, const char* key) {
+    bson_iter_t it;
+    if (!bson_iter_init_find(&it, &document, key) || !BSON_ITER_HOLDS_BOOL(&it))
+        return std::nullopt;
+    return bson_iter_bool(&it);
+}
+
+// The document stored under key in document, as a view; false when there is none.
+bool Child(const bson_t& document, const char* key, bson_t& child) {
+    bson_iter_t it;
+    if (!bson_iter_init_find(&it, &document, key) || !BSON_ITER_HOLDS_DOCUMENT(&it))
+        return false;
+    uint32_t length = 0;
+    const uint8_t* data = nullptr;
+    bson_iter_document(&it, &length, &data);
+    return bson_init_static(&child, data, length);
+}
+
+void AppendText(bson_t* document, const char* key, const std::string& text) {
+    bson_append_utf8(document, key, -1, text.data(), static_cast<int>(text.size()));
+}
+
+}  // namespace
+
+BsonDocument ConnectRequest(const StoreConnection& c) {
+    BsonDocument request(bson_new());
+    bson_t fields;
+    BSON_APPEND_DOCUMENT_BEGIN(request.get(), "connect", &fields);
+    AppendText(&fields, "address", c.address);
+    BSON_APPEND_INT64(&fields, "port", c.port);
+    AppendText(&fields, "database", c.database);
+    AppendText(&fields, "collection", c.collection);
+    AppendText(&fields, "user", c.user);
+    AppendText(&fields, "password", c.password);
+    BSON_APPEND_INT64(&fields, "connectMs", c.timeouts.connect.count());
+    BSON_APPEND_INT64(&fields, "socketMs", c.timeouts.total.count());
+    BSON_APPEND_BOOL(&fields, "tls", c.tls);
+    AppendText(&fields, "caFile", c.caFile);
+    bson_append_document_end(request.get(), &fields);
+    return request;
+}
+
+std::optional<StoreConnection> ParseConnectRequest(const bson_t& request) {
+    bson_t fields;
+    if (!Child(request, "connect", fields))
+        return std::nullopt;
+    auto address = Text(fields, "address");
+    auto port = Number(fields, "port");
+    auto database = Text(fields, "database");
+    auto collection = Text(fields, "collection");
+    auto user = Text(fields, "user");
+    auto password = Text(fields, "password");
+    auto connectMs = Number(fields, "connectMs");
+    auto socketMs = Number(fields, "socketMs");
+    auto tls = Flag(fields, "tls");
+    auto caFile = Text(fields, "caFile");
+    if (!address || !port || !database || !collection || !user || !password || !connectMs ||
+        !socketMs || !tls || !caFile || *port <= 0 || *port > 65535)
+        return std::nullopt;
+    return StoreConnection{
+        *address,
+        static_cast<int>(*port),
+        *database,
+        *collection,
+        *user,
+        *password,
+        {std::chrono::milliseconds(*connectMs), std::chrono::milliseconds(*socketMs)},
+        *tls,
+        *caFile};
+}
+
+BsonDocument InsertRequest(const bson_t& document) {
+    BsonDocument request(bson_new());
+    if (!BSON_APPEND_DOCUMENT(request.get(), "insert", &document))
+        return {};
+    return request;
+}
+
+bool ParseInsertRequest(const bson_t& request, bson_t& document) {
+    return Child(request, "insert", document);
+}
+
+bool WriteDocument(int fd, const bson_t& document) {
+    return WriteAll(fd, bson_get_data(&document), document.len);
+}
+
+BsonDocument ReadDocument(int fd, std::size_t maxBytes, std::chrono::milliseconds timeout) {
+    const Clock::time_point deadline = Clock::now() + timeout;
+    const Clock::time_point* until = timeout.count() < 0 ? nullptr : &deadline;
+    uint8_t prefix[4];
+    if (!ReadAll(fd, prefix, sizeof prefix, until))
+        return {};
+    uint32_t length;
+    std::memcpy(&length, prefix, sizeof length);
+    length = BSON_UINT32_FROM_LE(length);
+    if (length < 5 || length > maxBytes)
+        return {};
+    std::vector<uint8_t> bytes(length);
+    std::memcpy(bytes.data(), prefix, sizeof prefix);
+    if (!ReadAll(fd, bytes.data() + 4, length - 4, until))
+        return {};
+    BsonDocument document(bson_new_from_data(bytes.data(), bytes.size()));
+    if (!document || !bson_validate(document.get(), BSON_VALIDATE_NONE, nullptr))
+        return {};
+    return document;
+}
+
+BsonDocument OkReply(bool ok) {
+    BsonDocument reply(bson_new());
+    BSON_APPEND_BOOL(reply.get(), "ok", ok);
+    return reply;
+}
+
+bool IsOkReply(const bson_t* reply) {
+    bson_iter_t it;
+    return reply != nullptr && bson_iter_init_find(&it, reply, "ok") && BSON_ITER_HOLDS_BOOL(&it) &&
+           bson_iter_bool(&it);
+}
+
+}  // namespace kb
