@@ -7,8 +7,15 @@
 namespace kb {
 
 // The text escaped for use inside an NSIS double-quoted string: "$" becomes "$$", the double
-// quote "$\"", and line breaks and tabs their $\ escapes.
+// quote "$\"", and line breaks and tabs their $\ escapes. A "{" or "\" right after a "$" is
+// written "${U+7B}" or "${U+5C}": makensis expands "${...}" and reads "$\" escapes before it
+// turns "$$" into "$". Only for strings read once: a !define value is expanded again where it
+// is used.
 std::string NsisEscape(std::string_view text);
+
+// Two string bodies joined by a backslash, written as a code point when the folder ends in an
+// escaped "$".
+std::string NsisJoin(std::string_view folder, std::string_view name);
 
 // The text in double quotes, escaped.
 std::string NsisQuote(std::string_view text);
