@@ -227,8 +227,9 @@ class SetupScriptWriter {
             {"APP_VERSION_NAME_PLACE_HOLDER", appName + " " + data_.setupVersion},
             {"PUBLISHER_PLACE_HOLDER", designer},
         };
-        AddOptionalLine(placeholders, "Password", "PASSWORD_PLACE_HOLDER", data_.password,
-                        !IsBlank(data_.password));
+        // Quoted when its ends are blanks or quotes, which a [Setup] value loses otherwise.
+        AddOptionalLine(placeholders, "Password", "PASSWORD_PLACE_HOLDER",
+                        QuotedParameter(data_.password), !IsBlank(data_.password));
         for (const char* key : {"AppPublisherURL", "AppUpdatesURL", "AppSupportURL"}) {
             AddOptionalLine(placeholders, key, "WEBSITE_PLACE_HOLDER", data_.website, hasWebsite);
         }
@@ -242,7 +243,8 @@ class SetupScriptWriter {
         AddPictureLine(placeholders, "WizardImageFile", "WIZARD_IMAGE_PLACE_HOLDER", WizardImage());
         AddPictureLine(placeholders, "WizardSmallImageFile", "WIZARD_IMAGE_SMALL_PLACE_HOLDER",
                        CheckedPath(ExistingFile(ResourceFile("needle2_tn.bmp"))));
-        placeholders.push_back({"DESIGNER_NAME", designer});
+        // The group name takes constants: the designer's braces are doubled.
+        placeholders.push_back({"DESIGNER_NAME", designerName_});
         placeholders.push_back({"COLLECTION_NAME", collection});
         placeholders.push_back({"OUTPUT_FILE_NAME", outputBaseName_});
         return SubstitutePlaceholders(kSetupTemplate, placeholders);

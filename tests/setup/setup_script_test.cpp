@@ -144,9 +144,18 @@ TEST(BuildSetupScript, OptionalSetupLinesFollowTheirInputs) {
          {"AppName=Anna - Coats"},
          {"Password=  \t", "AppPublisherURL=   ", "AppSupportURL=   ", "AppUpdatesURL=   ",
           "Name: {group}\\Website Anna; Filename: http://  \n;"}},
-        {"password kept untrimmed",
+        // A [Setup] value loses its blanks and its surrounding quotes unless it is quoted.
+        {"password with blanks quoted",
          [](SampleCollection& s) { s.data.password = " secret "; },
-         {"Password= secret ", "OutputDir=.", "PrivilegesRequired=admin"},
+         {"Password=\" secret \"", "OutputDir=.", "PrivilegesRequired=admin"},
+         {}},
+        {"password in quotes quoted",
+         [](SampleCollection& s) { s.data.password = "\"secret\""; },
+         {"Password=\"\"\"secret\"\"\""},
+         {}},
+        {"plain password as typed",
+         [](SampleCollection& s) { s.data.password = "pa$$ {x}"; },
+         {"Password=pa$$ {x}"},
          {}},
         {"installer texts and licence present",
          [](SampleCollection& s) {
@@ -286,6 +295,23 @@ TEST(BuildSetupScript, QuotesEntryParametersByInnoSetupRules) {
         script.find("Source: \"" + sample.CollectionFile(" Coat .pdf") + "\"; \tDestDir: \"" +
                     "{pf}\\Bobbinwright Software\\Shared\\Designers\\Anna\\Coats; {{winter}\";\n"),
         std::string::npos);
+}
+
+// The group name takes constants: a designer "{win}" must not put the Start-menu folder below
+// the Windows folder, and "An{na" must not be an unclosed constant.
+TEST(BuildSetupScript, DoublesTheDesignersBracesInTheGroupName) {
+    for (const auto& [designer, group] :
+         {std::pair{"{win}", "{{win}"}, std::pair{"An{na", "An{{na"},
+          std::pair{"A}n{{a", "A}n{{{{a"}}) {
+        SampleCollection sample(designer, "Coats");
+        const std::string script = BuildSetupScript(sample.data, {}, "Coats");
+        EXPECT_TRUE(HasLine(script,
+                            "DefaultGroupName=Bobbinwright Software\\Bobbinwright 7.5\\"
+                            "Collections\\" +
+                                std::string(group) + "\\ "))
+            << designer;
+        EXPECT_TRUE(HasLine(script, "AppPublisher=" + std::string(designer))) << designer;
+    }
 }
 
 TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
