@@ -173,10 +173,10 @@ void RefreshMacroCopies(const CurrentSelection& selection,
 // script, so whatever it holds does not matter.
 void CheckInputs(const KitbinderData& data, const ScanInputs& inputs,
                  const std::string& outputBaseName) {
-    CheckedScriptValue("designer name", inputs.selection.designer);
-    CheckedScriptValue("collection name", inputs.selection.collection);
+    CheckedScriptName("designer name", inputs.selection.designer);
+    CheckedScriptName("collection name", inputs.selection.collection);
     for (const std::string& garment : inputs.garments) {
-        CheckedScriptValue("garment name", garment);
+        CheckedScriptName("garment name", garment);
     }
     CheckedScriptValue("collection version", data.version);
     for (const auto& [what, value] : {std::pair{"installation password", &data.password},
@@ -185,7 +185,7 @@ void CheckInputs(const KitbinderData& data, const ScanInputs& inputs,
             CheckedScriptValue(what, *value);
         }
     }
-    CheckedScriptValue("setup file name", outputBaseName);
+    CheckedScriptName("setup file name", outputBaseName);
 }
 
 // Assembles the script from the settings, the selection, the garment list and the scan's

@@ -221,6 +221,9 @@ TEST(Compil32Text, InstallerPathsBecomeNsisStrings) {
     EXPECT_EQ(NsisEscape("${NSISDIR} $\\r {x}\\"), "$$${U+7B}NSISDIR} $$${U+5C}r {x}\\");
     EXPECT_EQ(NsisJoin("$INSTDIR\\a$$", "b"), "$INSTDIR\\a$$${U+5C}b");
     EXPECT_EQ(NsisJoin("$INSTDIR", "b"), "$INSTDIR\\b");
+    // makensis reads OutFile and File sources without variables: "$" stays single there.
+    EXPECT_EQ(NsisLocalPath("/w/S$0 ${x} $\\n \"q\".exe"),
+              "\"/w/S$0 $${U+7B}x} $${U+5C}n $\\\"q$\\\".exe\"");
     EXPECT_EQ(NsisQuote("a$b\"c\r\n\t"), "\"a$$b$\\\"c$\\r$\\n$\\t\"");
 }
 

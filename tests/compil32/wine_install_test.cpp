@@ -32,7 +32,7 @@ std::string FindWineProgram(const std::string& name) {
     return HasProgram(debian) ? debian : "";
 }
 
-class Compil32Wine : public testing::Test {
+class Compil32Wine : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         wine_ = FindWineProgram("wine64");

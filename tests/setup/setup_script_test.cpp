@@ -326,6 +326,11 @@ TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
         {"password", "Anna", "Coats", "Coat", "pa\nss", "", "", "installation password"},
         {"website", "Anna", "Coats", "Coat", "", "a\r\nb", "", "web site address \"a\\r\\nb\""},
         {"Website.txt", "Anna", "Coats", "Coat", "", "", "www.a.example\n", "Website.txt"},
+        // A separator would put the name's parts into folders of their own.
+        {"designer separator", "$\\n", "Coats", "Coat", "", "", "",
+         "designer name \"$\\n\" holds a folder separator"},
+        {"collection separator", "Anna", "$\\r", "Coat", "", "", "", "collection name \"$\\r\""},
+        {"garment separator", "Anna", "Coats", "a\\b", "", "", "", "garment name \"a\\b\""},
     };
     for (const Case& c : cases) {
         SampleCollection sample(c.designer, c.collection);
@@ -345,6 +350,10 @@ TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
         if (c.fileWebsite.empty()) {
             EXPECT_FALSE(FileExists(sample.CollectionFile(c.garment + ".mac"))) << c.what;
         }
+    }
+    SampleCollection sample("Anna", "Coats");
+    for (const char* setupName : {"$\\n", "a/b"}) {
+        EXPECT_THROW(BuildSetupScript(sample.data, {}, setupName), SetupScriptError) << setupName;
     }
 }
 

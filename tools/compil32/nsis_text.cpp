@@ -101,6 +101,23 @@ std::string NsisQuote(std::string_view text) {
     return "\"" + NsisEscape(text) + "\"";
 }
 
+std::string NsisLocalPath(std::string_view path) {
+    std::string quoted = "\"";
+    for (size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        const bool afterDollar = i > 0 && path[i - 1] == '$';
+        if (afterDollar && c == '{')
+            quoted += kOpenBrace;
+        else if (afterDollar && c == '\\')
+            quoted += kBackslash;
+        else if (c == '"')
+            quoted += "$\\\"";
+        else
+            quoted += c;
+    }
+    return quoted + "\"";
+}
+
 std::string NsisInstallerPath(std::string_view innoPath) {
     const std::string path = TidyBackslashes(innoPath);
     std::string result;

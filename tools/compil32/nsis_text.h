@@ -20,6 +20,11 @@ std::string NsisJoin(std::string_view folder, std::string_view name);
 // The text in double quotes, escaped.
 std::string NsisQuote(std::string_view text);
 
+// A path on this machine in double quotes, as makensis reads it while compiling (OutFile, File
+// sources, pages' texts): it expands no variables there, so "$" stays as it is; a "{" or "\"
+// after it is written as a code point, the double quote as "$\"".
+std::string NsisLocalPath(std::string_view path);
+
 // An installer path with Inno constants ({app}, {pf}, {pf32}, {group}, ...; "{{" for a brace)
 // as the body of an NSIS string: constants become NSIS variables, everything else is escaped,
 // repeated backslashes collapse and a trailing backslash goes. Throws std::invalid_argument

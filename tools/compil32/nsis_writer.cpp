@@ -202,7 +202,7 @@ class NsisScriptWriter {
              << "Caption " << NsisQuote("Setup - " + plan_.appName) << "\n"
              << "UninstallCaption " << NsisQuote("Uninstall - " + plan_.appName) << "\n"
              << "BrandingText " << NsisQuote(plan_.appVerName) << "\n"
-             << "OutFile " << NsisQuote(in_.outFile) << "\n"
+             << "OutFile " << NsisLocalPath(in_.outFile) << "\n"
              << "InstallDir \"" << plan_.defaultDirName << "\"\n"
              << "ShowInstDetails show\n\n"
              << "!include MUI2.nsh\n!include LogicLib.nsh\n!include FileFunc.nsh\n";
@@ -214,14 +214,15 @@ class NsisScriptWriter {
                  << "!define PASSWORD_DIGEST " << NsisQuote(in_.password.digest) << "\n";
         out_ << "\n!define MUI_ABORTWARNING\n";
         if (!in_.wizardImageFile.empty()) {
-            out_ << "!define MUI_WELCOMEFINISHPAGE_BITMAP " << NsisQuote(in_.wizardImageFile)
+            out_ << "!define MUI_WELCOMEFINISHPAGE_BITMAP " << NsisLocalPath(in_.wizardImageFile)
                  << "\n";
             if (!plan_.wizardImageStretch)
                 out_ << "!define MUI_WELCOMEFINISHPAGE_BITMAP_NOSTRETCH\n";
         }
         if (!in_.wizardSmallImageFile.empty())
             out_ << "!define MUI_HEADERIMAGE\n!define MUI_HEADERIMAGE_RIGHT\n"
-                 << "!define MUI_HEADERIMAGE_BITMAP " << NsisQuote(in_.wizardSmallImageFile) << "\n"
+                 << "!define MUI_HEADERIMAGE_BITMAP " << NsisLocalPath(in_.wizardSmallImageFile)
+                 << "\n"
                  << "!define MUI_HEADERIMAGE_BITMAP_NOSTRETCH\n";
     }
 
@@ -238,7 +239,7 @@ class NsisScriptWriter {
              << "!define MUI_LICENSEPAGE_TEXT_BOTTOM \" \"\n"
              << "!define MUI_LICENSEPAGE_BUTTON \"$(^NextBtn)\"\n";
         SkipWhenSilent();
-        out_ << "!insertmacro MUI_PAGE_LICENSE " << NsisQuote(file) << "\n";
+        out_ << "!insertmacro MUI_PAGE_LICENSE " << NsisLocalPath(file) << "\n";
     }
 
     void Pages() {
@@ -251,7 +252,7 @@ class NsisScriptWriter {
         out_ << "!insertmacro MUI_PAGE_WELCOME\n";
         if (!in_.licenseFile.empty()) {
             SkipWhenSilent();
-            out_ << "!insertmacro MUI_PAGE_LICENSE " << NsisQuote(in_.licenseFile) << "\n";
+            out_ << "!insertmacro MUI_PAGE_LICENSE " << NsisLocalPath(in_.licenseFile) << "\n";
         }
         if (!plan_.password.empty())
             out_ << "Page custom PasswordPageShow PasswordPageLeave\n";
@@ -351,7 +352,7 @@ class NsisScriptWriter {
                 out_ << "  SetOutPath \"" << outPath << "\"\n";
             }
             out_ << "  File " << NsisQuote("/oname=" + file.destName) << " "
-                 << NsisQuote(in_.fileSources.at(i)) << "\n";
+                 << NsisLocalPath(in_.fileSources.at(i)) << "\n";
         }
         for (const SetupDir& dir : plan_.dirs)
             out_ << "  CreateDirectory \"" << dir.path << "\"\n";
