@@ -164,15 +164,15 @@ TEST(Compil32Warnings, UnknownDirectivesParametersAndSectionsAreReportedWithThei
 TEST(Compil32Reading, QuotedValuesCommentsAndTheRegistryCheck) {
     TempFolder root;
     const SampleSetup sample = MakeSampleSetup(root.Path());
-    const std::string script = WriteScript(
-        sample, "Quoted.iss",
-        ScriptWith(
-            "; a comment\n[Icons]\nName: \"{group}\\Say \"\"hi\"\"; now\"; Filename: {app}\\a.mac; "
-            "Comment: \"  spaced  \"\n") +
-            ReplaceAll(kCheck, "'Missing.'", "'It''s missing.'"));
+    const std::string script =
+        WriteScript(sample, "Quoted.iss",
+                    ScriptWith("; a comment\n[Icons]\nName: \"{group}\\Say \"\"hi\"\"; {{now}\"; "
+                               "Filename: {app}\\a.mac; "
+                               "Comment: \"  spaced  \"\n") +
+                        ReplaceAll(kCheck, "'Missing.'", "'It''s missing.'"));
     const ReadScript read = ReadSetupScript(script);
     ASSERT_EQ(read.plan.icons.size(), 1u);
-    EXPECT_EQ(read.plan.icons[0].name, "Say \"hi\"; now");
+    EXPECT_EQ(read.plan.icons[0].name, "Say $\\\"hi$\\\"; {now}");
     EXPECT_EQ(read.plan.icons[0].comment, "  spaced  ");
     EXPECT_TRUE(read.plan.icons[0].inGroup);
     ASSERT_TRUE(read.plan.registryCheck);

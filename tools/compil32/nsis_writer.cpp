@@ -381,7 +381,7 @@ class NsisScriptWriter {
             iconFolder_ = icon.folder;
             out_ << "  CreateDirectory \"" << icon.folder << "\"\n";
         }
-        const std::string link = NsisJoin(icon.folder, NsisEscape(icon.name));
+        const std::string link = NsisJoin(icon.folder, icon.name);
         if (icon.IsUrl()) {
             out_ << "  WriteINIStr \"" << link << ".url\" \"InternetShortcut\" \"URL\" \""
                  << icon.target << "\"\n";
@@ -470,7 +470,7 @@ class NsisScriptWriter {
             if (icon.inGroup != inGroup)
                 continue;
             const std::string link =
-                NsisJoin(icon.folder, NsisEscape(icon.name)) + (icon.IsUrl() ? ".url" : ".lnk");
+                NsisJoin(icon.folder, icon.name) + (icon.IsUrl() ? ".url" : ".lnk");
             if (deleted.insert(link).second)
                 out_ << "  Delete \"" << link << "\"\n";
             if (std::ranges::find(folders, icon.folder) == folders.end())
