@@ -258,5 +258,23 @@ TEST_F(Compil32Wine, PasswordWithBlanksOrQuotesOpensTheSetupAsTyped) {
     }
 }
 
+// Braces in a designer's name are text: "{win}" gets its own Start-menu folder, not one below
+// the Windows folder, and "An{na" gets a setup at all.
+TEST_F(Compil32Wine, BracedDesignerNamesKeepTheirStartMenuFolder) {
+    ASSERT_EQ(Wine({"reg", "add", "HKLM\\SOFTWARE\\Bobbinwright\\V75", "/reg:32", "/f"}).exitCode,
+              0);
+    for (const std::string designer : {"{win}", "An{na"}) {
+        SCOPED_TRACE(designer);
+        const TypedFields fields{designer, "Coats", "Coat", "1.0", "anna.example", "", "Braced"};
+        const GeneratedSetup built = BuildGeneratedSetup(fields, "amd64-unicode");
+        ASSERT_EQ(built.exitCode, 0) << built.output;
+        const RunResult installed = Wine({built.setup, "/VERYSILENT"});
+        ASSERT_EQ(installed.exitCode, 0) << installed.output;
+        EXPECT_TRUE(LinkNames(
+            GroupFile("Coats/Coat.lnk", "Bobbinwright 7.5/Collections/" + designer), "Coat.mac"));
+        EXPECT_FALSE(fs::exists(*root_ / "wine/drive_c/windows/Coats"));
+    }
+}
+
 }  // namespace
 }  // namespace kb::test
