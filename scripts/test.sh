@@ -17,3 +17,13 @@ bash scripts/build.sh build-asan -DKB_SANITIZE=ON -DKB_BUILD_BENCH=OFF
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j "$(nproc)")
+
+# A minute of the installer script translator's fuzz target in the sanitizer build. With the
+# default compiler (g++) it runs as a plain program that replays the corpus and mutates it;
+# configured with clang++ the same target is a libFuzzer one. New inputs go to a scratch folder,
+# never into the committed corpus.
+cmake --build build-asan --target compil32_fuzz
+fuzz_scratch=$(mktemp -d)
+build-asan/tests/compil32_fuzz -max_total_time=60 -dict=tests/compil32/compil32.dict \
+  "$fuzz_scratch" tests/compil32/fuzz_corpus
+rm -rf "$fuzz_scratch"

@@ -71,6 +71,14 @@ const std::string& CheckedScriptValue(std::string_view what, const std::string& 
     return value;
 }
 
+const std::string& CheckedScriptName(std::string_view what, const std::string& name) {
+    if (CheckedScriptValue(what, name).find_first_of("\\/") != std::string::npos) {
+        throw SetupScriptError("Cannot build the installer script: the " + std::string(what) +
+                               " \"" + name + "\" holds a folder separator");
+    }
+    return name;
+}
+
 std::string EscapeConstantBraces(std::string_view name) {
     std::string escaped;
     escaped.reserve(name.size());

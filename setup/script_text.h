@@ -30,6 +30,10 @@ std::string SubstitutePlaceholders(std::string_view text,
 // 127); otherwise throws SetupScriptError naming what (e.g. "collection name") and the value.
 const std::string& CheckedScriptValue(std::string_view what, const std::string& value);
 
+// Returns name when CheckedScriptValue accepts it and it holds no "\" or "/", which would make
+// it a folder path in the setup; otherwise throws SetupScriptError naming what and the name.
+const std::string& CheckedScriptName(std::string_view what, const std::string& name);
+
 // A name placed in a parameter that takes constants: every "{" is written "{{".
 std::string EscapeConstantBraces(std::string_view name);
 

@@ -173,10 +173,10 @@ void RefreshMacroCopies(const CurrentSelection& selection,
 // script, so whatever it holds does not matter.
 void CheckInputs(const KitbinderData& data, const ScanInputs& inputs,
                  const std::string& outputBaseName) {
-    CheckedScriptValue("designer name", inputs.selection.designer);
-    CheckedScriptValue("collection name", inputs.selection.collection);
+    CheckedScriptName("designer name", inputs.selection.designer);
+    CheckedScriptName("collection name", inputs.selection.collection);
     for (const std::string& garment : inputs.garments) {
-        CheckedScriptValue("garment name", garment);
+        CheckedScriptName("garment name", garment);
     }
     CheckedScriptValue("collection version", data.version);
     for (const auto& [what, value] : {std::pair{"installation password", &data.password},
@@ -185,7 +185,7 @@ void CheckInputs(const KitbinderData& data, const ScanInputs& inputs,
             CheckedScriptValue(what, *value);
         }
     }
-    CheckedScriptValue("setup file name", outputBaseName);
+    CheckedScriptName("setup file name", outputBaseName);
 }
 
 // Assembles the script from the settings, the selection, the garment list and the scan's
@@ -227,8 +227,9 @@ class SetupScriptWriter {
             {"APP_VERSION_NAME_PLACE_HOLDER", appName + " " + data_.setupVersion},
             {"PUBLISHER_PLACE_HOLDER", designer},
         };
-        AddOptionalLine(placeholders, "Password", "PASSWORD_PLACE_HOLDER", data_.password,
-                        !IsBlank(data_.password));
+        // Quoted when its ends are blanks or quotes, which a [Setup] value loses otherwise.
+        AddOptionalLine(placeholders, "Password", "PASSWORD_PLACE_HOLDER",
+                        QuotedParameter(data_.password), !IsBlank(data_.password));
         for (const char* key : {"AppPublisherURL", "AppUpdatesURL", "AppSupportURL"}) {
             AddOptionalLine(placeholders, key, "WEBSITE_PLACE_HOLDER", data_.website, hasWebsite);
         }
@@ -242,7 +243,8 @@ class SetupScriptWriter {
         AddPictureLine(placeholders, "WizardImageFile", "WIZARD_IMAGE_PLACE_HOLDER", WizardImage());
         AddPictureLine(placeholders, "WizardSmallImageFile", "WIZARD_IMAGE_SMALL_PLACE_HOLDER",
                        CheckedPath(ExistingFile(ResourceFile("needle2_tn.bmp"))));
-        placeholders.push_back({"DESIGNER_NAME", designer});
+        // The group name takes constants: the designer's braces are doubled.
+        placeholders.push_back({"DESIGNER_NAME", designerName_});
         placeholders.push_back({"COLLECTION_NAME", collection});
         placeholders.push_back({"OUTPUT_FILE_NAME", outputBaseName_});
         return SubstitutePlaceholders(kSetupTemplate, placeholders);

@@ -2,9 +2,12 @@
 // installers and shows the files at their install paths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
+#include <sstream>
 
+#include "tests/compil32/generated_setup.h"
 #include "tests/compil32/sample_setup.h"
 #include "tests/foundation/temp_folder.h"
 #include "tools/compil32/installer_compiler.h"
@@ -14,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Compil32Setup : public testing::Test {
+class Compil32Setup : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!HasProgram("makensis") || !HasProgram("7z"))
@@ -129,6 +132,51 @@ TEST_F(Compil32Setup, ScriptVariantsBuildWithoutNsisWarnings) {
         std::vector<std::string> warnings;
         EXPECT_NO_THROW(CompileSetupScript(script, CompileOptions{}, warnings)) << text;
         EXPECT_TRUE(warnings.empty()) << text;
+    }
+}
+
+}  // namespace
+}  // namespace kb::test
+
+namespace kb::test {
+namespace {
+
+// The "Path = " lines of 7z's technical listing.
+std::vector<std::string> ListedPaths(const std::string& setup) {
+    const RunResult listing = RunProgram({"7z", "l", "-slt", setup});
+    EXPECT_EQ(listing.exitCode, 0) << listing.output;
+    std::vector<std::string> paths;
+    std::istringstream lines(listing.output);
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("Path = ") && line != "Path = " + setup)
+            paths.push_back(line.substr(7));
+    return paths;
+}
+
+bool Listed(const std::vector<std::string>& paths, const std::string& ending) {
+    return std::ranges::any_of(paths, [&](const std::string& path) {
+        return path == ending || path.ends_with("/" + ending);
+    });
+}
+
+// Values that makensis would read as its own ("${NSISDIR}", "$\n", "$(x)", "$0" ...) typed into
+// Kit Binder's fields: the setup must carry each exactly as typed.
+TEST(Compil32TypedValues, NamesComeOutOfTheSetupAsTyped) {
+    if (!HasProgram("makensis") || !HasProgram("7z"))
+        GTEST_SKIP() << "makensis or 7z is missing";
+    for (const TypedFields& fields : DollarFieldCases()) {
+        SCOPED_TRACE(fields.designer + " / " + fields.collection + " / " + fields.garment + " / " +
+                     fields.version + " / " + fields.setupName);
+        const GeneratedSetup built = BuildGeneratedSetup(fields, "x86-unicode");
+        ASSERT_EQ(built.exitCode, 0) << built.output;
+        ASSERT_TRUE(fs::is_regular_file(built.setup)) << built.output << built.setup;
+        const std::vector<std::string> paths = ListedPaths(built.setup);
+        const std::string folder =
+            "Shared/Designers/" + fields.designer + "/" + fields.collection + "/";
+        EXPECT_TRUE(Listed(paths, folder + fields.garment + ".mac"));
+        EXPECT_TRUE(Listed(paths, folder + fields.garment + ".pdf"));
+        EXPECT_TRUE(
+            Listed(paths, "Uninstall " + fields.designer + " - " + fields.collection + ".exe"));
     }
 }
 

@@ -126,7 +126,22 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"UnclosedString", ScriptWith(ReplaceAll(kCheck, "'Missing.'", "'Missing.")), 10,
                   "String is not closed"},
         ErrorCase{"UnclosedComment", ScriptWith(kCheck + "{ a comment\n"), 16,
-                  "Comment is never closed"}),
+                  "Comment is never closed"},
+        // makensis ends a line at a lone CR: no control character may reach its text.
+        ErrorCase{"CrInDirective",
+                  "[Setup]\nAppName=Evil\r!system \"touch /tmp/x\"\r;\nDefaultDirName={app}\n", 2,
+                  "Control character (code 13)"},
+        ErrorCase{"CrInQuotedDirective", ScriptWith("AppVersion=\"1\r!execute x\"\n"), 4,
+                  "Control character (code 13)"},
+        ErrorCase{"CrInParameter",
+                  ScriptWith("[Icons]\nName: {group}\\a; Filename: {app}\\a; Comment: \"x\r!y\"\n"),
+                  5, "Control character (code 13)"},
+        ErrorCase{"TabInValue", ScriptWith("AppPublisher=An\tna\n"), 4,
+                  "Control character (code 9)"},
+        ErrorCase{"EscapeInSectionHeader", ScriptWith("[Fi\x1bles]\n"), 4,
+                  "Control character (code 27)"},
+        ErrorCase{"ControlInCode", ScriptWith(ReplaceAll(kCheck, "'Missing.'", "'Miss\x0bing.'")),
+                  10, "Control character (code 11)"}),
     [](const testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
 
 TEST(Compil32Warnings, UnknownDirectivesParametersAndSectionsAreReportedWithTheirLine) {
@@ -149,15 +164,15 @@ TEST(Compil32Warnings, UnknownDirectivesParametersAndSectionsAreReportedWithThei
 TEST(Compil32Reading, QuotedValuesCommentsAndTheRegistryCheck) {
     TempFolder root;
     const SampleSetup sample = MakeSampleSetup(root.Path());
-    const std::string script = WriteScript(
-        sample, "Quoted.iss",
-        ScriptWith(
-            "; a comment\n[Icons]\nName: \"{group}\\Say \"\"hi\"\"; now\"; Filename: {app}\\a.mac; "
-            "Comment: \"  spaced  \"\n") +
-            ReplaceAll(kCheck, "'Missing.'", "'It''s missing.'"));
+    const std::string script =
+        WriteScript(sample, "Quoted.iss",
+                    ScriptWith("; a comment\n[Icons]\nName: \"{group}\\Say \"\"hi\"\"; {{now}\"; "
+                               "Filename: {app}\\a.mac; "
+                               "Comment: \"  spaced  \"\n") +
+                        ReplaceAll(kCheck, "'Missing.'", "'It''s missing.'"));
     const ReadScript read = ReadSetupScript(script);
     ASSERT_EQ(read.plan.icons.size(), 1u);
-    EXPECT_EQ(read.plan.icons[0].name, "Say \"hi\"; now");
+    EXPECT_EQ(read.plan.icons[0].name, "Say $\\\"hi$\\\"; {now}");
     EXPECT_EQ(read.plan.icons[0].comment, "  spaced  ");
     EXPECT_TRUE(read.plan.icons[0].inGroup);
     ASSERT_TRUE(read.plan.registryCheck);
@@ -195,6 +210,20 @@ TEST(Compil32Text, InstallerPathsBecomeNsisStrings) {
     for (const PathCase& c : cases)
         EXPECT_EQ(NsisInstallerPath(c.inno), c.nsis) << c.inno;
     EXPECT_THROW(NsisInstallerPath("{userappdata}\\x"), std::invalid_argument);
+    // makensis expands "${" and reads "$\" before "$$": after an escaped "$" both are code points.
+    const PathCase dollars[] = {
+        {"{app}\\${{NSISDIR}", "$INSTDIR\\$$${U+7B}NSISDIR}"},
+        {"{app}\\a$\\n$\\{app}", "$INSTDIR\\a$$${U+5C}n$$${U+5C}$INSTDIR"},
+        {"$$\\$(x)$0", "$$$$${U+5C}$$(x)$$0"},
+    };
+    for (const PathCase& c : dollars)
+        EXPECT_EQ(NsisInstallerPath(c.inno), c.nsis) << c.inno;
+    EXPECT_EQ(NsisEscape("${NSISDIR} $\\r {x}\\"), "$$${U+7B}NSISDIR} $$${U+5C}r {x}\\");
+    EXPECT_EQ(NsisJoin("$INSTDIR\\a$$", "b"), "$INSTDIR\\a$$${U+5C}b");
+    EXPECT_EQ(NsisJoin("$INSTDIR", "b"), "$INSTDIR\\b");
+    // makensis reads OutFile and File sources without variables: "$" stays single there.
+    EXPECT_EQ(NsisLocalPath("/w/S$0 ${x} $\\n \"q\".exe"),
+              "\"/w/S$0 $${U+7B}x} $${U+5C}n $\\\"q$\\\".exe\"");
     EXPECT_EQ(NsisQuote("a$b\"c\r\n\t"), "\"a$$b$\\\"c$\\r$\\n$\\t\"");
 }
 

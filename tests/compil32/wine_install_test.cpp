@@ -10,6 +10,7 @@
 #include <memory>
 #include <thread>
 
+#include "tests/compil32/generated_setup.h"
 #include "tests/compil32/sample_setup.h"
 #include "tests/foundation/temp_folder.h"
 
@@ -32,7 +33,7 @@ std::string FindWineProgram(const std::string& name) {
     return HasProgram(debian) ? debian : "";
 }
 
-class Compil32Wine : public testing::Test {
+class Compil32Wine : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         wine_ = FindWineProgram("wine64");
@@ -84,8 +85,9 @@ class Compil32Wine : public testing::Test {
     }
 
     // The value's data from "reg query", or "" when the key or value is missing.
-    static std::string RegistryValue(const std::string& name) {
-        const RunResult query = Wine({"reg", "query", kUninstallKey, "/v", name, "/reg:32"});
+    static std::string RegistryValue(const std::string& name,
+                                     const std::string& key = kUninstallKey) {
+        const RunResult query = Wine({"reg", "query", key, "/v", name, "/reg:32"});
         const std::string marker = name + "    REG_SZ    ";
         const size_t at = query.output.find(marker);
         if (query.exitCode != 0 || at == std::string::npos)
@@ -100,8 +102,14 @@ class Compil32Wine : public testing::Test {
                !fs::exists(*root_ / ("wine/drive_c/" + std::string(kGroupRoot)));
     }
 
-    static std::string GroupFile(const std::string& name) {
-        return *root_ / ("wine/drive_c/" + std::string(kGroupRoot) + "/" + kGroup + "/" + name);
+    static std::string GroupFile(const std::string& name, const std::string& group = kGroup) {
+        return *root_ / ("wine/drive_c/" + std::string(kGroupRoot) + "/" + group + "/" + name);
+    }
+
+    // The uninstall key of a setup the generator made for the designer and collection.
+    static std::string UninstallKeyOf(const TypedFields& fields) {
+        return "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + fields.designer +
+               " - " + fields.collection + "_is1";
     }
 
     static inline std::string wine_, wineserver_;
@@ -192,6 +200,79 @@ TEST_F(Compil32Wine, RefusesThenInstallsThenUninstalls) {
         EXPECT_EQ(RegistryValue("InstallLocation"), "C:\\Custom Place\\");
         EXPECT_TRUE(fs::is_regular_file(
             *root_ / "wine/drive_c/Custom Place/Shared/MeasureTables/Women.mmt"));
+    }
+}
+
+// Values that makensis would read as its own, typed into Kit Binder's fields, come out of the
+// installed setup exactly as typed: in the installed paths, the Start-menu folder, the uninstall
+// values, the web-site shortcut and the password that opens the setup.
+TEST_F(Compil32Wine, TypedValuesInstallAsTyped) {
+    ASSERT_EQ(Wine({"reg", "add", "HKLM\\SOFTWARE\\Bobbinwright\\V75", "/reg:32", "/f"}).exitCode,
+              0);
+    for (const TypedFields& fields : DollarFieldCases()) {
+        SCOPED_TRACE(fields.designer + " / " + fields.collection + " / " + fields.garment + " / " +
+                     fields.version + " / " + fields.website + " / " + fields.password);
+        const GeneratedSetup built = BuildGeneratedSetup(fields, "amd64-unicode");
+        ASSERT_EQ(built.exitCode, 0) << built.output;
+        const RunResult installed =
+            Wine({built.setup, "/VERYSILENT", "/PASSWORD=" + fields.password});
+        ASSERT_EQ(installed.exitCode, 0) << installed.output;
+        const std::string key = UninstallKeyOf(fields);
+        const std::string app = RegistryValue("InstallLocation", key);
+        ASSERT_FALSE(app.empty());
+        const std::string collection =
+            "Shared/Designers/" + fields.designer + "/" + fields.collection + "/";
+        EXPECT_EQ(ReadBytes(Local(app) + collection + fields.garment + ".mac"),
+                  "macro " + fields.garment + "\n");
+        EXPECT_EQ(RegistryValue("DisplayName", key), fields.designer + " - " + fields.collection);
+        EXPECT_EQ(RegistryValue("DisplayVersion", key), fields.version);
+        EXPECT_EQ(RegistryValue("Publisher", key), fields.designer);
+        EXPECT_EQ(RegistryValue("URLInfoAbout", key), fields.website);
+        const std::string group = "Bobbinwright 7.5/Collections/" + fields.designer;
+        EXPECT_TRUE(LinkNames(GroupFile(fields.collection + "/" + fields.garment + ".lnk", group),
+                              fields.garment + ".mac"));
+        EXPECT_NE(
+            ReadBytes(GroupFile("Website " + fields.designer + ".url", group)).find(fields.website),
+            std::string::npos);
+    }
+}
+
+// A password typed with blanks or quotes around it is the setup's password as typed.
+TEST_F(Compil32Wine, PasswordWithBlanksOrQuotesOpensTheSetupAsTyped) {
+    ASSERT_EQ(Wine({"reg", "add", "HKLM\\SOFTWARE\\Bobbinwright\\V75", "/reg:32", "/f"}).exitCode,
+              0);
+    const std::pair<std::string, std::string> cases[] = {{" secret ", "Blanks"},
+                                                         {"\"secret\"", "Quotes"}};
+    for (const auto& [password, collection] : cases) {
+        SCOPED_TRACE(password);
+        const TypedFields fields{"Anna",         collection, "Coat",    "1.0",
+                                 "anna.example", password,   collection};
+        const GeneratedSetup built = BuildGeneratedSetup(fields, "amd64-unicode");
+        ASSERT_EQ(built.exitCode, 0) << built.output;
+        const RunResult trimmed = Wine({built.setup, "/VERYSILENT", "/PASSWORD=secret"});
+        EXPECT_EQ(trimmed.exitCode, 2) << trimmed.output;
+        EXPECT_EQ(RegistryValue("DisplayName", UninstallKeyOf(fields)), "");
+        const RunResult typed = Wine({built.setup, "/VERYSILENT", "/PASSWORD=" + password});
+        EXPECT_EQ(typed.exitCode, 0) << typed.output;
+        EXPECT_EQ(RegistryValue("DisplayName", UninstallKeyOf(fields)), "Anna - " + collection);
+    }
+}
+
+// Braces in a designer's name are text: "{win}" gets its own Start-menu folder, not one below
+// the Windows folder, and "An{na" gets a setup at all.
+TEST_F(Compil32Wine, BracedDesignerNamesKeepTheirStartMenuFolder) {
+    ASSERT_EQ(Wine({"reg", "add", "HKLM\\SOFTWARE\\Bobbinwright\\V75", "/reg:32", "/f"}).exitCode,
+              0);
+    for (const std::string designer : {"{win}", "An{na"}) {
+        SCOPED_TRACE(designer);
+        const TypedFields fields{designer, "Coats", "Coat", "1.0", "anna.example", "", "Braced"};
+        const GeneratedSetup built = BuildGeneratedSetup(fields, "amd64-unicode");
+        ASSERT_EQ(built.exitCode, 0) << built.output;
+        const RunResult installed = Wine({built.setup, "/VERYSILENT"});
+        ASSERT_EQ(installed.exitCode, 0) << installed.output;
+        EXPECT_TRUE(LinkNames(
+            GroupFile("Coats/Coat.lnk", "Bobbinwright 7.5/Collections/" + designer), "Coat.mac"));
+        EXPECT_FALSE(fs::exists(*root_ / "wine/drive_c/windows/Coats"));
     }
 }
 

@@ -144,9 +144,18 @@ TEST(BuildSetupScript, OptionalSetupLinesFollowTheirInputs) {
          {"AppName=Anna - Coats"},
          {"Password=  \t", "AppPublisherURL=   ", "AppSupportURL=   ", "AppUpdatesURL=   ",
           "Name: {group}\\Website Anna; Filename: http://  \n;"}},
-        {"password kept untrimmed",
+        // A [Setup] value loses its blanks and its surrounding quotes unless it is quoted.
+        {"password with blanks quoted",
          [](SampleCollection& s) { s.data.password = " secret "; },
-         {"Password= secret ", "OutputDir=.", "PrivilegesRequired=admin"},
+         {"Password=\" secret \"", "OutputDir=.", "PrivilegesRequired=admin"},
+         {}},
+        {"password in quotes quoted",
+         [](SampleCollection& s) { s.data.password = "\"secret\""; },
+         {"Password=\"\"\"secret\"\"\""},
+         {}},
+        {"plain password as typed",
+         [](SampleCollection& s) { s.data.password = "pa$$ {x}"; },
+         {"Password=pa$$ {x}"},
          {}},
         {"installer texts and licence present",
          [](SampleCollection& s) {
@@ -288,6 +297,23 @@ TEST(BuildSetupScript, QuotesEntryParametersByInnoSetupRules) {
         std::string::npos);
 }
 
+// The group name takes constants: a designer "{win}" must not put the Start-menu folder below
+// the Windows folder, and "An{na" must not be an unclosed constant.
+TEST(BuildSetupScript, DoublesTheDesignersBracesInTheGroupName) {
+    for (const auto& [designer, group] :
+         {std::pair{"{win}", "{{win}"}, std::pair{"An{na", "An{{na"},
+          std::pair{"A}n{{a", "A}n{{{{a"}}) {
+        SampleCollection sample(designer, "Coats");
+        const std::string script = BuildSetupScript(sample.data, {}, "Coats");
+        EXPECT_TRUE(HasLine(script,
+                            "DefaultGroupName=Bobbinwright Software\\Bobbinwright 7.5\\"
+                            "Collections\\" +
+                                std::string(group) + "\\ "))
+            << designer;
+        EXPECT_TRUE(HasLine(script, "AppPublisher=" + std::string(designer))) << designer;
+    }
+}
+
 TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
     struct Case {
         const char* what;
@@ -300,6 +326,11 @@ TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
         {"password", "Anna", "Coats", "Coat", "pa\nss", "", "", "installation password"},
         {"website", "Anna", "Coats", "Coat", "", "a\r\nb", "", "web site address \"a\\r\\nb\""},
         {"Website.txt", "Anna", "Coats", "Coat", "", "", "www.a.example\n", "Website.txt"},
+        // A separator would put the name's parts into folders of their own.
+        {"designer separator", "$\\n", "Coats", "Coat", "", "", "",
+         "designer name \"$\\n\" holds a folder separator"},
+        {"collection separator", "Anna", "$\\r", "Coat", "", "", "", "collection name \"$\\r\""},
+        {"garment separator", "Anna", "Coats", "a\\b", "", "", "", "garment name \"a\\b\""},
     };
     for (const Case& c : cases) {
         SampleCollection sample(c.designer, c.collection);
@@ -319,6 +350,10 @@ TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
         if (c.fileWebsite.empty()) {
             EXPECT_FALSE(FileExists(sample.CollectionFile(c.garment + ".mac"))) << c.what;
         }
+    }
+    SampleCollection sample("Anna", "Coats");
+    for (const char* setupName : {"$\\n", "a/b"}) {
+        EXPECT_THROW(BuildSetupScript(sample.data, {}, setupName), SetupScriptError) << setupName;
     }
 }
 

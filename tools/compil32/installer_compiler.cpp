@@ -111,7 +111,7 @@ ReadScript ReadSetupScript(const std::string& scriptPath) {
 }
 
 NsisInputs PlanInputs(const SetupPlan& plan, const std::string& stageFolder,
-                      const std::string& target, const std::string& salt) {
+                      const std::string& target, const std::string& salt, int iterations) {
     NsisInputs inputs;
     inputs.target = target;
     inputs.outFile = (fs::path(plan.outputDir) / (plan.outputBaseFilename + ".exe")).string();
@@ -128,7 +128,7 @@ NsisInputs PlanInputs(const SetupPlan& plan, const std::string& stageFolder,
     inputs.wizardSmallImageFile =
         LocalOptional(plan.wizardSmallImageFile, stageFolder + "/wizard-small.bmp");
     if (!plan.password.empty())
-        inputs.password = HashPassword(plan.password, salt);
+        inputs.password = HashPassword(plan.password, salt, iterations);
     return inputs;
 }
 

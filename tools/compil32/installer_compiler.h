@@ -24,9 +24,11 @@ struct ReadScript {
 ReadScript ReadSetupScript(const std::string& scriptPath);
 
 // The names the staged copies of the plan's local files get below stageFolder, the setup
-// executable the plan asks for, and the password digest with the given salt.
+// executable the plan asks for, and the password digest with the given salt (fewer iterations
+// only where the digest's strength does not matter, as in the fuzz test).
 NsisInputs PlanInputs(const SetupPlan& plan, const std::string& stageFolder,
-                      const std::string& target, const std::string& salt);
+                      const std::string& target, const std::string& salt,
+                      int iterations = kPasswordIterations);
 
 // Compiles the script; answers the path of the setup written. Throws CompileError whose
 // message says which file and line is wrong, or what makensis reported.

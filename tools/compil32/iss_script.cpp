@@ -52,6 +52,20 @@ std::string_view TrimView(std::string_view text) {
     return text;
 }
 
+bool IsControl(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code < 32 || code == 127;
+}
+
+// A control character in a line would reach the setup's texts, and makensis ends a line at a
+// lone CR: refused wherever it stands, tabs only where they separate.
+void CheckControls(std::string_view text, int line, const Diagnostics& diag, bool tabAllowed) {
+    for (char c : text)
+        if (IsControl(c) && !(tabAllowed && c == '\t'))
+            diag.Fail(line, "Control character (code " +
+                                std::to_string(static_cast<unsigned char>(c)) + ") in the line");
+}
+
 // Reads one parameter value starting at pos (after the colon); leaves pos after its ";".
 std::string ReadValue(std::string_view text, size_t& pos, int line, const Diagnostics& diag) {
     while (pos < text.size() && static_cast<unsigned char>(text[pos]) <= 32)
@@ -94,6 +108,7 @@ IssEntry ParseEntry(std::string_view text, int line, const Diagnostics& diag) {
             diag.Fail(line, "Parameter name expected before \":\"");
         pos = colon + 1;
         std::string value = ReadValue(text, pos, line, diag);
+        CheckControls(value, line, diag, false);
         if (entry.Find(name))
             diag.Fail(line, "Parameter \"" + std::string(name) + "\" appears twice");
         entry.parameters.emplace_back(std::string(name), std::move(value));
@@ -114,6 +129,7 @@ IssDirective ParseDirective(std::string_view text, int line, const Diagnostics& 
         size_t pos = 0;
         directive.value = ReadValue(value, pos, line, diag);
     }
+    CheckControls(directive.value, line, diag, false);
     return directive;
 }
 
@@ -180,6 +196,10 @@ IssScript ParseIssScript(std::string_view text, Diagnostics& diagnostics) {
         if (!raw.empty() && raw.back() == '\r')
             raw.remove_suffix(1);
         const std::string_view line = TrimView(raw);
+        if (kind != SectionKind::kCode && (line.empty() || line.front() == ';'))
+            continue;
+        if (kind != SectionKind::kUnknown || line.starts_with('['))
+            CheckControls(raw, lineNumber, diagnostics, true);
         if (const std::string_view header = SectionHeader(line); !header.empty()) {
             kind = KindOf(header);
             if (kind == SectionKind::kUnknown)

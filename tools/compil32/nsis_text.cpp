@@ -7,6 +7,9 @@
 namespace kb {
 namespace {
 
+constexpr std::string_view kOpenBrace = "${U+7B}";
+constexpr std::string_view kBackslash = "${U+5C}";
+
 struct Constant {
     std::string_view inno;
     std::string_view nsis;
@@ -53,9 +56,24 @@ std::string TidyBackslashes(std::string_view path) {
 
 }  // namespace
 
+std::string NsisJoin(std::string_view folder, std::string_view name) {
+    // An escaped dollar is "$$"; a variable name never ends in "$".
+    const bool endsInDollar = !folder.empty() && folder.back() == '$';
+    return std::string(folder) + std::string(endsInDollar ? kBackslash : "\\") + std::string(name);
+}
+
 std::string NsisEscape(std::string_view text) {
     std::string escaped;
+    bool afterDollar = false;
     for (char c : text) {
+        // makensis expands "${" and reads "$\" before it turns "$$" into "$", so these two
+        // characters right after an escaped dollar are written as code points.
+        if (afterDollar && (c == '{' || c == '\\')) {
+            escaped += c == '{' ? kOpenBrace : kBackslash;
+            afterDollar = false;
+            continue;
+        }
+        afterDollar = c == '$';
         switch (c) {
             case '$':
                 escaped += "$$";
@@ -83,28 +101,49 @@ std::string NsisQuote(std::string_view text) {
     return "\"" + NsisEscape(text) + "\"";
 }
 
+std::string NsisLocalPath(std::string_view path) {
+    std::string quoted = "\"";
+    for (size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        const bool afterDollar = i > 0 && path[i - 1] == '$';
+        if (afterDollar && c == '{')
+            quoted += kOpenBrace;
+        else if (afterDollar && c == '\\')
+            quoted += kBackslash;
+        else if (c == '"')
+            quoted += "$\\\"";
+        else
+            quoted += c;
+    }
+    return quoted + "\"";
+}
+
 std::string NsisInstallerPath(std::string_view innoPath) {
     const std::string path = TidyBackslashes(innoPath);
     std::string result;
+    std::string literal;  // escaped as one run, so that "$" and a following "{" or "\" meet
     size_t pos = 0;
     while (pos < path.size()) {
         const size_t brace = path.find('{', pos);
-        result += NsisEscape(
-            std::string_view(path).substr(pos, brace == std::string::npos ? brace : brace - pos));
+        literal +=
+            std::string_view(path).substr(pos, brace == std::string::npos ? brace : brace - pos);
         if (brace == std::string::npos)
             break;
         if (brace + 1 < path.size() && path[brace + 1] == '{') {
-            result += '{';
+            literal += '{';
             pos = brace + 2;
             continue;
         }
         const size_t close = path.find('}', brace);
         if (close == std::string::npos)
             throw std::invalid_argument("Constant is not closed: \"" + path.substr(brace) + "\"");
-        result += NsisConstant(std::string_view(path).substr(brace + 1, close - brace - 1));
+        result +=
+            NsisEscape(literal) +
+            std::string(NsisConstant(std::string_view(path).substr(brace + 1, close - brace - 1)));
+        literal.clear();
         pos = close + 1;
     }
-    return result;
+    return result + NsisEscape(literal);
 }
 
 }  // namespace kb

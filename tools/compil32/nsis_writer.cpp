@@ -192,7 +192,8 @@ class NsisScriptWriter {
     }
 
     void Header() {
-        out_ << "; Setup of " << plan_.appName << ", translated from an Inno Setup script\n"
+        out_ << "; Setup of " << NsisQuote(plan_.appName)
+             << ", translated from an Inno Setup script\n"
              << "Unicode true\n"
              << "Target " << in_.target << "\n"
              << "SetCompressor /SOLID lzma\n"
@@ -201,7 +202,7 @@ class NsisScriptWriter {
              << "Caption " << NsisQuote("Setup - " + plan_.appName) << "\n"
              << "UninstallCaption " << NsisQuote("Uninstall - " + plan_.appName) << "\n"
              << "BrandingText " << NsisQuote(plan_.appVerName) << "\n"
-             << "OutFile " << NsisQuote(in_.outFile) << "\n"
+             << "OutFile " << NsisLocalPath(in_.outFile) << "\n"
              << "InstallDir \"" << plan_.defaultDirName << "\"\n"
              << "ShowInstDetails show\n\n"
              << "!include MUI2.nsh\n!include LogicLib.nsh\n!include FileFunc.nsh\n";
@@ -213,14 +214,15 @@ class NsisScriptWriter {
                  << "!define PASSWORD_DIGEST " << NsisQuote(in_.password.digest) << "\n";
         out_ << "\n!define MUI_ABORTWARNING\n";
         if (!in_.wizardImageFile.empty()) {
-            out_ << "!define MUI_WELCOMEFINISHPAGE_BITMAP " << NsisQuote(in_.wizardImageFile)
+            out_ << "!define MUI_WELCOMEFINISHPAGE_BITMAP " << NsisLocalPath(in_.wizardImageFile)
                  << "\n";
             if (!plan_.wizardImageStretch)
                 out_ << "!define MUI_WELCOMEFINISHPAGE_BITMAP_NOSTRETCH\n";
         }
         if (!in_.wizardSmallImageFile.empty())
             out_ << "!define MUI_HEADERIMAGE\n!define MUI_HEADERIMAGE_RIGHT\n"
-                 << "!define MUI_HEADERIMAGE_BITMAP " << NsisQuote(in_.wizardSmallImageFile) << "\n"
+                 << "!define MUI_HEADERIMAGE_BITMAP " << NsisLocalPath(in_.wizardSmallImageFile)
+                 << "\n"
                  << "!define MUI_HEADERIMAGE_BITMAP_NOSTRETCH\n";
     }
 
@@ -237,22 +239,20 @@ class NsisScriptWriter {
              << "!define MUI_LICENSEPAGE_TEXT_BOTTOM \" \"\n"
              << "!define MUI_LICENSEPAGE_BUTTON \"$(^NextBtn)\"\n";
         SkipWhenSilent();
-        out_ << "!insertmacro MUI_PAGE_LICENSE " << NsisQuote(file) << "\n";
+        out_ << "!insertmacro MUI_PAGE_LICENSE " << NsisLocalPath(file) << "\n";
     }
 
     void Pages() {
-        out_ << "\n!define MUI_WELCOMEPAGE_TITLE "
-             << NsisQuote("Welcome to the " + plan_.appVerName + " Setup Wizard") << "\n"
-             << "!define MUI_WELCOMEPAGE_TEXT "
-             << NsisQuote("This will install " + plan_.appVerName +
-                          " on your computer.\r\n\r\nClick Next to continue, or Cancel to exit "
-                          "Setup.")
-             << "\n";
+        // Texts from the script reach Modern UI's defines through variables: a define's value is
+        // expanded again where it is used, which would undo the escaping of "${".
+        out_ << "\nVar WelcomeTitle\nVar WelcomeText\n"
+             << "!define MUI_WELCOMEPAGE_TITLE \"$WelcomeTitle\"\n"
+             << "!define MUI_WELCOMEPAGE_TEXT \"$WelcomeText\"\n";
         SkipWhenSilent();
         out_ << "!insertmacro MUI_PAGE_WELCOME\n";
         if (!in_.licenseFile.empty()) {
             SkipWhenSilent();
-            out_ << "!insertmacro MUI_PAGE_LICENSE " << NsisQuote(in_.licenseFile) << "\n";
+            out_ << "!insertmacro MUI_PAGE_LICENSE " << NsisLocalPath(in_.licenseFile) << "\n";
         }
         if (!plan_.password.empty())
             out_ << "Page custom PasswordPageShow PasswordPageLeave\n";
@@ -278,10 +278,10 @@ class NsisScriptWriter {
     }
 
     void StartMenuPage() {
-        out_ << "Var StartMenuGroup\n"
-             << "!define MUI_STARTMENUPAGE_DEFAULTFOLDER \"" << plan_.defaultGroupName << "\"\n"
+        out_ << "Var StartMenuGroup\nVar StartMenuDefault\nVar StartMenuKey\n"
+             << "!define MUI_STARTMENUPAGE_DEFAULTFOLDER \"$StartMenuDefault\"\n"
              << "!define MUI_STARTMENUPAGE_REGISTRY_ROOT " << UninstallRoot() << "\n"
-             << "!define MUI_STARTMENUPAGE_REGISTRY_KEY " << NsisQuote(plan_.UninstallKey()) << "\n"
+             << "!define MUI_STARTMENUPAGE_REGISTRY_KEY \"$StartMenuKey\"\n"
              << "!define MUI_STARTMENUPAGE_REGISTRY_VALUENAME \"Inno Setup: Icon Group\"\n";
         if (!plan_.allowNoIcons)
             out_ << "!define MUI_STARTMENUPAGE_NODISABLE\n";
@@ -292,7 +292,17 @@ class NsisScriptWriter {
     void InitFunctions() {
         out_ << "\nFunction .onInit\n"
              << "  SetRegView 32\n"
-             << (plan_.admin ? "  SetShellVarContext all\n" : "") << "  Call ReadCommandLine\n";
+             << (plan_.admin ? "  SetShellVarContext all\n" : "") << "  Call ReadCommandLine\n"
+             << "  StrCpy $WelcomeTitle "
+             << NsisQuote("Welcome to the " + plan_.appVerName + " Setup Wizard") << "\n"
+             << "  StrCpy $WelcomeText "
+             << NsisQuote("This will install " + plan_.appVerName +
+                          " on your computer.\r\n\r\nClick Next to continue, or Cancel to exit "
+                          "Setup.")
+             << "\n";
+        if (HasGroupIcons())
+            out_ << "  StrCpy $StartMenuDefault \"" << plan_.defaultGroupName << "\"\n"
+                 << "  StrCpy $StartMenuKey " << NsisQuote(plan_.UninstallKey()) << "\n";
         if (plan_.registryCheck)
             RegistryCheckCode(*plan_.registryCheck);
         if (!plan_.password.empty())
@@ -342,7 +352,7 @@ class NsisScriptWriter {
                 out_ << "  SetOutPath \"" << outPath << "\"\n";
             }
             out_ << "  File " << NsisQuote("/oname=" + file.destName) << " "
-                 << NsisQuote(in_.fileSources.at(i)) << "\n";
+                 << NsisLocalPath(in_.fileSources.at(i)) << "\n";
         }
         for (const SetupDir& dir : plan_.dirs)
             out_ << "  CreateDirectory \"" << dir.path << "\"\n";
@@ -371,7 +381,7 @@ class NsisScriptWriter {
             iconFolder_ = icon.folder;
             out_ << "  CreateDirectory \"" << icon.folder << "\"\n";
         }
-        const std::string link = icon.folder + "\\" + NsisEscape(icon.name);
+        const std::string link = NsisJoin(icon.folder, icon.name);
         if (icon.IsUrl()) {
             out_ << "  WriteINIStr \"" << link << ".url\" \"InternetShortcut\" \"URL\" \""
                  << icon.target << "\"\n";
@@ -411,7 +421,7 @@ class NsisScriptWriter {
         out_ << "\nSection \"Uninstall\"\n";
         std::set<std::string> deleted;
         for (const SetupFile& file : plan_.files) {
-            const std::string path = file.destDir + "\\" + NsisEscape(file.destName);
+            const std::string path = NsisJoin(file.destDir, NsisEscape(file.destName));
             if (deleted.insert(path).second)
                 out_ << "  Delete \"" << path << "\"\n";
         }
@@ -460,7 +470,7 @@ class NsisScriptWriter {
             if (icon.inGroup != inGroup)
                 continue;
             const std::string link =
-                icon.folder + "\\" + NsisEscape(icon.name) + (icon.IsUrl() ? ".url" : ".lnk");
+                NsisJoin(icon.folder, icon.name) + (icon.IsUrl() ? ".url" : ".lnk");
             if (deleted.insert(link).second)
                 out_ << "  Delete \"" << link << "\"\n";
             if (std::ranges::find(folders, icon.folder) == folders.end())

@@ -216,7 +216,7 @@ class PlanBuilder {
         icon.inGroup =
             name.size() >= 7 && EqualsNoCase(std::string_view(name).substr(0, 7), "{group}");
         icon.folder = InstallerPath(name.substr(0, slash), entry.line);
-        icon.name = name.substr(slash + 1);
+        icon.name = InstallerPath(name.substr(slash + 1), entry.line);
         icon.target = InstallerPath(Required(entry, "Filename"), entry.line);
         icon.workingDir = InstallerPath(entry.Find("WorkingDir").value_or(""), entry.line);
         icon.comment = entry.Find("Comment").value_or("");

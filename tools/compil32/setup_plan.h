@@ -22,7 +22,7 @@ struct SetupIcon {
     int line = 0;
     bool inGroup = false;  // below {group}: created only when the user keeps the group
     std::string folder;    // NSIS string body of the folder that holds the shortcut
-    std::string name;      // shortcut name without ".lnk"/".url"
+    std::string name;      // NSIS string body of the shortcut name without ".lnk"/".url"
     std::string target;    // NSIS string body
     std::string parameters;
     std::string workingDir;  // NSIS string body, may be empty

@@ -1,4 +1,4 @@
-; Setup of Anna - Coats, translated from an Inno Setup script
+; Setup of "Anna - Coats", translated from an Inno Setup script
 Unicode true
 Target x86-unicode
 SetCompressor /SOLID lzma
@@ -28,8 +28,10 @@ ShowInstDetails show
 !define MUI_HEADERIMAGE_BITMAP "/stage/wizard-small.bmp"
 !define MUI_HEADERIMAGE_BITMAP_NOSTRETCH
 
-!define MUI_WELCOMEPAGE_TITLE "Welcome to the Anna - Coats 0.1 Setup Wizard"
-!define MUI_WELCOMEPAGE_TEXT "This will install Anna - Coats 0.1 on your computer.$\r$\n$\r$\nClick Next to continue, or Cancel to exit Setup."
+Var WelcomeTitle
+Var WelcomeText
+!define MUI_WELCOMEPAGE_TITLE "$WelcomeTitle"
+!define MUI_WELCOMEPAGE_TEXT "$WelcomeText"
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipPageWhenSilent
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipPageWhenSilent
@@ -43,9 +45,11 @@ Page custom PasswordPageShow PasswordPageLeave
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipPageWhenSilent
 !insertmacro MUI_PAGE_LICENSE "/stage/info-before.txt"
 Var StartMenuGroup
-!define MUI_STARTMENUPAGE_DEFAULTFOLDER "Bobbinwright Software\Bobbinwright 7.5\Collections\Anna"
+Var StartMenuDefault
+Var StartMenuKey
+!define MUI_STARTMENUPAGE_DEFAULTFOLDER "$StartMenuDefault"
 !define MUI_STARTMENUPAGE_REGISTRY_ROOT HKLM
-!define MUI_STARTMENUPAGE_REGISTRY_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Anna - Coats_is1"
+!define MUI_STARTMENUPAGE_REGISTRY_KEY "$StartMenuKey"
 !define MUI_STARTMENUPAGE_REGISTRY_VALUENAME "Inno Setup: Icon Group"
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipPageWhenSilent
 !insertmacro MUI_PAGE_STARTMENU Group $StartMenuGroup
@@ -212,6 +216,10 @@ Function .onInit
   SetRegView 32
   SetShellVarContext all
   Call ReadCommandLine
+  StrCpy $WelcomeTitle "Welcome to the Anna - Coats 0.1 Setup Wizard"
+  StrCpy $WelcomeText "This will install Anna - Coats 0.1 on your computer.$\r$\n$\r$\nClick Next to continue, or Cancel to exit Setup."
+  StrCpy $StartMenuDefault "Bobbinwright Software\Bobbinwright 7.5\Collections\Anna"
+  StrCpy $StartMenuKey "Software\Microsoft\Windows\CurrentVersion\Uninstall\Anna - Coats_is1"
   ClearErrors
   EnumRegKey $0 HKLM "SOFTWARE\Bobbinwright\V75" 0
   ${If} ${Errors}
