@@ -178,7 +178,7 @@ void TMainForm::UpdateCurrentSelection() {
 
 void TMainForm::LoadSelectionFields() {
     Handle([&] {
-        SaveItemText(form.Tabs.active);
+        SaveItemText();
         std::string website = ReadTextFile(Beside(CurrentDesignerFolder(), "Website.txt"));
         Data.website = website;
         PutWebsite(website);
@@ -246,6 +246,7 @@ void TMainForm::DeleteDesignerButtonClick() {
         const std::string designer = CurrentDesigner();
         if (designer.empty() || !ConfirmDelete("designer", designer))
             return;
+        ReleasePanelText(false);
         DeleteFolderTree(DesignersFolder(designer));
         int collection = form.CollectionCombo.Selected();
         std::string setups = Beside(RootPath("Installations"), designer);
@@ -265,6 +266,7 @@ void TMainForm::DeleteCollectionButtonClick() {
         const std::string collection = form.CollectionCombo.entries[selected];
         if (!ConfirmDelete("collection", collection))
             return;
+        ReleasePanelText(false);
         DeleteFolderTree(Beside(CurrentDesignerFolder(), collection));
         form.CollectionCombo.Select(EntryBefore(form.CollectionCombo));
         FillCollectionList();
@@ -297,6 +299,7 @@ std::optional<std::string> TMainForm::RenameFolder(const std::string& kind,
         ShowNameError(kind);
         return std::nullopt;
     }
+    ReleasePanelText(true);
     std::string target = Beside(parent, *name);
     CopyFolder(Beside(parent, oldName), target);
     DeleteFolderTree(Beside(parent, oldName));

@@ -36,7 +36,7 @@ void TMainForm::Create1Click() {
 
 void TMainForm::CreateSetupClick() {
     Handle([&] {
-        SaveItemText(form.Tabs.active);
+        SaveItemText();
         CollectionVersionEditExit();
         int collection = form.CollectionCombo.Selected();
         form.SaveDialog1.fileName = collection < 0 ? "" : form.CollectionCombo.entries[collection];
