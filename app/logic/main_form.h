@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/logic/form_model.h"
 #include "app/logic/user_interface.h"
@@ -205,6 +206,8 @@ class TMainForm {
     void StoreCollectionChoice();
     void ShowPage(Tab page);
     void RunCompilerAndSetup(const std::string& chosenBase);
+    // Tells which macro lines named pictures that were not copied.
+    void ShowRefusedPictures(const std::vector<std::string>& lines);
 
     UserInterface& ui_;
     UiDispatcher& dispatcher_;
