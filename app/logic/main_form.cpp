@@ -429,8 +429,13 @@ void TMainForm::Quit1Click() {
 void TMainForm::Help2Click() {
     Handle([&] {
         std::string help = PathJoin(WorkingDirectory(), "KBinder.chm");
-        if (FileExists(help))
-            ui_.OpenDocument(help);
+        if (!FileExists(help))
+            Message("The help file \"" + help + "\" was not found.", "Kitbinder",
+                    MessageButtons::Ok, MessageIcon::Warning);
+        else if (!ui_.OpenDocument(help))
+            Message("The help file \"" + help +
+                        "\" could not be opened: no program opens it on this desktop.",
+                    "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
     });
 }
 

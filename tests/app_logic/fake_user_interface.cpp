@@ -60,7 +60,7 @@ bool FakeUserInterface::PictureReadable(const std::string& path) {
 
 bool FakeUserInterface::OpenDocument(const std::string& path) {
     opened.push_back(path);
-    return true;
+    return canOpen;
 }
 
 ProgramResult FakeUserInterface::StartProgram(const std::string& program,

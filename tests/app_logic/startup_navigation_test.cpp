@@ -150,12 +150,13 @@ TEST_F(StartupTest, HintsAndMenu) {
     form.Ftp1Click();
     form.AboutMenu1Click();
     form.Quit1Click();
-    form.Help2Click();  // no help file in the working directory: nothing, no message
+    form.Help2Click();  // no help file in the working directory: said so, nothing opened
     EXPECT_EQ(uploads, 1);
     EXPECT_EQ(ui.about, 1);
     EXPECT_EQ(ui.closed, 1);
     EXPECT_TRUE(ui.opened.empty());
-    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("KBinder.chm"), std::string::npos);
 }
 
 TEST_F(StartupTest, AnErrorOfAHandlerIsShownAndTheFormGoesOn) {
