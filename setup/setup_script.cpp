@@ -158,6 +158,26 @@ std::string DestDir(const DirectoryParser& entry, std::string_view designer,
     return root + EscapeConstantBraces(std::string_view(folder).substr(root.size()));
 }
 
+// Where the script installs each shipped file, as an icon names it: "{app}\Shared\..." with
+// the file's own name at the end, braces doubled as on the script's lines.
+std::unordered_set<std::string> InstalledTargets(const DirectoryParserList& list,
+                                                 std::string_view designer,
+                                                 std::string_view collection) {
+    const std::string root = InstallRoot();
+    std::unordered_set<std::string> targets;
+    for (const DirectoryParser& entry : list.entries) {
+        if (!IsShipped(entry)) {
+            continue;
+        }
+        std::string folder = DestDir(entry, designer, collection);
+        if (folder.starts_with(root)) {
+            folder = "{app}\\Shared\\" + folder.substr(root.size());
+        }
+        targets.insert(folder + "\\" + EscapeConstantBraces(NameOf(entry.path)));
+    }
+    return targets;
+}
+
 void RefreshMacroCopies(const CurrentSelection& selection,
                         const std::vector<std::string>& garments) {
     for (const std::string& garment : garments) {
@@ -201,7 +221,8 @@ class SetupScriptWriter {
           outputBaseName_(outputBaseName),
           designerName_(EscapeConstantBraces(selection_.designer)),
           collectionName_(EscapeConstantBraces(selection_.collection)),
-          collectionApp_("{app}\\Shared\\Designers\\" + designerName_ + "\\" + collectionName_) {}
+          collectionApp_("{app}\\Shared\\Designers\\" + designerName_ + "\\" + collectionName_),
+          installed_(InstalledTargets(list, selection_.designer, selection_.collection)) {}
 
     std::string Script() const {
         std::string script = SetupSection();
@@ -284,13 +305,19 @@ class SetupScriptWriter {
         return section;
     }
 
+    // An icon points only at a file that this script installs.
+    bool Installs(const std::string& target) const { return installed_.contains(target); }
+
     std::string GarmentIcons(const std::string& garment) const {
         const std::string name = EscapeConstantBraces(garment);
-        std::string icons = IconLine("{group}\\" + collectionName_ + "\\" + name,
-                                     collectionApp_ + "\\" + name + ".mac", garment) +
-                            "\n";
+        const std::string macro = collectionApp_ + "\\" + name + ".mac";
+        std::string icons;
+        if (Installs(macro)) {
+            icons += IconLine("{group}\\" + collectionName_ + "\\" + name, macro, garment) + "\n";
+        }
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(selection_.collectionFolder, garment + "." + extension))) {
+            if (FileExists(InFolder(selection_.collectionFolder, garment + "." + extension)) &&
+                Installs(collectionApp_ + "\\" + name + "." + extension)) {
                 icons += IconLine("{group}\\" + collectionName_ + "\\" + name + " Documentation (" +
                                       extension + ")",
                                   collectionApp_ + "\\" + name + "." + extension,
@@ -306,7 +333,8 @@ class SetupScriptWriter {
         const std::string name = EscapeConstantBraces(base);
         std::string icons;
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(RootPath("MeasureTables"), base + "." + extension))) {
+            if (FileExists(InFolder(RootPath("MeasureTables"), base + "." + extension)) &&
+                Installs("{app}\\Shared\\MeasureTables\\" + name + "." + extension)) {
                 icons += "Name: " +
                          Parameter("icon name", "{group}\\" + name + " measuring instructions (" +
                                                     extension + ")") +
@@ -323,7 +351,8 @@ class SetupScriptWriter {
         const std::string& collection = selection_.collection;
         std::string icons;
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(selection_.collectionFolder, collection + "." + extension))) {
+            if (FileExists(InFolder(selection_.collectionFolder, collection + "." + extension)) &&
+                Installs(collectionApp_ + "\\" + collectionName_ + "." + extension)) {
                 icons += IconLine("{group}\\" + collectionName_ + "\\" + collectionName_ +
                                       " Documentation",
                                   collectionApp_ + "\\" + collectionName_ + "." + extension,
@@ -369,9 +398,10 @@ class SetupScriptWriter {
     const std::vector<std::string>& garments_;
     const DirectoryParserList& list_;
     std::string outputBaseName_;
-    std::string designerName_;    // the designer's name, braces doubled
-    std::string collectionName_;  // the collection's name, braces doubled
-    std::string collectionApp_;   // the installed collection folder below {app}
+    std::string designerName_;                   // the designer's name, braces doubled
+    std::string collectionName_;                 // the collection's name, braces doubled
+    std::string collectionApp_;                  // the installed collection folder below {app}
+    std::unordered_set<std::string> installed_;  // InstalledTargets of the list
 };
 
 }  // namespace

@@ -90,6 +90,14 @@ TEST_F(WorkedOutline, GivesTheGoldenScriptByteForByte) {
     EXPECT_EQ(sample.data.setupVersion, "0.1");
 }
 
+// A listed garment whose macro is gone (nor in the macro source folder) is not installed, so it
+// gets no Start-menu icon either; the other icons stay as they were.
+TEST_F(WorkedOutline, IconsPointOnlyAtInstalledFiles) {
+    const std::string script = Build({"Coat1", "Jacket", "Coat2"});
+    EXPECT_EQ(script.find("Jacket"), std::string::npos) << Section(script, "Icons");
+    EXPECT_EQ(Section(script, "Icons"), Section(Expected(), "Icons"));
+}
+
 TEST_F(WorkedOutline, RefreshesTheMacroCopiesAfterTheScan) {
     sample.Write(sample.SourceFile("Coat2.mac"), "measure_table(\"Women\")\n");
     sample.Write(sample.CollectionFile("Coat2.mac"), "old copy\n");
