@@ -136,6 +136,17 @@ void AddPictureLine(std::vector<Placeholder>& placeholders, std::string_view key
     }
 }
 
+// A web address as an icon's target: "http://" in front unless it names its scheme already.
+std::string WithScheme(const std::string& address) {
+    for (std::string_view scheme : {"http://", "https://"}) {
+        if (address.size() >= scheme.size() &&
+            LowerCase(address.substr(0, scheme.size())) == scheme) {
+            return address;
+        }
+    }
+    return "http://" + address;
+}
+
 std::string ExistingFile(std::string path) {
     return FileExists(path) ? path : std::string();
 }
@@ -374,7 +385,7 @@ class SetupScriptWriter {
         }
         return "Name: " + Parameter("icon name", "{group}\\Website " + designerName_) +
                "; Filename: " +
-               Parameter("web site address in " + path, "http://" + EscapeConstantBraces(website)) +
+               Parameter("web site address in " + path, WithScheme(EscapeConstantBraces(website))) +
                ";\n";
     }
 

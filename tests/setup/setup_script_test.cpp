@@ -178,7 +178,7 @@ TEST(BuildSetupScript, OptionalSetupLinesFollowTheirInputs) {
          {"AppPublisherURL=https://anna.example/?a=$1&b=$$",
           "AppSupportURL=https://anna.example/?a=$1&b=$$",
           "AppUpdatesURL=https://anna.example/?a=$1&b=$$",
-          "Name: {group}\\Website Anna; Filename: http://https://anna.example/?a=$1;"},
+          "Name: {group}\\Website Anna; Filename: https://anna.example/?a=$1;"},
          {}},
     };
     for (const Case& c : cases) {
@@ -195,6 +195,27 @@ TEST(BuildSetupScript, OptionalSetupLinesFollowTheirInputs) {
             EXPECT_EQ(script.find(line), std::string::npos) << c.what << ": has " << line;
         }
         EXPECT_EQ(script.find("PLACE_HOLDER"), std::string::npos) << c.what;
+    }
+}
+
+// "http://" goes in front of the address unless it starts with a web scheme of its own.
+TEST(BuildSetupScript, WebsiteIconGetsOneScheme) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"anna.example", "http://anna.example"},
+        {"https://anna.example", "https://anna.example"},
+        {"HTTPS://Anna.example", "HTTPS://Anna.example"},
+        {"Http://anna.example/a", "Http://anna.example/a"},
+        {"ftp://anna.example", "http://ftp://anna.example"},
+        {"https:/anna.example", "http://https:/anna.example"},
+    };
+    for (const auto& [written, target] : cases) {
+        SampleCollection sample("Anna", "Coats");
+        sample.Write(sample.DesignerFile("Website.txt"), written);
+        const std::string script = BuildSetupScript(sample.data, {}, "Coats");
+        EXPECT_TRUE(
+            HasLine(script, std::string("Name: {group}\\Website Anna; Filename: ") + target + ";"))
+            << written << "\n"
+            << Section(script, "Icons");
     }
 }
 
