@@ -1,5 +1,6 @@
 // The main form's garments and measurement tables: the garment list, adding and removing
 // garments, and the missing-file check with its completion step.
+#include <algorithm>
 #include <fstream>
 
 #include "app/logic/main_form.h"
@@ -67,7 +68,16 @@ void TMainForm::FillGarmentList() {
 void TMainForm::AddGarment(const std::string& path) {
     Handle([&] {
         std::string garment = StripExtension(path, true);
-        form.MacroList.entries.push_back(garment);
+        const std::vector<std::string>& entries = form.MacroList.entries;
+        // A garment is listed once: adding it again replaces its files after asking.
+        if (std::find(entries.begin(), entries.end(), garment) == entries.end()) {
+            form.MacroList.entries.push_back(garment);
+        } else if (Message("The garment " + garment +
+                               " is already in the collection. Do you want to replace its files?",
+                           "Warning", MessageButtons::YesNo,
+                           MessageIcon::Question) != MessageAnswer::Yes) {
+            return;
+        }
         CopyWithSupportFiles(path, MacroPath(garment));
         CopyGarmentPictures(path);
         ShowScanWarnings(true);

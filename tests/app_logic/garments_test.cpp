@@ -78,11 +78,22 @@ TEST_F(GarmentTest, AddingCopiesTheMacroItsSupportFilesAndItsPictures) {
     EXPECT_FALSE(Model().GarmentExistsCheck.visible);
     EXPECT_TRUE(Model().MissingFilesChecked.visible);
 
-    // Twice: a second entry, the files overwritten.
+    // Twice: asked whether to replace; No keeps the files, Yes replaces them; never a second
+    // entry.
     Write("Designers/Coat1.jpg", "picture 2");
-    AddGarment(At("Designers/Coat1.mac"));
-    EXPECT_EQ(Model().MacroList.entries, (std::vector<std::string>{"Coat1", "Coat1"}));
-    EXPECT_EQ(Read("Designers/Anna/Coats/Coat1.jpg"), "picture 2");
+    for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        ui.answers = {answer};
+        AddGarment(At("Designers/Coat1.mac"));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
+                  "The garment Coat1 is already in the collection. Do you want to replace its "
+                  "files?");
+        EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(Model().MacroList.entries, std::vector<std::string>{"Coat1"});
+        EXPECT_EQ(Read("Designers/Anna/Coats/Coat1.jpg"),
+                  answer == MessageAnswer::Yes ? "picture 2" : "picture");
+        ui.messages.clear();
+    }
 
     // A name that does not exist still gets an entry; nothing is copied.
     AddGarment(At("Designers/Ghost.mac"));
@@ -92,7 +103,7 @@ TEST_F(GarmentTest, AddingCopiesTheMacroItsSupportFilesAndItsPictures) {
     // Removing deletes the macro and its support files, not the pictures it named.
     Model().MacroList.selected = 0;
     form.DeleteMacroButtonClick();
-    EXPECT_EQ(Model().MacroList.entries, (std::vector<std::string>{"Coat1", "Ghost"}));
+    EXPECT_EQ(Model().MacroList.entries, (std::vector<std::string>{"Ghost"}));
     for (const char* gone : {"Coat1.mac", "Coat1.jpg", "Coat1.pdf"})
         EXPECT_FALSE(Exists(std::string("Designers/Anna/Coats/") + gone)) << gone;
     EXPECT_TRUE(Exists("Designers/Anna/Coats/back.jpg"));
