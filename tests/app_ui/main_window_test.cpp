@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -97,6 +98,7 @@ class MainWindowTest : public QObject {
     void dispatcherRunsWorkOnUiThread();
     void fileFilters_data();
     void fileFilters();
+    void enterAnswersNoToDestructiveQuestions();
 
   private:
     void Start(bool sample);
@@ -524,6 +526,45 @@ void MainWindowTest::fileFilters() {
     QFETCH(QString, filter);
     QFETCH(QString, qt);
     QCOMPARE(QtFileFilter(filter.toStdString()), qt);
+}
+
+// Every question deletes or overwrites on Yes: Enter in the real box answers No.
+void MainWindowTest::enterAnswersNoToDestructiveQuestions() {
+    Start(true);
+    windows_->Ui().hooks.message = nullptr;  // the real message box
+    const std::string coats = Workspace() + "/Designers/Anna/Coats/";
+    WriteTextFile(coats + "Trench.jpg", "kept");
+    WriteTextFile(Workspace() + "/Designers/Trench.mac", "");
+    WriteTextFile(Workspace() + "/Designers/Trench.jpg", "replacement");
+    const struct {
+        int tab;
+        const char* button;
+        const char* question;
+    } cases[] = {
+        {0, "DeleteDesignerButton", "Do you really want to delete the designer Anna?"},
+        {1, "DeleteCollectionButton", "Do you really want to delete the collection Coats?"},
+        {2, "NewMacroButton",
+         "The garment Trench is already in the collection. Do you want to replace its files?"},
+    };
+    for (const auto& c : cases) {
+        ClickTab(c.tab);
+        person_.files = {Workspace() + "/Designers/Trench.mac"};  // the garment chooser's pick
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            shown = box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        Click(c.button);
+        QCOMPARE(shown.toStdString(), std::string(c.question));
+        QVERIFY(FolderExists(coats));
+        QCOMPARE(ReadTextFile(coats + "Trench.jpg"), "kept");
+    }
+    QCOMPARE(
+        W<QListWidget>("MacroList")->findItems(QStringLiteral("Trench"), Qt::MatchExactly).size(),
+        1);
 }
 
 int main(int argc, char** argv) {
