@@ -2,12 +2,14 @@
 // and what the window shows afterwards.
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
@@ -15,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 #include <deque>
 #include <stdexcept>
 #include <thread>
@@ -35,6 +38,9 @@
 using namespace kb;
 
 namespace {
+
+// The argument that makes this program the child of closingDuringCheckEndsTheProgram.
+constexpr const char* kCloseDuringCheck = "--close-during-check";
 
 struct Shown {
     std::string text;
@@ -99,6 +105,7 @@ class MainWindowTest : public QObject {
     void fileFilters_data();
     void fileFilters();
     void enterAnswersNoToDestructiveQuestions();
+    void closingDuringCheckEndsTheProgram();
 
   private:
     void Start(bool sample);
@@ -567,8 +574,73 @@ void MainWindowTest::enterAnswersNoToDestructiveQuestions() {
         1);
 }
 
+// The program in a child process: a check of a large collection is running when the main window
+// is closed; the process must end at once (the worker cancelled, no step left behind).
+void MainWindowTest::closingDuringCheckEndsTheProgram() {
+    const std::string documents = temp_->path().toStdString() + "/Documents";
+    MakeSampleWorkspace(documents);
+    const std::string coats = Workspace() + "/Designers/Anna/Coats/";
+    std::string macro;
+    for (int line = 0; line < 20; ++line)
+        macro += "measure_table(\"Women\")\nadd_pict_item(1, \"Trench_front.jpg\")\n";
+    for (int i = 0; i < 3000; ++i)
+        WriteTextFile(coats + "Garment" + std::to_string(i) + ".mac", macro);
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {QLatin1String(kCloseDuringCheck), QString::fromStdString(temp_->path().toStdString())});
+    QVERIFY(child.waitForStarted());
+    QByteArray output;
+    QElapsedTimer waiting;
+    waiting.start();
+    while (!output.contains("closed") && waiting.elapsed() < 60000 &&
+           child.state() == QProcess::Running) {
+        child.waitForReadyRead(100);
+        output += child.readAllStandardOutput();
+    }
+    QVERIFY2(output.contains("check running"), output.constData());
+    QVERIFY2(output.contains("closed"), output.constData());
+    QElapsedTimer ending;
+    ending.start();
+    const bool ended = child.state() == QProcess::NotRunning || child.waitForFinished(2000);
+    if (!ended) {
+        child.kill();
+        child.waitForFinished();
+    }
+    QVERIFY2(ended, "the program was still running 2 s after its window closed");
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    qInfo("ended %lld ms after the close", static_cast<long long>(ending.elapsed()));
+}
+
+// The child of closingDuringCheckEndsTheProgram: the program itself on the given test folder,
+// driven as a person would: start the check, and close the window while it runs.
+int CloseDuringCheck(KitbinderApplication& application, const std::string& folder) {
+    SetDocumentsFolder(folder + "/Documents");
+    SetSettingsFolder(SettingsRoot::CurrentUser, folder + "/settings");
+    return RunKitbinder(application, [](KitbinderWindows& windows) {
+        windows.Window().Control<QAbstractButton>(QStringLiteral("CheckMacroButton"))->click();
+        auto* poll = new QTimer(&windows.Window());
+        QObject::connect(poll, &QTimer::timeout, [&windows, poll] {
+            if (!windows.Logic().CheckRunning() || windows.Processing().ThreadLabel().isEmpty() ||
+                windows.Processing().ThreadLabel() == QStringLiteral("ThreadLabel"))
+                return;
+            poll->stop();
+            std::printf("check running\n");
+            windows.Window().close();
+            std::printf("closed\n");
+            std::fflush(stdout);
+        });
+        poll->start(20);
+    });
+}
+
 int main(int argc, char** argv) {
     KitbinderApplication application(argc, argv);
+    if (argc == 3 && std::string_view(argv[1]) == kCloseDuringCheck)
+        return CloseDuringCheck(application, argv[2]);
     MainWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }
