@@ -160,6 +160,7 @@ void TMainForm::FormCreate() {
         }
         if (std::optional<Tab> tab = ParseTab(ReadUserSetting("Tab"))) {
             form.Tabs.active = *tab;
+            form.Tabs.highlighted = *tab;
             RefreshActiveTab(true);
         }
     }

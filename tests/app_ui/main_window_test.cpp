@@ -429,6 +429,10 @@ void MainWindowTest::tabAndDesignerSurviveRestart() {
     windows_.reset();
     Start(false);
     QCOMPARE(windows_->Window().Tabs()->currentIndex(), 3);
+    // Only the restored tab's header is highlighted.
+    QTabBar* bar = windows_->Window().Tabs()->tabBar();
+    for (int i = 0; i < bar->count(); ++i)
+        QCOMPARE(bar->tabTextColor(i) != QColor(Qt::black), i == 3);
     QCOMPARE(W<QComboBox>("DesignerCombo")->currentText(), QLatin1String(kSampleDesigner));
     QCOMPARE(W<QComboBox>("CollectionCombo")->currentText(),
              QLatin1String(kSampleSecondCollection));
