@@ -106,6 +106,7 @@ class MainWindowTest : public QObject {
     void fileFilters();
     void enterAnswersNoToDestructiveQuestions();
     void closingDuringCheckEndsTheProgram();
+    void editedDescriptionStaysWithItsDesigner();
 
   private:
     void Start(bool sample);
@@ -576,6 +577,54 @@ void MainWindowTest::enterAnswersNoToDestructiveQuestions() {
     QCOMPARE(
         W<QListWidget>("MacroList")->findItems(QStringLiteral("Trench"), Qt::MatchExactly).size(),
         1);
+}
+
+// Typing in the description, then deleting or renaming its designer through the real question
+// and input dialog (which take the focus and give it back): no other designer's text changes.
+void MainWindowTest::editedDescriptionStaysWithItsDesigner() {
+    const std::string documents = temp_->path().toStdString() + "/Documents";
+    MakeSampleWorkspace(documents);
+    WriteTextFile(Workspace() + "/Designers/Bert/Bert.txt", "About Bert");
+    const std::string anna = ReadTextFile(Workspace() + "/Designers/Anna/Anna.txt");
+    Start(false);
+    windows_->Ui().hooks.message = nullptr;  // the real question box
+    windows_->Window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&windows_->Window()));
+    auto* designers = W<QComboBox>("DesignerCombo");
+    auto* text = W<QPlainTextEdit>("FileText");
+    const auto typeInDescription = [&] {
+        text->setFocus();
+        text->moveCursor(QTextCursor::End);
+        QTest::keyClicks(text, " edited");
+    };
+    // Answers the next modal dialog: Yes in a question, newName in the input dialog.
+    const auto answerNextDialog = [](const QString& newName) {
+        QTimer::singleShot(0, [newName] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                box->button(QMessageBox::Yes)->click();
+            } else if (auto* input = dynamic_cast<InputDialog*>(modal)) {
+                input->findChild<QLineEdit*>(QStringLiteral("Edit"))->setText(newName);
+                input->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+            }
+        });
+    };
+
+    designers->setCurrentIndex(designers->findText(QStringLiteral("Bert")));
+    typeInDescription();
+    answerNextDialog({});
+    Click("DeleteDesignerButton");
+    QVERIFY(!FolderExists(Workspace() + "/Designers/Bert"));
+    QCOMPARE(designers->currentText(), QStringLiteral("Anna"));
+    QCOMPARE(ReadTextFile(Workspace() + "/Designers/Anna/Anna.txt"), anna);
+
+    typeInDescription();
+    answerNextDialog(QStringLiteral("Anne"));
+    Click("RenameDesignerButton");
+    QCOMPARE(designers->currentText(), QStringLiteral("Anne"));
+    QVERIFY(!FolderExists(Workspace() + "/Designers/Anna"));
+    const std::string anne = ReadTextFile(Workspace() + "/Designers/Anne/Anne.txt");
+    QVERIFY2(anne.size() > anna.size() && anne.substr(anne.size() - 7) == " edited", anne.c_str());
 }
 
 // The program in a child process: a check of a large collection is running when the main window
