@@ -107,6 +107,7 @@ class MainWindowTest : public QObject {
     void enterAnswersNoToDestructiveQuestions();
     void closingDuringCheckEndsTheProgram();
     void editedDescriptionStaysWithItsDesigner();
+    void createSetupSaysWhatIsWrong();
 
   private:
     void Start(bool sample);
@@ -625,6 +626,50 @@ void MainWindowTest::editedDescriptionStaysWithItsDesigner() {
     QVERIFY(!FolderExists(Workspace() + "/Designers/Anna"));
     const std::string anne = ReadTextFile(Workspace() + "/Designers/Anne/Anne.txt");
     QVERIFY2(anne.size() > anna.size() && anne.substr(anne.size() - 7) == " edited", anne.c_str());
+}
+
+// Create Setup and View Setups in the window: an empty workspace, a name without base, and a
+// desktop that opens neither the setup nor the folder each give a message instead of silence.
+void MainWindowTest::createSetupSaysWhatIsWrong() {
+    Start(false);
+    ClickTab(4);
+    Click("MacroNextButton");
+    QVERIFY(person_.choosers.empty());
+    QCOMPARE(person_.messages.size(), size_t(1));
+    QVERIFY2(person_.messages[0].text.find("designer and a collection") != std::string::npos,
+             person_.messages[0].text.c_str());
+    windows_.reset();
+
+    Start(true);
+    windows_->Ui().hooks.openDocument = [](const std::string&) { return false; };
+    windows_->Ui().hooks.startProgram = [](const std::string&, const std::vector<std::string>&,
+                                           const std::string&, bool) {
+        ProgramResult compiled;
+        compiled.started = true;
+        compiled.exitCode = 0;
+        return compiled;
+    };
+    WriteTextFile(Workspace() + "/Installations.iss", "not ours");
+    ClickTab(4);
+    const struct {
+        const char* button;
+        std::string chosen;
+        std::string named;  // in the message
+    } cases[] = {
+        {"MacroNextButton", Workspace() + "/Installations/.exe", "needs a file name"},
+        {"MacroNextButton", Workspace() + "/Installations/Coats.exe",
+         Workspace() + "/Installations/Coats.exe"},
+        {"ShowExplorerButton", "", Workspace() + "/Installations\""},
+    };
+    for (const auto& c : cases) {
+        person_.messages.clear();
+        person_.files = {c.chosen};
+        Click(c.button);
+        QCOMPARE(person_.messages.size(), size_t(1));
+        QVERIFY2(person_.messages[0].text.find(c.named) != std::string::npos,
+                 person_.messages[0].text.c_str());
+    }
+    QCOMPARE(ReadTextFile(Workspace() + "/Installations.iss"), "not ours");
 }
 
 // The program in a child process: a check of a large collection is running when the main window
