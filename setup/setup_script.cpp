@@ -1,5 +1,6 @@
 #include "setup/setup_script.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "foundation/files.h"
@@ -157,15 +158,43 @@ bool IsShipped(const DirectoryParser& entry) {
                              ReadTextFile(entry.path) == kUnwrittenDescription);
 }
 
+// Whether a folder name climbs (".."; Windows also reads names of only dots and spaces so).
+bool IsClimbing(std::string_view part) {
+    return part.find('.') != std::string_view::npos &&
+           part.find_first_not_of(". ") == std::string_view::npos;
+}
+
+// A shipped file's installed folder lies inside the installation folder: a table name taken
+// from a macro line becomes a folder there and may climb out or be rooted.
+void CheckInsideInstallation(const std::string& folder, const DirectoryParser& entry) {
+    const std::string root = InstallRoot();
+    bool inside = folder.starts_with(root);
+    for (size_t start = root.size(); inside && start < folder.size();) {
+        size_t end = std::min(folder.find_first_of("\\/", start), folder.size());
+        inside = !IsClimbing(std::string_view(folder).substr(start, end - start));
+        start = end + 1;
+    }
+    if (inside) {
+        return;
+    }
+    std::string why = entry.tableName.empty()
+                          ? std::string()
+                          : " (named by the measurement table \"" + entry.tableName + "\")";
+    throw SetupScriptError("Cannot build the installer script: " + NameOf(entry.path) +
+                           " would be installed into \"" + folder + "\"" + why +
+                           ", outside the installation folder");
+}
+
 // The entry's installed folder with the braces of its names doubled; the installation root in
 // front keeps its constant.
 std::string DestDir(const DirectoryParser& entry, std::string_view designer,
                     std::string_view collection) {
     const std::string folder = InstallFolder(entry, designer, collection);
     const std::string root = InstallRoot();
-    if (!folder.starts_with(root)) {
+    if (folder.empty()) {
         return folder;
     }
+    CheckInsideInstallation(folder, entry);
     return root + EscapeConstantBraces(std::string_view(folder).substr(root.size()));
 }
 

@@ -219,6 +219,33 @@ TEST(BuildSetupScript, WebsiteIconGetsOneScheme) {
     }
 }
 
+// The table name of a macro's measure_table line becomes the installed folder of the table's
+// pictures: a name that climbs out of the installation folder (or is rooted) refuses the build.
+TEST(BuildSetupScript, RefusesTableNamesThatLeaveTheInstallationFolder) {
+    for (const char* inner : {"..\\..\\..\\Windows", "C:\\Windows", "Women\\..\\..", "..", ". .",
+                              "\\\\server\\share"}) {
+        SampleCollection sample("Anna", "Coats");
+        sample.AddGarment("Coat1", "measure_table(\"" + std::string(inner) + "\")\n");
+        sample.Write(sample.WorkspaceFile("MeasureTables/Evil.mmt"),
+                     std::string(inner) + "\tcm\tx\nBust\t92.5\tB\tbust\n");
+        sample.Write(sample.WorkspaceFile("MeasurePictures/bust.jpg"));
+        try {
+            const std::string script = BuildSetupScript(sample.data, {"Coat1"}, "Coats");
+            ADD_FAILURE() << inner << " built:\n" << Section(script, "Files");
+        } catch (const SetupScriptError& error) {
+            EXPECT_NE(std::string(error.what()).find(inner), std::string::npos) << error.what();
+        }
+    }
+    // Dots inside a name are no climbing.
+    SampleCollection sample("Anna", "Coats");
+    sample.AddGarment("Coat1", "measure_table(\"Women..v2\")\n");
+    sample.Write(sample.WorkspaceFile("MeasureTables/Women.mmt"),
+                 "Women..v2\tcm\tx\nBust\t92.5\tB\tbust\n");
+    sample.Write(sample.WorkspaceFile("MeasurePictures/bust.jpg"));
+    EXPECT_NE(BuildSetupScript(sample.data, {"Coat1"}, "Coats").find("MeasurePictures\\Women..v2;"),
+              std::string::npos);
+}
+
 TEST(FilesSection, SkipsUnwrittenLowerCaseTextsMissingFilesAndRepeatedLines) {
     SampleCollection sample("Anna", "Coats");
     const std::string lower = sample.CollectionFile("Coat.txt");
