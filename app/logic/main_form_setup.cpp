@@ -4,7 +4,6 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "setup/setup_script.h"
-#include "workspace/current_selection.h"
 #include "workspace/workspace_paths.h"
 
 namespace kb {
@@ -37,7 +36,7 @@ void TMainForm::Create1Click() {
 
 void TMainForm::CreateSetupClick() {
     Handle([&] {
-        if (CurrentDesigner().empty() || CurrentCollection().empty()) {
+        if (!CollectionIsValid()) {
             Message(
                 "Choose a designer and a collection first: the setup is built for the "
                 "selected collection.",

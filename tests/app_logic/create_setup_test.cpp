@@ -156,14 +156,19 @@ TEST_F(CreateSetupTest, ANameWithoutBaseIsRefused) {
 // Without a designer or a collection the command says so before any dialog opens.
 TEST_F(CreateSetupTest, WithoutDesignerOrCollectionNothingOpens) {
     InstallCompiler(kWorkingCompiler);
-    for (const char* folder : {"", "Designers/Anna", "Designers/Anna/Coats"}) {
+    for (const char* folder : {"", "Designers/Anna", "Designers/Anna/Coats", "deleted"}) {
         DeleteFolderTree(At("Designers"));
-        if (*folder)
-            MakeFolder(folder);
+        const std::string what = folder;
+        MakeFolder(what == "deleted" ? "Designers/Anna/Coats" : what);
         ui = FakeUserInterface();
         Start();
-        if (std::string(folder) == "Designers/Anna/Coats")
+        if (what == "Designers/Anna/Coats")
             TypeCollection("Hats");  // a name being typed: no collection selected
+        if (what == "deleted") {     // the last designer deleted: the selection stays as it was
+            ui.answers = {MessageAnswer::Yes};
+            Form().DeleteDesignerButtonClick();
+            ui.messages.clear();
+        }
         Form().CreateSetupClick();
         ASSERT_EQ(ui.MessageTexts(),
                   std::vector<std::string>{"Choose a designer and a collection first: the setup "

@@ -34,6 +34,7 @@
 #include "foundation/platform.h"
 #include "foundation/settings_store.h"
 #include "tools/sample_workspace/sample_workspace.h"
+#include "workspace/current_selection.h"
 
 using namespace kb;
 
@@ -136,6 +137,7 @@ void MainWindowTest::init() {
     SetSettingsFolder(SettingsRoot::LocalMachine, base + "/machine");
     root_ = base + "/Documents/Bobbinwright/Personal Files";
     person_ = Person();
+    SetCurrentSelection({});  // as in a new process
 }
 
 void MainWindowTest::cleanup() {
