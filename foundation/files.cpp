@@ -226,8 +226,10 @@ void CopyFile(std::string_view from, std::string_view to, bool overwrite) {
     if ((!overwrite && FileExists(to)) || from == to || !FileExists(from))
         return;
     std::error_code ec;
-    // The same file under another name: replacing the target would destroy the source.
-    if (fs::equivalent(fs::path(from), fs::path(to), ec))
+    // The same file under another name: replacing the target would destroy the source. A link
+    // at the target is no such name: it is replaced by the copy, whatever it points to.
+    bool targetIsLink = fs::is_symlink(fs::path(to), ec);
+    if (!targetIsLink && fs::equivalent(fs::path(from), fs::path(to), ec))
         return;
     std::string source(from);
     FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
@@ -236,7 +238,7 @@ void CopyFile(std::string_view from, std::string_view to, bool overwrite) {
     struct stat state {};
     if (::fstat(in.Get(), &state) != 0)
         Fail("Cannot copy", from, errno);
-    std::string target = WriteTarget(to);
+    std::string target(to);
     EnsureParentOf(target);
     ReplaceFile(target, &state, [&](int out) {
         char buffer[65536];

@@ -12,11 +12,14 @@ bool FolderExists(std::string_view path);
 
 // The whole file, byte for byte; the empty text when no file exists at path.
 std::string ReadTextFile(std::string_view path);
-// Replaces the file atomically (temporary file beside it, then rename); makes its folder.
+// Replaces the file atomically (temporary file beside it, then rename); makes its folder. A link
+// to a file at path stays a link: the file it points to gets the new content, as an editor does.
 bool WriteTextFile(std::string_view path, std::string_view text);
 bool EnsureFolder(std::string_view path);
 // Answers whether a file exists at path afterwards.
 bool DeleteFile(std::string_view path);
+// Copies from onto to (atomically, as WriteTextFile). A link at to is replaced by the copy: the
+// file it pointed to, which may lie anywhere, stays untouched.
 void CopyFile(std::string_view from, std::string_view to, bool overwrite);
 void CopyFolder(std::string_view from, std::string_view to);
 // Deletes the folder with everything in it; links inside it are removed as links, never followed.

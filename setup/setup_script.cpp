@@ -1,5 +1,6 @@
 #include "setup/setup_script.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "foundation/files.h"
@@ -136,6 +137,17 @@ void AddPictureLine(std::vector<Placeholder>& placeholders, std::string_view key
     }
 }
 
+// A web address as an icon's target: "http://" in front unless it names its scheme already.
+std::string WithScheme(const std::string& address) {
+    for (std::string_view scheme : {"http://", "https://"}) {
+        if (address.size() >= scheme.size() &&
+            LowerCase(address.substr(0, scheme.size())) == scheme) {
+            return address;
+        }
+    }
+    return "http://" + address;
+}
+
 std::string ExistingFile(std::string path) {
     return FileExists(path) ? path : std::string();
 }
@@ -146,16 +158,64 @@ bool IsShipped(const DirectoryParser& entry) {
                              ReadTextFile(entry.path) == kUnwrittenDescription);
 }
 
+// Whether a folder name climbs (".."; Windows also reads names of only dots and spaces so).
+bool IsClimbing(std::string_view part) {
+    return part.find('.') != std::string_view::npos &&
+           part.find_first_not_of(". ") == std::string_view::npos;
+}
+
+// A shipped file's installed folder lies inside the installation folder: a table name taken
+// from a macro line becomes a folder there and may climb out or be rooted.
+void CheckInsideInstallation(const std::string& folder, const DirectoryParser& entry) {
+    const std::string root = InstallRoot();
+    bool inside = folder.starts_with(root);
+    for (size_t start = root.size(); inside && start < folder.size();) {
+        size_t end = std::min(folder.find_first_of("\\/", start), folder.size());
+        inside = !IsClimbing(std::string_view(folder).substr(start, end - start));
+        start = end + 1;
+    }
+    if (inside) {
+        return;
+    }
+    std::string why = entry.tableName.empty()
+                          ? std::string()
+                          : " (named by the measurement table \"" + entry.tableName + "\")";
+    throw SetupScriptError("Cannot build the installer script: " + NameOf(entry.path) +
+                           " would be installed into \"" + folder + "\"" + why +
+                           ", outside the installation folder");
+}
+
 // The entry's installed folder with the braces of its names doubled; the installation root in
 // front keeps its constant.
 std::string DestDir(const DirectoryParser& entry, std::string_view designer,
                     std::string_view collection) {
     const std::string folder = InstallFolder(entry, designer, collection);
     const std::string root = InstallRoot();
-    if (!folder.starts_with(root)) {
+    if (folder.empty()) {
         return folder;
     }
+    CheckInsideInstallation(folder, entry);
     return root + EscapeConstantBraces(std::string_view(folder).substr(root.size()));
+}
+
+// Where the script installs each shipped file, as an icon names it: "{app}\Shared\..." with
+// the file's own name at the end, braces doubled as on the script's lines.
+std::unordered_set<std::string> InstalledTargets(const DirectoryParserList& list,
+                                                 std::string_view designer,
+                                                 std::string_view collection) {
+    const std::string root = InstallRoot();
+    std::unordered_set<std::string> targets;
+    for (const DirectoryParser& entry : list.entries) {
+        if (!IsShipped(entry)) {
+            continue;
+        }
+        std::string folder = DestDir(entry, designer, collection);
+        if (folder.starts_with(root)) {
+            folder = "{app}\\Shared\\" + folder.substr(root.size());
+        }
+        targets.insert(folder + "\\" + EscapeConstantBraces(NameOf(entry.path)));
+    }
+    return targets;
 }
 
 void RefreshMacroCopies(const CurrentSelection& selection,
@@ -201,7 +261,8 @@ class SetupScriptWriter {
           outputBaseName_(outputBaseName),
           designerName_(EscapeConstantBraces(selection_.designer)),
           collectionName_(EscapeConstantBraces(selection_.collection)),
-          collectionApp_("{app}\\Shared\\Designers\\" + designerName_ + "\\" + collectionName_) {}
+          collectionApp_("{app}\\Shared\\Designers\\" + designerName_ + "\\" + collectionName_),
+          installed_(InstalledTargets(list, selection_.designer, selection_.collection)) {}
 
     std::string Script() const {
         std::string script = SetupSection();
@@ -286,13 +347,19 @@ class SetupScriptWriter {
         return section;
     }
 
+    // An icon points only at a file that this script installs.
+    bool Installs(const std::string& target) const { return installed_.contains(target); }
+
     std::string GarmentIcons(const std::string& garment) const {
         const std::string name = EscapeConstantBraces(garment);
-        std::string icons = IconLine("{group}\\" + collectionName_ + "\\" + name,
-                                     collectionApp_ + "\\" + name + ".mac", garment) +
-                            "\n";
+        const std::string macro = collectionApp_ + "\\" + name + ".mac";
+        std::string icons;
+        if (Installs(macro)) {
+            icons += IconLine("{group}\\" + collectionName_ + "\\" + name, macro, garment) + "\n";
+        }
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(selection_.collectionFolder, garment + "." + extension))) {
+            if (FileExists(InFolder(selection_.collectionFolder, garment + "." + extension)) &&
+                Installs(collectionApp_ + "\\" + name + "." + extension)) {
                 icons += IconLine("{group}\\" + collectionName_ + "\\" + name + " Documentation (" +
                                       extension + ")",
                                   collectionApp_ + "\\" + name + "." + extension,
@@ -308,7 +375,8 @@ class SetupScriptWriter {
         const std::string name = EscapeConstantBraces(base);
         std::string icons;
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(RootPath("MeasureTables"), base + "." + extension))) {
+            if (FileExists(InFolder(RootPath("MeasureTables"), base + "." + extension)) &&
+                Installs("{app}\\Shared\\MeasureTables\\" + name + "." + extension)) {
                 icons += "Name: " +
                          Parameter("icon name", "{group}\\" + name + " measuring instructions (" +
                                                     extension + ")") +
@@ -325,7 +393,8 @@ class SetupScriptWriter {
         const std::string& collection = selection_.collection;
         std::string icons;
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(selection_.collectionFolder, collection + "." + extension))) {
+            if (FileExists(InFolder(selection_.collectionFolder, collection + "." + extension)) &&
+                Installs(collectionApp_ + "\\" + collectionName_ + "." + extension)) {
                 icons += IconLine("{group}\\" + collectionName_ + "\\" + collectionName_ +
                                       " Documentation",
                                   collectionApp_ + "\\" + collectionName_ + "." + extension,
@@ -347,7 +416,7 @@ class SetupScriptWriter {
         }
         return "Name: " + Parameter("icon name", "{group}\\Website " + designerName_) +
                "; Filename: " +
-               Parameter("web site address in " + path, "http://" + EscapeConstantBraces(website)) +
+               Parameter("web site address in " + path, WithScheme(EscapeConstantBraces(website))) +
                ";\n";
     }
 
@@ -371,9 +440,10 @@ class SetupScriptWriter {
     const std::vector<std::string>& garments_;
     const DirectoryParserList& list_;
     std::string outputBaseName_;
-    std::string designerName_;    // the designer's name, braces doubled
-    std::string collectionName_;  // the collection's name, braces doubled
-    std::string collectionApp_;   // the installed collection folder below {app}
+    std::string designerName_;                   // the designer's name, braces doubled
+    std::string collectionName_;                 // the collection's name, braces doubled
+    std::string collectionApp_;                  // the installed collection folder below {app}
+    std::unordered_set<std::string> installed_;  // InstalledTargets of the list
 };
 
 }  // namespace

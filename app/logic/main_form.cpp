@@ -160,6 +160,7 @@ void TMainForm::FormCreate() {
         }
         if (std::optional<Tab> tab = ParseTab(ReadUserSetting("Tab"))) {
             form.Tabs.active = *tab;
+            form.Tabs.highlighted = *tab;
             RefreshActiveTab(true);
         }
     }
@@ -189,7 +190,7 @@ void TMainForm::TabsChange() {
             form.Tabs.active = Tab::Collection;
             ShowNotice("No collection selected\nor\nThere are collection errors");
         }
-        SaveItemText(PreviousTab);
+        SaveItemText();
         PreviousTab = form.Tabs.active;
         form.Tabs.highlighted = form.Tabs.active;
         RefreshActiveTab(true);
@@ -255,10 +256,15 @@ void TMainForm::RefreshActiveTab(bool reload) {
     });
 }
 
-void TMainForm::RefreshCreateTab() {
-    Item item = ItemOf(Tab::Create);
+void TMainForm::ShowTabItem(Tab tab) {
+    Item item = ItemOf(tab);
     ShowItemInPanel(item.base, item.defaultPicture, item.defaultText, item.pictureHint,
                     item.textHint);
+    panelTextFile_ = ItemFile(tab, "txt");
+}
+
+void TMainForm::RefreshCreateTab() {
+    ShowTabItem(Tab::Create);
     form.FileText.enabled = false;
     form.FilePictureChecked.visible = false;
 }
@@ -266,9 +272,7 @@ void TMainForm::RefreshCreateTab() {
 void TMainForm::RefreshDesignerTab(bool reload) {
     Handle([&] {
         if (reload) {
-            Item item = ItemOf(Tab::Designer);
-            ShowItemInPanel(item.base, item.defaultPicture, item.defaultText, item.pictureHint,
-                            item.textHint);
+            ShowTabItem(Tab::Designer);
         }
         const std::string& typed = form.DesignerCombo.text;
         form.AddDesignerButton.enabled = !typed.empty() && !FolderExists(DesignersFolder(typed));
@@ -290,9 +294,7 @@ void TMainForm::RefreshDesignerTab(bool reload) {
 void TMainForm::RefreshCollectionTab(bool reload) {
     Handle([&] {
         if (reload) {
-            Item item = ItemOf(Tab::Collection);
-            ShowItemInPanel(item.base, item.defaultPicture, item.defaultText, item.pictureHint,
-                            item.textHint);
+            ShowTabItem(Tab::Collection);
         }
         CollectionError = false;
         bool designers = !form.DesignerCombo.entries.empty();
@@ -339,9 +341,7 @@ void TMainForm::RefreshGarmentTab(bool reload) {
         form.MacroHtmlButton.enabled = selected;
         form.MacroPdfButton.enabled = selected;
         if (reload) {
-            Item item = ItemOf(Tab::Garment);
-            ShowItemInPanel(item.base, item.defaultPicture, item.defaultText, item.pictureHint,
-                            item.textHint);
+            ShowTabItem(Tab::Garment);
             form.FileText.enabled = selected;
         }
         if (form.MacroList.entries.empty())
@@ -362,9 +362,7 @@ void TMainForm::RefreshMeasuresTab(bool reload) {
         form.MmtPdfButton.enabled = selected;
         form.GarmentNextButton.enabled = true;
         if (reload) {
-            Item item = ItemOf(Tab::Measures);
-            ShowItemInPanel(item.base, item.defaultPicture, item.defaultText, item.pictureHint,
-                            item.textHint);
+            ShowTabItem(Tab::Measures);
             form.FileText.enabled = selected;
         }
         std::string folder = RootPath("MeasureTables");
@@ -432,8 +430,13 @@ void TMainForm::Quit1Click() {
 void TMainForm::Help2Click() {
     Handle([&] {
         std::string help = PathJoin(WorkingDirectory(), "KBinder.chm");
-        if (FileExists(help))
-            ui_.OpenDocument(help);
+        if (!FileExists(help))
+            Message("The help file \"" + help + "\" was not found.", "Kitbinder",
+                    MessageButtons::Ok, MessageIcon::Warning);
+        else if (!ui_.OpenDocument(help))
+            Message("The help file \"" + help +
+                        "\" could not be opened: no program opens it on this desktop.",
+                    "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
     });
 }
 

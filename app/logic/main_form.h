@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/logic/form_model.h"
 #include "app/logic/user_interface.h"
@@ -104,7 +105,9 @@ class TMainForm {
     void ShowItemInPanel(const std::string& base, const std::string& defaultPicture,
                          const std::string& defaultText, const std::string& pictureHint,
                          const std::string& textHint);
-    void SaveItemText(Tab tab);
+    // Saves pending editor text to the file the panel read it from (whatever the selection or
+    // the active tab is now); nothing when the editor was not entered since the last save.
+    void SaveItemText();
     void PictureClick();
     void FileTextChange();
     void FileTextDblClick();
@@ -184,6 +187,11 @@ class TMainForm {
     void PutFileText(const std::string& text, const std::string& target);
     void FileTextChanged(const std::string& target);
     void RefreshCreateTab();
+    // Fills the panel for the tab's item and remembers the item's text file.
+    void ShowTabItem(Tab tab);
+    // The panel's item goes away (deleted or renamed): its text is saved (keep) or dropped, and
+    // the editor writes nowhere until the panel is filled again.
+    void ReleasePanelText(bool keep);
     void AttachDocument(Tab tab, FileChooser& chooser, const std::string& extension);
     void AttachText(FileChooser& chooser, const std::string& target);
     std::optional<std::string> Choose(FileChooser& chooser);
@@ -198,10 +206,14 @@ class TMainForm {
     void StoreCollectionChoice();
     void ShowPage(Tab page);
     void RunCompilerAndSetup(const std::string& chosenBase);
+    // Tells which macro lines named pictures that were not copied.
+    void ShowRefusedPictures(const std::vector<std::string>& lines);
 
     UserInterface& ui_;
     UiDispatcher& dispatcher_;
     int handlerDepth_ = 0;
+    // The text file of the item the panel shows ("" for none): the editor saves there only.
+    std::string panelTextFile_;
     std::shared_ptr<LoadThread> check_;
     bool checkCompleted_ = true;
     // Shared with the running check's steps: false once this form is gone.

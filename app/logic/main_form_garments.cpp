@@ -1,5 +1,6 @@
 // The main form's garments and measurement tables: the garment list, adding and removing
 // garments, and the missing-file check with its completion step.
+#include <algorithm>
 #include <fstream>
 
 #include "app/logic/main_form.h"
@@ -32,6 +33,15 @@ std::string MacroPath(const std::string& garment) {
     return CurrentCollectionFolder() + kPathSeparator + garment + kMacroExtension;
 }
 
+// Whether the normalised path lies below the normalised folder (a name read from a file may
+// climb out with "..", or be rooted).
+bool IsBelow(const std::string& path, const std::string& folder) {
+    std::string root = NormalizePath(folder.empty() ? "." : folder);
+    if (root.empty() || (root.back() != '/' && root.back() != '\\'))
+        root += kPathSeparator;
+    return path.size() > root.size() && path.compare(0, root.size(), root) == 0;
+}
+
 }  // namespace
 
 void TMainForm::ShowScanWarnings(bool visible) {
@@ -58,7 +68,16 @@ void TMainForm::FillGarmentList() {
 void TMainForm::AddGarment(const std::string& path) {
     Handle([&] {
         std::string garment = StripExtension(path, true);
-        form.MacroList.entries.push_back(garment);
+        const std::vector<std::string>& entries = form.MacroList.entries;
+        // A garment is listed once: adding it again replaces its files after asking.
+        if (std::find(entries.begin(), entries.end(), garment) == entries.end()) {
+            form.MacroList.entries.push_back(garment);
+        } else if (Message("The garment " + garment +
+                               " is already in the collection. Do you want to replace its files?",
+                           "Warning", MessageButtons::YesNo,
+                           MessageIcon::Question) != MessageAnswer::Yes) {
+            return;
+        }
         CopyWithSupportFiles(path, MacroPath(garment));
         CopyGarmentPictures(path);
         ShowScanWarnings(true);
@@ -70,18 +89,39 @@ void TMainForm::CopyGarmentPictures(const std::string& path) {
     Handle([&] {
         // The quoted text after the last comma of an add_pict_item line names a picture.
         static RegularExp pictureLine(".*add_pict_item.*,.*[\"](.*)[\"].*");
+        std::string macroFolder = FolderOf(path);
+        std::string collectionFolder =
+            PathJoin(DesignersFolder(), CurrentDesigner(), CurrentCollection());
+        std::vector<std::string> refused;
         std::ifstream macro(path, std::ios::binary);
         std::string line;
-        while (macro && ReadLine(macro, line)) {
+        for (int number = 1; macro && ReadLine(macro, line); ++number) {
             pictureLine.Match(line);
             if (!pictureLine.matched)
                 continue;
             std::string picture = pictureLine.Group(1);
-            CopyFile(FullPath(FolderOf(path), picture),
-                     FullPath(DesignersFolder(), CurrentDesigner(), CurrentCollection(), picture),
-                     true);
+            std::string source = FullPath(macroFolder, picture);
+            std::string target = FullPath(collectionFolder, picture);
+            // A picture name never reaches outside the macro's folder or the collection.
+            if (!IsBelow(source, macroFolder) || !IsBelow(target, collectionFolder)) {
+                refused.push_back(NameOf(path) + " line " + std::to_string(number) + ": \"" +
+                                  picture + "\"");
+                continue;
+            }
+            CopyFile(source, target, true);
         }
+        if (!refused.empty())
+            ShowRefusedPictures(refused);
     });
+}
+
+void TMainForm::ShowRefusedPictures(const std::vector<std::string>& lines) {
+    std::string text =
+        "These pictures were not copied: their names lead outside the macro's "
+        "folder or the collection folder.";
+    for (const std::string& line : lines)
+        text += "\n" + line;
+    Message(text, "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
 }
 
 void TMainForm::RemoveGarment(int index) {

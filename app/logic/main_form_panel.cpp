@@ -40,6 +40,9 @@ void TMainForm::ShowItemInPanel(const std::string& base, const std::string& defa
                                 const std::string& defaultText, const std::string& pictureHint,
                                 const std::string& textHint) {
     Handle([&] {
+        // What the editor held belongs to the item shown before; it was saved as typed.
+        ItemTextDirty = false;
+        panelTextFile_ = base.empty() ? std::string() : base + ".txt";
         form.FilePicture.hint = pictureHint;
         form.FileText.hint = textHint;
         form.FileText.readOnly = false;
@@ -83,7 +86,7 @@ void TMainForm::PutFileText(const std::string& text, const std::string& target) 
 void TMainForm::FileTextChange() {
     Handle([&] {
         form.FileText.text = WithCrLf(form.FileText.text);
-        FileTextChanged(ItemFile(form.Tabs.active, "txt"));
+        FileTextChanged(panelTextFile_);
     });
 }
 
@@ -99,17 +102,24 @@ void TMainForm::FileTextChanged(const std::string& target) {
     form.FileTextChecked.visible = false;
 }
 
-void TMainForm::SaveItemText(Tab tab) {
+void TMainForm::SaveItemText() {
     Handle([&] {
         if (!ItemTextDirty)
             return;
         ItemTextDirty = false;
-        std::string target = ItemFile(tab, "txt");
+        const std::string& target = panelTextFile_;
         if (!target.empty() && !StripExtension(target, true).empty())
             WriteTextFile(target, form.FileText.text);
         if (form.FileText.focused)
             ItemTextDirty = true;
     });
+}
+
+void TMainForm::ReleasePanelText(bool keep) {
+    if (keep)
+        SaveItemText();
+    ItemTextDirty = false;
+    panelTextFile_.clear();
 }
 
 void TMainForm::FileTextEnter() {
@@ -122,7 +132,7 @@ void TMainForm::FileTextEnter() {
 void TMainForm::FileTextExit() {
     Handle([&] {
         form.FileText.focused = false;
-        SaveItemText(form.Tabs.active);
+        SaveItemText();
     });
 }
 

@@ -184,7 +184,7 @@ void TMainForm::UpdateCurrentSelection() {
 
 void TMainForm::LoadSelectionFields() {
     Handle([&] {
-        SaveItemText(form.Tabs.active);
+        SaveItemText();
         std::string website = ReadTextFile(Beside(CurrentDesignerFolder(), "Website.txt"));
         Data.website = website;
         PutWebsite(website);
@@ -260,6 +260,7 @@ void TMainForm::DeleteDesignerButtonClick() {
         RequireSafeWorkspacePath(setups);
         if (!ConfirmDelete("designer", designer))
             return;
+        ReleasePanelText(false);
         DeleteFolderTree(DesignersFolder(designer));
         DeleteFolderTree(setups);
         form.DesignerCombo.Select(EntryBefore(form.DesignerCombo));
@@ -277,6 +278,7 @@ void TMainForm::DeleteCollectionButtonClick() {
         RequireSafeWorkspacePath(folder);
         if (!ConfirmDelete("collection", collection))
             return;
+        ReleasePanelText(false);
         DeleteFolderTree(folder);
         form.CollectionCombo.Select(EntryBefore(form.CollectionCombo));
         FillCollectionList();
@@ -312,6 +314,7 @@ std::optional<std::string> TMainForm::RenameFolder(const std::string& kind,
         ShowNameError(kind);
         return std::nullopt;
     }
+    ReleasePanelText(true);
     std::string target = Beside(parent, *name);
     RequireSafeWorkspacePath(target);
     CopyFolder(source, target);

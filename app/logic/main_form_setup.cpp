@@ -36,7 +36,14 @@ void TMainForm::Create1Click() {
 
 void TMainForm::CreateSetupClick() {
     Handle([&] {
-        SaveItemText(form.Tabs.active);
+        if (!CollectionIsValid()) {
+            Message(
+                "Choose a designer and a collection first: the setup is built for the "
+                "selected collection.",
+                "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
+            return;
+        }
+        SaveItemText();
         CollectionVersionEditExit();
         int collection = form.CollectionCombo.Selected();
         form.SaveDialog1.fileName = collection < 0 ? "" : form.CollectionCombo.entries[collection];
@@ -44,6 +51,13 @@ void TMainForm::CreateSetupClick() {
         if (!chosen)
             return;
         std::string baseName = StripExtension(*chosen, true);
+        // Without a name of its own the script would be named after the folder, beside it.
+        if (baseName.find_first_not_of(". ") == std::string::npos) {
+            Message("The setup needs a file name: \"" + NameOf(*chosen) +
+                        "\" has none. Choose a name such as Coats.exe.",
+                    "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
+            return;
+        }
         std::string chosenBase = PathJoin(FolderOf(*chosen), baseName);
         {
             BusyCursor busy(ui_);
@@ -76,11 +90,23 @@ void TMainForm::RunCompilerAndSetup(const std::string& chosenBase) {
                 "Kitbinder", MessageButtons::Ok, MessageIcon::Error);
         return;
     }
-    ui_.OpenDocument(chosenBase + ".exe");
+    std::string setup = chosenBase + ".exe";
+    if (!ui_.OpenDocument(setup))
+        Message("The setup was written to \"" + setup +
+                    "\" but could not be started here: no program opens it on this desktop. "
+                    "Copy it to a Windows computer to run it; it is in the folder \"" +
+                    FolderOf(setup) + "\".",
+                "Kitbinder", MessageButtons::Ok, MessageIcon::Information);
 }
 
 void TMainForm::ShowExplorerButtonClick() {
-    Handle([&] { ui_.OpenDocument(PathJoin(WorkspaceRoot(false), "Installations")); });
+    Handle([&] {
+        std::string folder = PathJoin(WorkspaceRoot(false), "Installations");
+        if (!ui_.OpenDocument(folder))
+            Message("The folder \"" + folder +
+                        "\" could not be opened: no file manager is set up on this desktop.",
+                    "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
+    });
 }
 
 }  // namespace kb

@@ -21,7 +21,8 @@ class UserInterface {
   public:
     virtual ~UserInterface() = default;
 
-    // A modal message box; answers the button pressed (Ok for an Ok-only box).
+    // A modal message box; answers the button pressed (Ok for an Ok-only box). Yes/No questions
+    // delete or overwrite on Yes, so No is their default button (Enter answers No).
     virtual MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                                       MessageButtons buttons, MessageIcon icon) = 0;
 

@@ -5,6 +5,8 @@
 #include <exception>
 
 #include "app/logic/main_form.h"
+#include "app/ui/kitbinder_windows.h"
+#include "app/ui/main_window.h"
 
 namespace kb {
 
@@ -34,6 +36,26 @@ void KitbinderApplication::ShowError(const char* text) {
     } else {
         QMessageBox::critical(nullptr, QStringLiteral("Kitbinder"), QString::fromUtf8(text));
     }
+}
+
+int RunKitbinder(KitbinderApplication& application,
+                 const std::function<void(KitbinderWindows&)>& started) {
+    std::unique_ptr<KitbinderWindows> windows;
+    try {
+        windows = std::make_unique<KitbinderWindows>();
+    } catch (const std::exception& error) {
+        // The main window could not be made: say why and end.
+        QMessageBox::critical(nullptr, QStringLiteral("Kitbinder"),
+                              QString::fromStdString(error.what()));
+        return 1;
+    }
+    application.SetErrorDisplay(&windows->Ui());
+    windows->Window().show();
+    if (started)
+        started(*windows);
+    const int result = application.exec();
+    application.SetErrorDisplay(nullptr);
+    return result;
 }
 
 }  // namespace kb

@@ -76,8 +76,14 @@ KitbinderWindows::~KitbinderWindows() {
     ui_.windows = {};
 }
 
+// The main window closes for good: the workers are told to stop and their "Processing" window
+// goes with the main window, so nothing keeps the event loop running.
 void KitbinderWindows::Closing() {
     closed_ = true;
+    logic_->CancelCheck();
+    if (upload_)
+        upload_->Cancel();
+    processing_->hide();
     logic_->FormDestroy();
 }
 

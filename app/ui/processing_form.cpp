@@ -9,6 +9,8 @@ namespace kb {
 ProcessingForm::ProcessingForm(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("ProcessingMacroForm"));
+    // Shown while a worker runs: it never keeps the program alive once the main window closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(169, 87);
     setAutoFillBackground(true);
     auto* label = new QLabel(QStringLiteral("Processing"), this);

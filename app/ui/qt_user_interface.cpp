@@ -57,6 +57,11 @@ MessageAnswer QtUserInterface::ShowMessage(const std::string& text, const std::s
     QMessageBox box(BoxIcon(icon), Q(caption), Q(text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     windows.mainWindow);
+    // Every question of the program deletes or overwrites on Yes: Enter and Escape answer No.
+    if (question) {
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+    }
     const int answer = box.exec();
     if (!question)
         return MessageAnswer::Ok;

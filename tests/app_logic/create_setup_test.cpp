@@ -1,5 +1,6 @@
 // Create Setup with a stand-in installer compiler, and the view of the setups folder.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -132,6 +133,77 @@ TEST_F(CreateSetupTest, CancellingTheDialogDoesNothing) {
     EXPECT_TRUE(ui.started.empty());
     EXPECT_FALSE(Exists("Installations/Coats.iss"));
     EXPECT_TRUE(ui.events.empty());
+}
+
+// A chosen name that is only an extension has no setup name: refused before anything is
+// deleted or written (the script would otherwise be the folder's name beside the folder).
+TEST_F(CreateSetupTest, ANameWithoutBaseIsRefused) {
+    InstallCompiler(kWorkingCompiler);
+    Write("Installations.iss", "not ours");
+    Write("Installations/..iss", "not ours either");
+    Start();
+    for (const char* name : {".exe", "..exe", " .exe"}) {
+        ui.messages.clear();
+        CreateSetup(At("Installations/") + name);
+        ASSERT_EQ(ui.messages.size(), 1u) << name;
+        EXPECT_NE(ui.messages[0].text.find("needs a file name"), std::string::npos) << name;
+    }
+    EXPECT_EQ(Read("Installations.iss"), "not ours");
+    EXPECT_EQ(Read("Installations/..iss"), "not ours either");
+    EXPECT_TRUE(ui.started.empty());
+}
+
+// Without a designer or a collection the command says so before any dialog opens.
+TEST_F(CreateSetupTest, WithoutDesignerOrCollectionNothingOpens) {
+    InstallCompiler(kWorkingCompiler);
+    for (const char* folder : {"", "Designers/Anna", "Designers/Anna/Coats", "deleted"}) {
+        DeleteFolderTree(At("Designers"));
+        const std::string what = folder;
+        MakeFolder(what == "deleted" ? "Designers/Anna/Coats" : what);
+        ui = FakeUserInterface();
+        Start();
+        if (what == "Designers/Anna/Coats")
+            TypeCollection("Hats");  // a name being typed: no collection selected
+        if (what == "deleted") {     // the last designer deleted: the selection stays as it was
+            ui.answers = {MessageAnswer::Yes};
+            Form().DeleteDesignerButtonClick();
+            ui.messages.clear();
+        }
+        Form().CreateSetupClick();
+        ASSERT_EQ(ui.MessageTexts(),
+                  std::vector<std::string>{"Choose a designer and a collection first: the setup "
+                                           "is built for the selected collection."})
+            << folder;
+        EXPECT_TRUE(ui.choosers.empty()) << folder;
+    }
+}
+
+// When the desktop cannot open the setup, the setups folder or the help file, the person is told
+// which file or folder it was.
+TEST_F(CreateSetupTest, WhatCannotBeOpenedIsNamed) {
+    InstallCompiler(kWorkingCompiler);
+    TMainForm& form = Start();
+    ui.canOpen = false;
+    CreateSetup(At("Installations/Coats.exe"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find(At("Installations/Coats.exe")), std::string::npos);
+    EXPECT_NE(ui.messages[0].text.find("folder \"" + At("Installations") + "\""),
+              std::string::npos);
+
+    form.ShowExplorerButtonClick();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_NE(ui.messages[1].text.find(At("Installations")), std::string::npos);
+
+    std::string working = form.StartDirectory;
+    ASSERT_EQ(chdir(temp.c_str()), 0);
+    form.Help2Click();  // no help file
+    WriteTextFile(temp + "/KBinder.chm", "help");
+    form.Help2Click();  // no program for it
+    ASSERT_EQ(chdir(working.c_str()), 0);
+    ASSERT_EQ(ui.messages.size(), 4u);
+    EXPECT_NE(ui.messages[2].text.find(temp + "/KBinder.chm\" was not found"), std::string::npos);
+    EXPECT_NE(ui.messages[3].text.find(temp + "/KBinder.chm\" could not be opened"),
+              std::string::npos);
 }
 
 TEST(AboutTextsTest, VersionAndBuildDate) {

@@ -21,6 +21,8 @@ std::optional<T> Next(std::deque<std::optional<T>>& script) {
 MessageAnswer FakeUserInterface::ShowMessage(const std::string& text, const std::string& caption,
                                              MessageButtons buttons, MessageIcon icon) {
     messages.push_back({text, caption, buttons, icon});
+    if (whileAsking)
+        whileAsking();
     if (buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
     if (answers.empty())
@@ -38,6 +40,8 @@ std::optional<std::string> FakeUserInterface::ChooseFile(const FileChooser& choo
 std::optional<std::string> FakeUserInterface::AskText(const std::string& title,
                                                       const std::string& text) {
     asked.emplace_back(title, text);
+    if (whileAsking)
+        whileAsking();
     return Next(texts);
 }
 
@@ -56,7 +60,7 @@ bool FakeUserInterface::PictureReadable(const std::string& path) {
 
 bool FakeUserInterface::OpenDocument(const std::string& path) {
     opened.push_back(path);
-    return true;
+    return canOpen;
 }
 
 ProgramResult FakeUserInterface::StartProgram(const std::string& program,

@@ -33,6 +33,10 @@ class FakeUserInterface : public UserInterface {
     std::deque<std::optional<std::string>> texts;
     // What the picture dialog does while shown; by default it only shows.
     std::function<void(PictureInput&)> pictureDialog;
+    // What happens while a message box or the input dialog is shown (focus moving, say).
+    std::function<void()> whileAsking;
+    // Whether the desktop has a program for the documents and folders opened.
+    bool canOpen = true;
 
     std::vector<Shown> messages;
     std::vector<FileChooser> choosers;

@@ -78,11 +78,22 @@ TEST_F(GarmentTest, AddingCopiesTheMacroItsSupportFilesAndItsPictures) {
     EXPECT_FALSE(Model().GarmentExistsCheck.visible);
     EXPECT_TRUE(Model().MissingFilesChecked.visible);
 
-    // Twice: a second entry, the files overwritten.
+    // Twice: asked whether to replace; No keeps the files, Yes replaces them; never a second
+    // entry.
     Write("Designers/Coat1.jpg", "picture 2");
-    AddGarment(At("Designers/Coat1.mac"));
-    EXPECT_EQ(Model().MacroList.entries, (std::vector<std::string>{"Coat1", "Coat1"}));
-    EXPECT_EQ(Read("Designers/Anna/Coats/Coat1.jpg"), "picture 2");
+    for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        ui.answers = {answer};
+        AddGarment(At("Designers/Coat1.mac"));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
+                  "The garment Coat1 is already in the collection. Do you want to replace its "
+                  "files?");
+        EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(Model().MacroList.entries, std::vector<std::string>{"Coat1"});
+        EXPECT_EQ(Read("Designers/Anna/Coats/Coat1.jpg"),
+                  answer == MessageAnswer::Yes ? "picture 2" : "picture");
+        ui.messages.clear();
+    }
 
     // A name that does not exist still gets an entry; nothing is copied.
     AddGarment(At("Designers/Ghost.mac"));
@@ -92,12 +103,42 @@ TEST_F(GarmentTest, AddingCopiesTheMacroItsSupportFilesAndItsPictures) {
     // Removing deletes the macro and its support files, not the pictures it named.
     Model().MacroList.selected = 0;
     form.DeleteMacroButtonClick();
-    EXPECT_EQ(Model().MacroList.entries, (std::vector<std::string>{"Coat1", "Ghost"}));
+    EXPECT_EQ(Model().MacroList.entries, (std::vector<std::string>{"Ghost"}));
     for (const char* gone : {"Coat1.mac", "Coat1.jpg", "Coat1.pdf"})
         EXPECT_FALSE(Exists(std::string("Designers/Anna/Coats/") + gone)) << gone;
     EXPECT_TRUE(Exists("Designers/Anna/Coats/back.jpg"));
     EXPECT_FALSE(Model().MacroList.HasSelection());
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// A picture name read from a macro never leads a copy out of the macro's folder or into a file
+// outside the collection; the person is told which lines were skipped.
+TEST_F(GarmentTest, PictureNamesStayInsideTheMacroFolderAndTheCollection) {
+    TMainForm& form = StartOnGarments();
+    Write("Designers/Anna/Anna.jpg", "Anna's own picture");
+    Write("Anna/Anna.jpg", "a stranger's picture");
+    Write("Patterns/Work/Coat1.mac",
+          "add_pict_item(1, \"../../Anna/Anna.jpg\");\n"
+          "add_pict_item(2, \"/etc/hostname\");\n"
+          "add_pict_item(3, \"sub/../ok.jpg\");\n"
+          "add_pict_item(4, \"..\\\\..\\\\Anna\\\\Anna.jpg\");\n"
+          "add_pict_item(5, \"../Coats/../Coats/in.jpg\");\n");
+    Write("Patterns/Work/ok.jpg", "ok");
+    Write("Patterns/Coats/in.jpg", "outside the macro's folder");
+    AddGarment(At("Patterns/Work/Coat1.mac"));
+    EXPECT_EQ(Read("Designers/Anna/Anna.jpg"), "Anna's own picture");
+    EXPECT_EQ(Read("Designers/Anna/Coats/ok.jpg"), "ok");
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/in.jpg"));
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/etc/hostname"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    const std::string& text = ui.messages[0].text;
+    for (const char* line :
+         {"Coat1.mac line 1: \"../../Anna/Anna.jpg\"", "Coat1.mac line 2: \"/etc/hostname\"",
+          "Coat1.mac line 4: ", "Coat1.mac line 5: "})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;
+    EXPECT_EQ(text.find("line 3"), std::string::npos);
+    EXPECT_EQ(Model().MacroList.entries, std::vector<std::string>{"Coat1"});
+    EXPECT_FALSE(form.GarmentError);
 }
 
 TEST_F(GarmentTest, TheMacroChooserFollowsTheMacroSource) {

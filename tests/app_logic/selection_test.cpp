@@ -1,5 +1,8 @@
 // Designers and collections: typing, choosing, creating, renaming and deleting.
+#include <functional>
+
 #include "foundation/each_file.h"
+#include "foundation/files.h"
 #include "foundation/settings_store.h"
 #include "tests/app_logic/main_form_fixture.h"
 #include "workspace/current_selection.h"
@@ -226,6 +229,89 @@ TEST_F(SelectionTest, RenamingACollection) {
     EXPECT_EQ(CurrentCollection(), "Jackets");
     EXPECT_EQ(Model().MacroList.entries, std::vector<std::string>{"Trench"});
     EXPECT_EQ(ReadSetting(SettingsRoot::CurrentUser, "Anna_ActiveCollection", ""), "Jackets");
+}
+
+// The description being edited belongs to the item it was read from: deleting that item drops
+// it, renaming carries it along, and no other item's text is overwritten, also when the question
+// or the input dialog takes the focus from the editor and gives it back.
+TEST_F(SelectionTest, EditedDescriptionStaysWithItsItemOnDeleteAndRename) {
+    const struct {
+        const char* name;
+        Tab tab;
+        const char* item;  // selected and edited
+        std::function<void(TMainForm&, FakeUserInterface&)> act;
+        std::vector<std::pair<std::string, std::string>> files;  // expected afterwards
+        const char* gone;
+    } cases[] = {
+        {"delete designer",
+         Tab::Designer,
+         "Bert",
+         [](TMainForm& form, FakeUserInterface& ui) {
+             ui.answers = {MessageAnswer::Yes};
+             form.DeleteDesignerButtonClick();
+         },
+         {{"Designers/Anna/Anna.txt", "About Anna"}},
+         "Designers/Bert"},
+        {"rename designer",
+         Tab::Designer,
+         "Anna",
+         [](TMainForm& form, FakeUserInterface& ui) {
+             ui.texts = {std::string("Anne")};
+             form.RenameDesignerButtonClick();
+         },
+         {{"Designers/Anne/Anne.txt", "About Anna edited"},
+          {"Designers/Bert/Bert.txt", "About Bert"}},
+         "Designers/Anna"},
+        {"delete collection",
+         Tab::Collection,
+         "Hats",
+         [](TMainForm& form, FakeUserInterface& ui) {
+             ui.answers = {MessageAnswer::Yes};
+             form.DeleteCollectionButtonClick();
+         },
+         {{"Designers/Anna/Coats/Coats.txt", "About Coats"},
+          {"Designers/Anna/Anna.txt", "About Anna"}},
+         "Designers/Anna/Hats"},
+        {"rename collection",
+         Tab::Collection,
+         "Coats",
+         [](TMainForm& form, FakeUserInterface& ui) {
+             ui.texts = {std::string("Jackets")};
+             form.RenameCollectionButtonClick();
+         },
+         {{"Designers/Anna/Jackets/Jackets.txt", "About Coats edited"},
+          {"Designers/Anna/Hats/Hats.txt", "About Hats"},
+          {"Designers/Anna/Anna.txt", "About Anna"}},
+         "Designers/Anna/Coats"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFolderTree(At("Designers"));
+        Write("Designers/Anna/Anna.txt", "About Anna");
+        Write("Designers/Anna/Coats/Coats.txt", "About Coats");
+        Write("Designers/Anna/Hats/Hats.txt", "About Hats");
+        Write("Designers/Bert/Bert.txt", "About Bert");
+        ui = FakeUserInterface();
+        TMainForm& form = Start();
+        if (c.tab == Tab::Designer) {
+            TypeDesigner(c.item);
+        } else {
+            GoTo(Tab::Collection);
+            TypeCollection(c.item);
+        }
+        form.FileTextEnter();
+        Model().FileText.text += " edited";
+        form.FileTextChange();
+        ui.whileAsking = [&form] {
+            form.FileTextExit();
+            form.FileTextEnter();
+        };
+        c.act(form, ui);
+        for (const auto& [file, content] : c.files)
+            EXPECT_EQ(Read(file), content) << file;
+        EXPECT_FALSE(FolderThere(c.gone));
+        EXPECT_FALSE(form.ItemTextDirty);
+    }
 }
 
 }  // namespace

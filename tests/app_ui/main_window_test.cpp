@@ -2,11 +2,14 @@
 // and what the window shows afterwards.
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
@@ -14,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 #include <deque>
 #include <stdexcept>
 #include <thread>
@@ -30,10 +34,14 @@
 #include "foundation/platform.h"
 #include "foundation/settings_store.h"
 #include "tools/sample_workspace/sample_workspace.h"
+#include "workspace/current_selection.h"
 
 using namespace kb;
 
 namespace {
+
+// The argument that makes this program the child of closingDuringCheckEndsTheProgram.
+constexpr const char* kCloseDuringCheck = "--close-during-check";
 
 struct Shown {
     std::string text;
@@ -97,6 +105,10 @@ class MainWindowTest : public QObject {
     void dispatcherRunsWorkOnUiThread();
     void fileFilters_data();
     void fileFilters();
+    void enterAnswersNoToDestructiveQuestions();
+    void closingDuringCheckEndsTheProgram();
+    void editedDescriptionStaysWithItsDesigner();
+    void createSetupSaysWhatIsWrong();
 
   private:
     void Start(bool sample);
@@ -125,6 +137,7 @@ void MainWindowTest::init() {
     SetSettingsFolder(SettingsRoot::LocalMachine, base + "/machine");
     root_ = base + "/Documents/Bobbinwright/Personal Files";
     person_ = Person();
+    SetCurrentSelection({});  // as in a new process
 }
 
 void MainWindowTest::cleanup() {
@@ -420,6 +433,10 @@ void MainWindowTest::tabAndDesignerSurviveRestart() {
     windows_.reset();
     Start(false);
     QCOMPARE(windows_->Window().Tabs()->currentIndex(), 3);
+    // Only the restored tab's header is highlighted.
+    QTabBar* bar = windows_->Window().Tabs()->tabBar();
+    for (int i = 0; i < bar->count(); ++i)
+        QCOMPARE(bar->tabTextColor(i) != QColor(Qt::black), i == 3);
     QCOMPARE(W<QComboBox>("DesignerCombo")->currentText(), QLatin1String(kSampleDesigner));
     QCOMPARE(W<QComboBox>("CollectionCombo")->currentText(),
              QLatin1String(kSampleSecondCollection));
@@ -526,8 +543,204 @@ void MainWindowTest::fileFilters() {
     QCOMPARE(QtFileFilter(filter.toStdString()), qt);
 }
 
+// Every question deletes or overwrites on Yes: Enter in the real box answers No.
+void MainWindowTest::enterAnswersNoToDestructiveQuestions() {
+    Start(true);
+    windows_->Ui().hooks.message = nullptr;  // the real message box
+    const std::string coats = Workspace() + "/Designers/Anna/Coats/";
+    WriteTextFile(coats + "Trench.jpg", "kept");
+    WriteTextFile(Workspace() + "/Designers/Trench.mac", "");
+    WriteTextFile(Workspace() + "/Designers/Trench.jpg", "replacement");
+    const struct {
+        int tab;
+        const char* button;
+        const char* question;
+    } cases[] = {
+        {0, "DeleteDesignerButton", "Do you really want to delete the designer Anna?"},
+        {1, "DeleteCollectionButton", "Do you really want to delete the collection Coats?"},
+        {2, "NewMacroButton",
+         "The garment Trench is already in the collection. Do you want to replace its files?"},
+    };
+    for (const auto& c : cases) {
+        ClickTab(c.tab);
+        person_.files = {Workspace() + "/Designers/Trench.mac"};  // the garment chooser's pick
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            shown = box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        Click(c.button);
+        QCOMPARE(shown.toStdString(), std::string(c.question));
+        QVERIFY(FolderExists(coats));
+        QCOMPARE(ReadTextFile(coats + "Trench.jpg"), "kept");
+    }
+    QCOMPARE(
+        W<QListWidget>("MacroList")->findItems(QStringLiteral("Trench"), Qt::MatchExactly).size(),
+        1);
+}
+
+// Typing in the description, then deleting or renaming its designer through the real question
+// and input dialog (which take the focus and give it back): no other designer's text changes.
+void MainWindowTest::editedDescriptionStaysWithItsDesigner() {
+    const std::string documents = temp_->path().toStdString() + "/Documents";
+    MakeSampleWorkspace(documents);
+    WriteTextFile(Workspace() + "/Designers/Bert/Bert.txt", "About Bert");
+    const std::string anna = ReadTextFile(Workspace() + "/Designers/Anna/Anna.txt");
+    Start(false);
+    windows_->Ui().hooks.message = nullptr;  // the real question box
+    windows_->Window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&windows_->Window()));
+    auto* designers = W<QComboBox>("DesignerCombo");
+    auto* text = W<QPlainTextEdit>("FileText");
+    const auto typeInDescription = [&] {
+        text->setFocus();
+        text->moveCursor(QTextCursor::End);
+        QTest::keyClicks(text, " edited");
+    };
+    // Answers the next modal dialog: Yes in a question, newName in the input dialog.
+    const auto answerNextDialog = [](const QString& newName) {
+        QTimer::singleShot(0, [newName] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                box->button(QMessageBox::Yes)->click();
+            } else if (auto* input = dynamic_cast<InputDialog*>(modal)) {
+                input->findChild<QLineEdit*>(QStringLiteral("Edit"))->setText(newName);
+                input->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+            }
+        });
+    };
+
+    designers->setCurrentIndex(designers->findText(QStringLiteral("Bert")));
+    typeInDescription();
+    answerNextDialog({});
+    Click("DeleteDesignerButton");
+    QVERIFY(!FolderExists(Workspace() + "/Designers/Bert"));
+    QCOMPARE(designers->currentText(), QStringLiteral("Anna"));
+    QCOMPARE(ReadTextFile(Workspace() + "/Designers/Anna/Anna.txt"), anna);
+
+    typeInDescription();
+    answerNextDialog(QStringLiteral("Anne"));
+    Click("RenameDesignerButton");
+    QCOMPARE(designers->currentText(), QStringLiteral("Anne"));
+    QVERIFY(!FolderExists(Workspace() + "/Designers/Anna"));
+    const std::string anne = ReadTextFile(Workspace() + "/Designers/Anne/Anne.txt");
+    QVERIFY2(anne.size() > anna.size() && anne.substr(anne.size() - 7) == " edited", anne.c_str());
+}
+
+// Create Setup and View Setups in the window: an empty workspace, a name without base, and a
+// desktop that opens neither the setup nor the folder each give a message instead of silence.
+void MainWindowTest::createSetupSaysWhatIsWrong() {
+    Start(false);
+    ClickTab(4);
+    Click("MacroNextButton");
+    QVERIFY(person_.choosers.empty());
+    QCOMPARE(person_.messages.size(), size_t(1));
+    QVERIFY2(person_.messages[0].text.find("designer and a collection") != std::string::npos,
+             person_.messages[0].text.c_str());
+    windows_.reset();
+
+    Start(true);
+    windows_->Ui().hooks.openDocument = [](const std::string&) { return false; };
+    windows_->Ui().hooks.startProgram = [](const std::string&, const std::vector<std::string>&,
+                                           const std::string&, bool) {
+        ProgramResult compiled;
+        compiled.started = true;
+        compiled.exitCode = 0;
+        return compiled;
+    };
+    WriteTextFile(Workspace() + "/Installations.iss", "not ours");
+    ClickTab(4);
+    const struct {
+        const char* button;
+        std::string chosen;
+        std::string named;  // in the message
+    } cases[] = {
+        {"MacroNextButton", Workspace() + "/Installations/.exe", "needs a file name"},
+        {"MacroNextButton", Workspace() + "/Installations/Coats.exe",
+         Workspace() + "/Installations/Coats.exe"},
+        {"ShowExplorerButton", "", Workspace() + "/Installations\""},
+    };
+    for (const auto& c : cases) {
+        person_.messages.clear();
+        person_.files = {c.chosen};
+        Click(c.button);
+        QCOMPARE(person_.messages.size(), size_t(1));
+        QVERIFY2(person_.messages[0].text.find(c.named) != std::string::npos,
+                 person_.messages[0].text.c_str());
+    }
+    QCOMPARE(ReadTextFile(Workspace() + "/Installations.iss"), "not ours");
+}
+
+// The program in a child process: a check of a large collection is running when the main window
+// is closed; the process must end at once (the worker cancelled, no step left behind).
+void MainWindowTest::closingDuringCheckEndsTheProgram() {
+    const std::string documents = temp_->path().toStdString() + "/Documents";
+    MakeSampleWorkspace(documents);
+    const std::string coats = Workspace() + "/Designers/Anna/Coats/";
+    std::string macro;
+    for (int line = 0; line < 20; ++line)
+        macro += "measure_table(\"Women\")\nadd_pict_item(1, \"Trench_front.jpg\")\n";
+    for (int i = 0; i < 3000; ++i)
+        WriteTextFile(coats + "Garment" + std::to_string(i) + ".mac", macro);
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {QLatin1String(kCloseDuringCheck), QString::fromStdString(temp_->path().toStdString())});
+    QVERIFY(child.waitForStarted());
+    QByteArray output;
+    QElapsedTimer waiting;
+    waiting.start();
+    while (!output.contains("closed") && waiting.elapsed() < 60000 &&
+           child.state() == QProcess::Running) {
+        child.waitForReadyRead(100);
+        output += child.readAllStandardOutput();
+    }
+    QVERIFY2(output.contains("check running"), output.constData());
+    QVERIFY2(output.contains("closed"), output.constData());
+    QElapsedTimer ending;
+    ending.start();
+    const bool ended = child.state() == QProcess::NotRunning || child.waitForFinished(2000);
+    if (!ended) {
+        child.kill();
+        child.waitForFinished();
+    }
+    QVERIFY2(ended, "the program was still running 2 s after its window closed");
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    qInfo("ended %lld ms after the close", static_cast<long long>(ending.elapsed()));
+}
+
+// The child of closingDuringCheckEndsTheProgram: the program itself on the given test folder,
+// driven as a person would: start the check, and close the window while it runs.
+int CloseDuringCheck(KitbinderApplication& application, const std::string& folder) {
+    SetDocumentsFolder(folder + "/Documents");
+    SetSettingsFolder(SettingsRoot::CurrentUser, folder + "/settings");
+    return RunKitbinder(application, [](KitbinderWindows& windows) {
+        windows.Window().Control<QAbstractButton>(QStringLiteral("CheckMacroButton"))->click();
+        auto* poll = new QTimer(&windows.Window());
+        QObject::connect(poll, &QTimer::timeout, [&windows, poll] {
+            if (!windows.Logic().CheckRunning() || windows.Processing().ThreadLabel().isEmpty() ||
+                windows.Processing().ThreadLabel() == QStringLiteral("ThreadLabel"))
+                return;
+            poll->stop();
+            std::printf("check running\n");
+            windows.Window().close();
+            std::printf("closed\n");
+            std::fflush(stdout);
+        });
+        poll->start(20);
+    });
+}
+
 int main(int argc, char** argv) {
     KitbinderApplication application(argc, argv);
+    if (argc == 3 && std::string_view(argv[1]) == kCloseDuringCheck)
+        return CloseDuringCheck(application, argv[2]);
     MainWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -64,6 +64,28 @@ TEST_F(Files, WriteThroughALinkReplacesItsTarget) {
     EXPECT_EQ(ReadTextFile(dir / "real.txt"), "new");
 }
 
+// A copy never writes through a link at its target, wherever the link points (also to the
+// source itself): the link is replaced by the copied file.
+TEST_F(Files, CopyOntoALinkReplacesTheLinkOnly) {
+    Write("outside/real.txt", "precious");
+    Write("source.txt", "copied");
+    const struct {
+        const char* link;
+        fs::path pointsTo;
+    } cases[] = {{"to_outside.txt", dir / "outside/real.txt"},
+                 {"to_source.txt", dir / "source.txt"},
+                 {"dangling.txt", dir / "nowhere.txt"}};
+    for (const auto& c : cases) {
+        fs::create_symlink(c.pointsTo, dir / c.link);
+        CopyFile(dir / "source.txt", dir / c.link, true);
+        EXPECT_FALSE(fs::is_symlink(dir / c.link)) << c.link;
+        EXPECT_EQ(ReadTextFile(dir / c.link), "copied") << c.link;
+    }
+    EXPECT_EQ(ReadTextFile(dir / "outside/real.txt"), "precious");
+    EXPECT_EQ(ReadTextFile(dir / "source.txt"), "copied");
+    EXPECT_FALSE(fs::exists(dir / "nowhere.txt"));
+}
+
 // A write that fails half-way (here: the file size limit, as on a full disk) leaves the old
 // content whole and no temporary file behind.
 TEST_F(Files, FailedWriteKeepsTheOldContent) {

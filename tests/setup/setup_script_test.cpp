@@ -90,6 +90,14 @@ TEST_F(WorkedOutline, GivesTheGoldenScriptByteForByte) {
     EXPECT_EQ(sample.data.setupVersion, "0.1");
 }
 
+// A listed garment whose macro is gone (nor in the macro source folder) is not installed, so it
+// gets no Start-menu icon either; the other icons stay as they were.
+TEST_F(WorkedOutline, IconsPointOnlyAtInstalledFiles) {
+    const std::string script = Build({"Coat1", "Jacket", "Coat2"});
+    EXPECT_EQ(script.find("Jacket"), std::string::npos) << Section(script, "Icons");
+    EXPECT_EQ(Section(script, "Icons"), Section(Expected(), "Icons"));
+}
+
 TEST_F(WorkedOutline, RefreshesTheMacroCopiesAfterTheScan) {
     sample.Write(sample.SourceFile("Coat2.mac"), "measure_table(\"Women\")\n");
     sample.Write(sample.CollectionFile("Coat2.mac"), "old copy\n");
@@ -179,7 +187,7 @@ TEST(BuildSetupScript, OptionalSetupLinesFollowTheirInputs) {
          {"AppPublisherURL=https://anna.example/?a=$1&b=$$",
           "AppSupportURL=https://anna.example/?a=$1&b=$$",
           "AppUpdatesURL=https://anna.example/?a=$1&b=$$",
-          "Name: {group}\\Website Anna; Filename: http://https://anna.example/?a=$1;"},
+          "Name: {group}\\Website Anna; Filename: https://anna.example/?a=$1;"},
          {}},
     };
     for (const Case& c : cases) {
@@ -197,6 +205,54 @@ TEST(BuildSetupScript, OptionalSetupLinesFollowTheirInputs) {
         }
         EXPECT_EQ(script.find("PLACE_HOLDER"), std::string::npos) << c.what;
     }
+}
+
+// "http://" goes in front of the address unless it starts with a web scheme of its own.
+TEST(BuildSetupScript, WebsiteIconGetsOneScheme) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"anna.example", "http://anna.example"},
+        {"https://anna.example", "https://anna.example"},
+        {"HTTPS://Anna.example", "HTTPS://Anna.example"},
+        {"Http://anna.example/a", "Http://anna.example/a"},
+        {"ftp://anna.example", "http://ftp://anna.example"},
+        {"https:/anna.example", "http://https:/anna.example"},
+    };
+    for (const auto& [written, target] : cases) {
+        SampleCollection sample("Anna", "Coats");
+        sample.Write(sample.DesignerFile("Website.txt"), written);
+        const std::string script = BuildSetupScript(sample.data, {}, "Coats");
+        EXPECT_TRUE(
+            HasLine(script, std::string("Name: {group}\\Website Anna; Filename: ") + target + ";"))
+            << written << "\n"
+            << Section(script, "Icons");
+    }
+}
+
+// The table name of a macro's measure_table line becomes the installed folder of the table's
+// pictures: a name that climbs out of the installation folder (or is rooted) refuses the build.
+TEST(BuildSetupScript, RefusesTableNamesThatLeaveTheInstallationFolder) {
+    for (const char* inner : {"..\\..\\..\\Windows", "C:\\Windows", "Women\\..\\..", "..", ". .",
+                              "\\\\server\\share"}) {
+        SampleCollection sample("Anna", "Coats");
+        sample.AddGarment("Coat1", "measure_table(\"" + std::string(inner) + "\")\n");
+        sample.Write(sample.WorkspaceFile("MeasureTables/Evil.mmt"),
+                     std::string(inner) + "\tcm\tx\nBust\t92.5\tB\tbust\n");
+        sample.Write(sample.WorkspaceFile("MeasurePictures/bust.jpg"));
+        try {
+            const std::string script = BuildSetupScript(sample.data, {"Coat1"}, "Coats");
+            ADD_FAILURE() << inner << " built:\n" << Section(script, "Files");
+        } catch (const SetupScriptError& error) {
+            EXPECT_NE(std::string(error.what()).find(inner), std::string::npos) << error.what();
+        }
+    }
+    // Dots inside a name are no climbing.
+    SampleCollection sample("Anna", "Coats");
+    sample.AddGarment("Coat1", "measure_table(\"Women..v2\")\n");
+    sample.Write(sample.WorkspaceFile("MeasureTables/Women.mmt"),
+                 "Women..v2\tcm\tx\nBust\t92.5\tB\tbust\n");
+    sample.Write(sample.WorkspaceFile("MeasurePictures/bust.jpg"));
+    EXPECT_NE(BuildSetupScript(sample.data, {"Coat1"}, "Coats").find("MeasurePictures\\Women..v2;"),
+              std::string::npos);
 }
 
 TEST(FilesSection, SkipsUnwrittenLowerCaseTextsMissingFilesAndRepeatedLines) {
