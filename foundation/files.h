@@ -18,6 +18,8 @@ bool EnsureFolder(std::string_view path);
 // Answers whether a file exists at path afterwards.
 bool DeleteFile(std::string_view path);
 void CopyFile(std::string_view from, std::string_view to, bool overwrite);
+// Whether both files exist and hold the same bytes; sizes are compared before any content.
+bool SameFileContents(std::string_view a, std::string_view b);
 void CopyFolder(std::string_view from, std::string_view to);
 // Deletes the folder with everything in it; links inside it are removed as links, never followed.
 bool DeleteFolderTree(std::string_view path);

@@ -162,8 +162,11 @@ void RefreshMacroCopies(const CurrentSelection& selection,
                         const std::vector<std::string>& garments) {
     for (const std::string& garment : garments) {
         const std::string source = InFolder(selection.macroSourceFolder, garment + ".mac");
-        if (FileExists(source)) {
-            CopyFile(source, InFolder(selection.collectionFolder, garment + ".mac"), true);
+        const std::string copy = InFolder(selection.collectionFolder, garment + ".mac");
+        // A copy that already holds the source's bytes is left alone: rewriting it costs a
+        // synchronised write per garment and changes nothing.
+        if (FileExists(source) && !SameFileContents(source, copy)) {
+            CopyFile(source, copy, true);
         }
     }
 }

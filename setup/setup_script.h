@@ -23,7 +23,8 @@ std::string BuildSetupScript(KitbinderData& data, const std::vector<std::string>
                              std::string_view outputBaseName);
 
 // Copies each garment's macro from the macro source folder into the collection folder, replacing
-// the copy there; a garment whose source macro is missing is skipped. Copy failures raise
+// a copy there that differs from its source (an equal copy is not rewritten); a garment whose
+// source macro is missing is skipped. Copy failures raise
 // kb::FileError. data is taken for the callers' sake; none of its fields is read.
 void RefreshMacroCopies(const KitbinderData& data, const std::vector<std::string>& garments);
 
