@@ -5,6 +5,7 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
+#include "setup/build_checks.h"
 #include "workspace/current_selection.h"
 #include "workspace/directory_parser.h"
 #include "workspace/macro_scan.h"
@@ -399,16 +400,18 @@ std::string FilesSection(const DirectoryParserList& list, std::string_view desig
 
 std::string BuildSetupScript(KitbinderData& data, const std::vector<std::string>& garments,
                              std::string_view outputBaseName) {
-    const ScanInputs inputs = MakeScanInputs(garments);
-    const std::string baseName(outputBaseName);
-    CheckInputs(data, inputs, baseName);
+    CheckInputs(data, MakeScanInputs(garments), std::string(outputBaseName));
+    return SetupScriptFromScan(data, ScanForSetup(data, garments), outputBaseName);
+}
 
-    DirectoryParserList list;
-    ScanCollection(data, inputs, list, true);
-    RefreshMacroCopies(inputs.selection, inputs.garments);
+std::string SetupScriptFromScan(KitbinderData& data, const SetupScan& scan,
+                                std::string_view outputBaseName) {
+    const std::string baseName(outputBaseName);
+    CheckInputs(data, scan.inputs, baseName);
+    RefreshMacroCopies(scan.inputs.selection, scan.inputs.garments);
 
     data.setupVersion = data.version;
-    return SetupScriptWriter(data, inputs, list, baseName).Script();
+    return SetupScriptWriter(data, scan.inputs, scan.list, baseName).Script();
 }
 
 void RefreshMacroCopies(const KitbinderData&, const std::vector<std::string>& garments) {
