@@ -1,7 +1,7 @@
 ; Setup of Anna - Coats, translated from an Inno Setup script
 Unicode true
 Target x86-unicode
-SetCompressor /SOLID lzma
+SetCompressor zlib
 RequestExecutionLevel admin
 Name "Anna - Coats"
 Caption "Setup - Anna - Coats"
