@@ -84,6 +84,7 @@ TMainForm::TMainForm(UserInterface& ui, UiDispatcher& dispatcher)
 TMainForm::~TMainForm() {
     *alive_ = false;
     CancelCheck();
+    AbandonSetupBuild();
 }
 
 void TMainForm::Handle(const std::function<void()>& body) {

@@ -155,7 +155,13 @@ class TMainForm {
 
     // --- Create Setup and menu ---
     void MacroNextButtonClick();
+    // Asks for the setup's file (and whether to replace an existing one), checks the collection,
+    // writes the script and starts the installer compiler without waiting; the build window shows
+    // the steps, the compiler's output and the outcome. A click while a build runs is ignored.
     void CreateSetupClick();
+    bool SetupBuildRunning() const;
+    // Stops a running build's compiler; the setup it was writing is removed.
+    void CancelSetupBuild();
     void ShowExplorerButtonClick();
     void Quit1Click();
     void Help2Click();
@@ -197,12 +203,24 @@ class TMainForm {
     void PutWebsite(const std::string& text);
     void StoreCollectionChoice();
     void ShowPage(Tab page);
-    void RunCompilerAndSetup(const std::string& chosenBase);
+    struct SetupBuild;
+    bool ConfirmReplaceSetup(const std::string& setup);
+    void StartSetupBuild(const std::string& chosenBase, const std::string& baseName);
+    void PrepareSetupBuild(SetupBuild& build, const std::string& baseName);
+    void StartCompiler(const std::shared_ptr<SetupBuild>& build);
+    void CompilerOutput(SetupBuild& build, const std::string& text);
+    void CompilerFinished(SetupBuild& build, int exitCode, bool crashed);
+    void EndSetupBuild(SetupBuild& build, const std::string& outcome, bool succeeded);
+    // Stops a running compiler without reporting and removes what it was writing.
+    void AbandonSetupBuild();
 
     UserInterface& ui_;
     UiDispatcher& dispatcher_;
     int handlerDepth_ = 0;
     std::shared_ptr<LoadThread> check_;
+    // The last Create Setup build, running or ended; held by pointer so that its compiler's
+    // reports can find it.
+    std::shared_ptr<SetupBuild> build_;
     bool checkCompleted_ = true;
     // Shared with the running check's steps: false once this form is gone.
     std::shared_ptr<std::atomic<bool>> alive_;
