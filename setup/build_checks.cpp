@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -12,6 +13,8 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
+#include "workspace/mmt_data.h"
+#include "workspace/workspace_paths.h"
 
 namespace kb {
 
@@ -189,11 +192,80 @@ std::string Shown(std::string text) {
     return text;
 }
 
+// The order of the details' groups: designer, collection, garments, tables; then by name.
+std::pair<int, std::string> GroupKey(const std::string& origin) {
+    static const std::string_view kKinds[] = {"designer ", "collection ", "garment ", "table "};
+    for (int rank = 0; rank < 4; ++rank)
+        if (origin.starts_with(kKinds[rank]))
+            return {rank, LowerCase(origin)};
+    return {4, LowerCase(origin)};
+}
+
+using Groups = std::map<std::pair<int, std::string>, std::pair<std::string, std::set<std::string>>>;
+
+void AddToGroup(Groups& groups, const std::string& origin, std::string line) {
+    auto& group = groups[GroupKey(origin)];
+    group.first = origin;
+    group.second.insert(std::move(line));
+}
+
+std::string GroupsText(const Groups& groups) {
+    std::string text;
+    for (const auto& [key, group] : groups) {
+        text += group.first + "\n";
+        for (const std::string& line : group.second)
+            text += "  " + line + "\n";
+    }
+    return text;
+}
+
+// Measuring pictures named by the rows of the tables in use that no picture folder holds.
+Groups UnfoundMeasuringPictures(const SetupScan& scan) {
+    Groups groups;
+    for (const std::string& file : scan.list.mmtFiles) {
+        MmtData table;
+        LoadMmt(table, RootCombine("MeasureTables", file));
+        for (size_t row = 0; row < table.rowPictures.size(); ++row) {
+            const std::string picture = table.rowPictures[row] + ".jpg";
+            if (!table.rowPictures[row].empty() && FindMeasurePicture(picture, table.name).empty())
+                AddToGroup(groups, "table " + table.name + " (" + file + ")",
+                           picture + " (row " + table.rowNames[row] + ")");
+        }
+    }
+    return groups;
+}
+
 std::string SeverityName(ProblemSeverity severity) {
     return severity == ProblemSeverity::Error ? "Error" : "Warning";
 }
 
 }  // namespace
+
+std::string MissingFileDetails(const SetupScan& scan) {
+    Groups missing;
+    size_t count = 0;
+    std::set<std::string> seen;
+    for (size_t i = 0; i < scan.list.entries.size(); ++i) {
+        const DirectoryParser& entry = scan.list.entries[i];
+        if (entry.exists || !seen.insert(entry.path).second)
+            continue;
+        ++count;
+        const bool optional = IsOptionalExtension(ExtensionOf(entry.path));
+        AddToGroup(
+            missing, scan.OriginOf(i),
+            NameOf(entry.path) + (optional ? " (optional)" : "") + "  in " + FolderOf(entry.path));
+    }
+    std::string text = count == 0
+                           ? "All support files found.\n"
+                           : std::to_string(count) + " missing files:\n\n" + GroupsText(missing);
+    const Groups unfound = UnfoundMeasuringPictures(scan);
+    if (!unfound.empty())
+        text +=
+            "\nMeasuring pictures that tables in use name but that are nowhere in the "
+            "workspace (Bobbinwright may bring them):\n\n" +
+            GroupsText(unfound);
+    return text;
+}
 
 std::string SetupScan::OriginOf(size_t entry) const {
     const DirectoryParser& found = list.entries.at(entry);

@@ -53,6 +53,12 @@ bool HasErrors(const std::vector<BuildProblem>& problems);
 // The report as plain text, one problem a line: "Error: garment Coat1: ...".
 std::string ProblemReportText(const std::vector<BuildProblem>& problems);
 
+// The missing-file report in detail: the missing files grouped by the item they come from
+// (designer, collection, garments by name, tables), each with its folder, optional ones marked,
+// sorted by name; then the measuring pictures that a referenced table's rows name but that exist
+// nowhere in the workspace (a note: Bobbinwright may bring them).
+std::string MissingFileDetails(const SetupScan& scan);
+
 // Why Windows cannot hold name as a file or folder name ("" when it can): reserved device
 // names with or without extension, a trailing dot or space, < > : " / \ | ? * and control
 // characters.

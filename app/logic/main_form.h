@@ -150,6 +150,9 @@ class TMainForm {
     void WaitForCheck();
     // Asks a running check to stop handing steps to the user-interface thread.
     void CancelCheck();
+    // The missing files of the collection as it is now, grouped by garment and table, in a
+    // report window that can be copied.
+    void MissingFilesDetailsClick();
     void MmtListClick();
     void AddMtbButtonClick();
 

@@ -229,6 +229,17 @@ void TMainForm::AbandonSetupBuild() {
     DeleteFile(build_->Setup());
 }
 
+void TMainForm::MissingFilesDetailsClick() {
+    Handle([&] {
+        std::string details;
+        {
+            BusyCursor busy(ui_);
+            details = MissingFileDetails(ScanForSetup(Data, form.MacroList.entries));
+        }
+        ui_.ShowReport("Missing files", details);
+    });
+}
+
 void TMainForm::ShowExplorerButtonClick() {
     Handle([&] { ui_.OpenDocument(PathJoin(WorkspaceRoot(false), "Installations")); });
 }

@@ -95,6 +95,9 @@ class UserInterface {
     virtual void AppendBuildLog(const std::string& text) = 0;
     virtual void EndBuild(const std::string& outcome, bool succeeded) = 0;
 
+    // A modal window holding a read-only text that can be selected and copied.
+    virtual void ShowReport(const std::string& title, const std::string& text) = 0;
+
     // The About box, shown modally.
     virtual void ShowAbout() = 0;
 

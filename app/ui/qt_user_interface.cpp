@@ -14,6 +14,7 @@
 #include "app/ui/picture_input_form.h"
 #include "app/ui/processing_form.h"
 #include "app/ui/qt_running_program.h"
+#include "app/ui/report_form.h"
 
 namespace kb {
 namespace {
@@ -168,6 +169,12 @@ void QtUserInterface::AppendBuildLog(const std::string& text) {
 
 void QtUserInterface::EndBuild(const std::string& outcome, bool succeeded) {
     windows.build->End(Q(outcome), succeeded);
+}
+
+void QtUserInterface::ShowReport(const std::string& title, const std::string& text) {
+    if (hooks.report)
+        return hooks.report(title, text);
+    ShowTextReport(windows.mainWindow, Q(title), Q(text));
 }
 
 void QtUserInterface::ShowAbout() {

@@ -37,6 +37,7 @@ struct DialogHooks {
         const std::string& workingFolder, ProgramWatch watch)>
         startWatchedProgram;
     std::function<void()> about;
+    std::function<void(const std::string& title, const std::string& text)> report;
 };
 
 // The windows that the interface shows; filled in as start-up makes them.
@@ -84,6 +85,7 @@ class QtUserInterface : public UserInterface, public UploadView {
     void SetBuildProgress(int done, int total) override;
     void AppendBuildLog(const std::string& text) override;
     void EndBuild(const std::string& outcome, bool succeeded) override;
+    void ShowReport(const std::string& title, const std::string& text) override;
     void ShowAbout() override;
     void CloseMainWindow() override;
     void FormChanged() override;

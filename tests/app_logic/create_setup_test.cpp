@@ -240,6 +240,24 @@ TEST_F(CreateSetupTest, ACompilerErrorNamesTheGarmentItsLineCameFrom) {
     EXPECT_NE(ui.buildLog.find("comes from garment Coat"), std::string::npos);
 }
 
+TEST_F(CreateSetupTest, DetailsShowTheMissingFilesByGarment) {
+    Write("Designers/Anna/Coats/Coat.mac", "add_pict_item(1, \"Front.jpg\")\n");
+    Start();
+    GoTo(Tab::Create);
+    EXPECT_TRUE(Model().MissingFilesDetailsButton.enabled);
+    Form().MissingFilesDetailsClick();
+    ASSERT_EQ(ui.reports.size(), 1u);
+    EXPECT_EQ(ui.reports[0].first, "Missing files");
+    const std::string& text = ui.reports[0].second;
+    const size_t garment = text.find("\ngarment Coat\n");
+    ASSERT_NE(garment, std::string::npos) << text;
+    EXPECT_NE(text.find("  Front.jpg  in " + At("Designers/Anna/Coats"), garment),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  Coat.pdf (optional)  in ", garment), std::string::npos) << text;
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "normal"}));
+}
+
 TEST(AboutTextsTest, VersionAndBuildDate) {
     struct Case {
         std::string version, date, expectedVersion, expectedBuild, expectedDate;

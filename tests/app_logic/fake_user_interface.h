@@ -48,6 +48,7 @@ class FakeUserInterface : public UserInterface {
     std::vector<std::string> buildEvents;
     std::string buildLog;
     std::function<void()> buildCancel;
+    std::vector<std::pair<std::string, std::string>> reports;  // title, text
     int changes = 0;
     int about = 0;
     int closed = 0;
@@ -80,6 +81,9 @@ class FakeUserInterface : public UserInterface {
     void SetBuildProgress(int done, int total) override;
     void AppendBuildLog(const std::string& text) override { buildLog += text; }
     void EndBuild(const std::string& outcome, bool succeeded) override;
+    void ShowReport(const std::string& title, const std::string& text) override {
+        reports.emplace_back(title, text);
+    }
     void ShowAbout() override { ++about; }
     void CloseMainWindow() override { ++closed; }
     void FormChanged() override { ++changes; }

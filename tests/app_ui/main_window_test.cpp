@@ -93,6 +93,7 @@ class MainWindowTest : public QObject {
     void createSetupBuildsInstaller();
     void createSetupCancelLeavesNoSetup();
     void createSetupReportsProblemsBeforeCompiling();
+    void missingFileDetailsGroupByGarment();
     void tabAndDesignerSurviveRestart();
     void typingInPanelSavesDescription();
     void typingInsideNameKeepsCursor();
@@ -513,6 +514,25 @@ void MainWindowTest::createSetupReportsProblemsBeforeCompiling() {
           QStringLiteral("(named by garment Long): installed path has 270 characters")}) {
         QVERIFY2(log.contains(expected), qPrintable(expected + QStringLiteral("\n") + log));
     }
+}
+
+void MainWindowTest::missingFileDetailsGroupByGarment() {
+    Start(true);
+    std::vector<std::pair<std::string, std::string>> reports;
+    windows_->Ui().hooks.report = [&](const std::string& title, const std::string& text) {
+        reports.emplace_back(title, text);
+    };
+    ClickTab(4);
+    QVERIFY(W("MissingFilesDetailsButton")->isVisible());
+    Click("MissingFilesDetailsButton");
+    QCOMPARE(reports.size(), size_t(1));
+    QCOMPARE(reports[0].first, "Missing files");
+    const std::string& text = reports[0].second;
+    const size_t duffle = text.find("\ngarment Duffle\n");
+    QVERIFY2(duffle != std::string::npos, text.c_str());
+    QVERIFY2(text.find("  Duffle_hood.jpg  in " + Workspace() + "/Designers/Anna/Coats", duffle) !=
+                 std::string::npos,
+             text.c_str());
 }
 
 void MainWindowTest::tabAndDesignerSurviveRestart() {

@@ -164,5 +164,51 @@ TEST_F(BuildChecks, SettingsAndTextsAreChecked) {
     EXPECT_FALSE(HasErrors(Check({})));
 }
 
+TEST_F(BuildChecks, DetailsGroupAndSortTheMissingFilesAndNoteUnfoundPictures) {
+    sample.Write(sample.DesignerFile("Anna.txt"), "Anna");
+    sample.Write(sample.DesignerFile("Anna.pdf"));
+    sample.Write(sample.DesignerFile("Anna.html"));
+    sample.Write(sample.CollectionFile("Coats.txt"), "Coats");
+    sample.Write(sample.CollectionFile("Coats.pdf"));
+    sample.Write(sample.CollectionFile("Coats.html"));
+    sample.AddGarment("Zip", "add_pict_item(1, \"b.jpg\")\nadd_pict_item(2, \"a.jpg\")\n");
+    sample.AddGarment("Anorak", "measure_table(\"Women\")\n");
+    for (const char* garment : {"Zip", "Anorak"}) {
+        for (const char* extension : {".jpg", ".pdf", ".html"}) {
+            sample.Write(sample.CollectionFile(std::string(garment) + extension));
+        }
+    }
+    sample.Write(sample.WorkspaceFile("MeasureTables/Women.mmt"),
+                 "Women\tcm\tx\nBust\t92.5\tB\tbust\nWaist\t70\tW\twaist\n");
+    for (const char* extension : {".jpg", ".pdf", ".html", ".txt"}) {
+        sample.Write(sample.WorkspaceFile(std::string("MeasureTables/Women") + extension));
+    }
+    sample.Write(sample.WorkspaceFile("MeasurePictures/Women/waist.jpg"));
+    sample.Write(sample.WorkspaceFile("MeasurePictures/Women/waist.txt"));
+
+    const std::string folder =
+        sample.CollectionFile("").substr(0, sample.CollectionFile("").size() - 1);
+    EXPECT_EQ(MissingFileDetails(ScanForSetup(sample.data, {"Zip", "Anorak"})),
+              "4 missing files:\n\n"
+              "garment Anorak\n"
+              "  Anorak.txt (optional)  in " +
+                  folder +
+                  "\n"
+                  "garment Zip\n"
+                  "  Zip.txt (optional)  in " +
+                  folder +
+                  "\n"
+                  "  a.jpg  in " +
+                  folder +
+                  "\n"
+                  "  b.jpg  in " +
+                  folder +
+                  "\n"
+                  "\nMeasuring pictures that tables in use name but that are nowhere in the "
+                  "workspace (Bobbinwright may bring them):\n\n"
+                  "table Women (Women.mmt)\n"
+                  "  bust.jpg (row Bust)\n");
+}
+
 }  // namespace
 }  // namespace kb
