@@ -21,6 +21,12 @@ const char kFailingCompiler[] =
     "echo 'boom: unknown section'\n"
     "exit 2\n";
 
+// Names two files as it adds them, then writes the setup.
+const char kCompilerNamingFiles[] =
+    "#!/bin/sh\n"
+    "printf 'File: a\\nFile: b\\n'\n"
+    "printf 'setup' > \"${2%.iss}.exe\"\n";
+
 // Fails on the script line that installs the garment's picture, naming it as Compil32 does.
 const char kCompilerFailingOnAGarmentLine[] =
     "#!/bin/sh\n"
@@ -162,6 +168,15 @@ TEST_F(CreateSetupTest, TheBuildWindowShowsStepsLogAndOutcome) {
     // The warnings of the checks lead the log.
     EXPECT_TRUE(ui.buildLog.starts_with("Warning: collection Coats: optional file missing"))
         << ui.buildLog;
+}
+
+TEST_F(CreateSetupTest, TheBarCountsTheFilesTheCompilerNames) {
+    InstallCompiler(kCompilerNamingFiles);
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));
+    const std::vector<std::string>& events = ui.buildEvents;
+    EXPECT_NE(std::find(events.begin(), events.end(), "progress 2/4"), events.end());
+    EXPECT_EQ(events.back().substr(0, 10), "succeeded ");
 }
 
 TEST_F(CreateSetupTest, CancelStopsTheCompilerAndLeavesNoSetup) {

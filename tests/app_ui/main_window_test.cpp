@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
@@ -423,6 +424,11 @@ void MainWindowTest::createSetupBuildsInstaller() {
     QCOMPARE(build.Step(), QStringLiteral("Done"));
     QVERIFY(build.Log().contains(QStringLiteral("Warning: garment Duffle: optional file missing")));
     QVERIFY(build.Log().contains(QStringLiteral("Compiled ")));
+    // The bar followed the compiler's "File: " lines to the last file of the script.
+    auto* bar = build.findChild<QProgressBar*>(QStringLiteral("BuildProgress"));
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+    QCOMPARE(build.Log().count(QStringLiteral("\nFile: ")), bar->maximum());
     QCOMPARE(build.findChild<QLabel*>(QStringLiteral("BuildOutcome"))->text(),
              QString::fromStdString("The setup " + setup + " was built."));
     QCOMPARE(build.findChild<QPushButton*>(QStringLiteral("BuildCancelButton"))->text(),

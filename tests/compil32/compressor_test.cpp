@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/compil32/sample_setup.h"
 #include "tools/compil32/nsis_writer.h"
 
 namespace kb {
@@ -42,6 +43,23 @@ TEST(CompressorFor, ChoosesZlibWhenCompressedFormatsHoldHalfTheBytes) {
         fs::create_directories(folder);
     }
     fs::remove_all(folder);
+}
+
+// The compiler names each file as makensis adds it, one "File: " line each, so that a caller can
+// show how far the build is.
+TEST(Compil32Progress, NamesEachFileAsItIsAdded) {
+    const fs::path root = fs::temp_directory_path() / "kb_compil32_progress";
+    fs::remove_all(root);
+    const test::SampleSetup sample = test::MakeSampleSetup(root.string());
+    const test::RunResult compiled = test::RunProgram({KB_COMPIL32_EXE, "/cc", sample.script});
+    ASSERT_EQ(compiled.exitCode, 0) << compiled.output;
+    size_t lines = 0;
+    for (size_t at = compiled.output.find("\nFile: "); at != std::string::npos;
+         at = compiled.output.find("\nFile: ", at + 1))
+        ++lines;
+    lines += compiled.output.starts_with("File: ") ? 1 : 0;
+    EXPECT_EQ(lines, sample.files.size()) << compiled.output;
+    fs::remove_all(root);
 }
 
 }  // namespace

@@ -344,6 +344,9 @@ class NsisScriptWriter {
 
     void InstallSection() {
         out_ << "\nSection \"Install\"\n";
+        // makensis names each file it adds only at verbosity 4; the compiler shows them as
+        // progress.
+        out_ << "  !verbose push\n  !verbose 4\n";
         std::string outPath;
         for (size_t i = 0; i < plan_.files.size(); ++i) {
             const SetupFile& file = plan_.files[i];
@@ -359,7 +362,7 @@ class NsisScriptWriter {
         Icons(true);
         Icons(false);
         UninstallerRegistration();
-        out_ << "SectionEnd\n";
+        out_ << "  !verbose pop\nSectionEnd\n";
     }
 
     void Icons(bool inGroup) {
