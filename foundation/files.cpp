@@ -256,6 +256,15 @@ void CopyFile(std::string_view from, std::string_view to, bool overwrite) {
     });
 }
 
+bool SameFileContents(std::string_view a, std::string_view b) {
+    struct stat first {};
+    struct stat second {};
+    if (!StatOf(std::string(a), first) || !StatOf(std::string(b), second) ||
+        S_ISDIR(first.st_mode) || S_ISDIR(second.st_mode) || first.st_size != second.st_size)
+        return false;
+    return ReadTextFile(a) == ReadTextFile(b);
+}
+
 void CopyFolder(std::string_view from, std::string_view to) {
     if (!FolderExists(from))
         Fail("Cannot copy the folder", from, ENOENT);

@@ -21,6 +21,8 @@ bool DeleteFile(std::string_view path);
 // Copies from onto to (atomically, as WriteTextFile). A link at to is replaced by the copy: the
 // file it pointed to, which may lie anywhere, stays untouched.
 void CopyFile(std::string_view from, std::string_view to, bool overwrite);
+// Whether both files exist and hold the same bytes; sizes are compared before any content.
+bool SameFileContents(std::string_view a, std::string_view b);
 void CopyFolder(std::string_view from, std::string_view to);
 // Deletes the folder with everything in it; links inside it are removed as links, never followed.
 bool DeleteFolderTree(std::string_view path);

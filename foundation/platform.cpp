@@ -83,7 +83,7 @@ int WaitFor(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string ReadAll(int fd) {
+std::string ReadAll(int fd, const std::function<void(std::string_view)>& onOutput) {
     std::string out;
     char buffer[4096];
     for (;;) {
@@ -93,6 +93,8 @@ std::string ReadAll(int fd) {
         if (got <= 0)
             return out;
         out.append(buffer, static_cast<size_t>(got));
+        if (onOutput)
+            onOutput(std::string_view(buffer, static_cast<size_t>(got)));
     }
 }
 
@@ -150,7 +152,8 @@ bool OpenWithDefaultHandler(const std::string& path) {
 
 // Without wait, a detached thread reaps the program when it ends, so that no zombie stays.
 ProgramResult StartProgram(const std::string& program, const std::vector<std::string>& arguments,
-                           const std::string& workingFolder, bool wait) {
+                           const std::string& workingFolder, bool wait,
+                           const std::function<void(std::string_view)>& onOutput) {
     ProgramResult result;
     std::string resolved = FindProgram(program);
     if (resolved.empty())
@@ -177,7 +180,7 @@ ProgramResult StartProgram(const std::string& program, const std::vector<std::st
         std::thread([pid] { WaitFor(pid); }).detach();
         return result;
     }
-    result.output = ReadAll(pipeFds[0]);
+    result.output = ReadAll(pipeFds[0], onOutput);
     ::close(pipeFds[0]);
     result.exitCode = WaitFor(pid);
     return result;

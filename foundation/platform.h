@@ -1,6 +1,8 @@
 #pragma once
 // The few desktop services the program needs from the operating system.
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kb {
@@ -25,9 +27,11 @@ struct ProgramResult {
 };
 
 // Starts program (a path, or a bare name looked up beside the executable, then on PATH) with
-// the arguments in workingFolder; with wait, waits for it and collects its output.
+// the arguments in workingFolder; with wait, waits for it and collects its output, handing each
+// piece to onOutput (when set) as it comes.
 ProgramResult StartProgram(const std::string& program, const std::vector<std::string>& arguments,
-                           const std::string& workingFolder, bool wait);
+                           const std::string& workingFolder, bool wait,
+                           const std::function<void(std::string_view)>& onOutput = {});
 
 // Where StartProgram would find a bare name; "" when nowhere.
 std::string FindProgram(const std::string& program);

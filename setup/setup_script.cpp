@@ -6,6 +6,7 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
+#include "setup/build_checks.h"
 #include "workspace/current_selection.h"
 #include "workspace/directory_parser.h"
 #include "workspace/macro_scan.h"
@@ -222,8 +223,11 @@ void RefreshMacroCopies(const CurrentSelection& selection,
                         const std::vector<std::string>& garments) {
     for (const std::string& garment : garments) {
         const std::string source = InFolder(selection.macroSourceFolder, garment + ".mac");
-        if (FileExists(source)) {
-            CopyFile(source, InFolder(selection.collectionFolder, garment + ".mac"), true);
+        const std::string copy = InFolder(selection.collectionFolder, garment + ".mac");
+        // A copy that already holds the source's bytes is left alone: rewriting it costs a
+        // synchronised write per garment and changes nothing.
+        if (FileExists(source) && !SameFileContents(source, copy)) {
+            CopyFile(source, copy, true);
         }
     }
 }
@@ -468,16 +472,18 @@ std::string FilesSection(const DirectoryParserList& list, std::string_view desig
 
 std::string BuildSetupScript(KitbinderData& data, const std::vector<std::string>& garments,
                              std::string_view outputBaseName) {
-    const ScanInputs inputs = MakeScanInputs(garments);
-    const std::string baseName(outputBaseName);
-    CheckInputs(data, inputs, baseName);
+    CheckInputs(data, MakeScanInputs(garments), std::string(outputBaseName));
+    return SetupScriptFromScan(data, ScanForSetup(data, garments), outputBaseName);
+}
 
-    DirectoryParserList list;
-    ScanCollection(data, inputs, list, true);
-    RefreshMacroCopies(inputs.selection, inputs.garments);
+std::string SetupScriptFromScan(KitbinderData& data, const SetupScan& scan,
+                                std::string_view outputBaseName) {
+    const std::string baseName(outputBaseName);
+    CheckInputs(data, scan.inputs, baseName);
+    RefreshMacroCopies(scan.inputs.selection, scan.inputs.garments);
 
     data.setupVersion = data.version;
-    return SetupScriptWriter(data, inputs, list, baseName).Script();
+    return SetupScriptWriter(data, scan.inputs, scan.list, baseName).Script();
 }
 
 void RefreshMacroCopies(const KitbinderData&, const std::vector<std::string>& garments) {

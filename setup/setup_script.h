@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "setup/build_checks.h"
 #include "setup/script_text.h"
 #include "workspace/directory_parser.h"
 #include "workspace/kitbinder_data.h"
@@ -22,8 +23,13 @@ namespace kb {
 std::string BuildSetupScript(KitbinderData& data, const std::vector<std::string>& garments,
                              std::string_view outputBaseName);
 
+// The script from a scan already made (see ScanForSetup): as BuildSetupScript without its scan.
+std::string SetupScriptFromScan(KitbinderData& data, const SetupScan& scan,
+                                std::string_view outputBaseName);
+
 // Copies each garment's macro from the macro source folder into the collection folder, replacing
-// the copy there; a garment whose source macro is missing is skipped. Copy failures raise
+// a copy there that differs from its source (an equal copy is not rewritten); a garment whose
+// source macro is missing is skipped. Copy failures raise
 // kb::FileError. data is taken for the callers' sake; none of its fields is read.
 void RefreshMacroCopies(const KitbinderData& data, const std::vector<std::string>& garments);
 

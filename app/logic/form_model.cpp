@@ -186,6 +186,10 @@ FormModel::FormModel() {
     MacroMissingHelp = HelpText(false);
     MissingFilesLabel = Labelled("Missing Files");
     CheckMacroButton = Labelled("", "Scan Missing Files");
+    MissingFilesDetailsButton =
+        Labelled("Details...",
+                 "Missing file details | Show the missing files by garment and "
+                 "table, with their folders");
     CollectionVersionLabel = Labelled("Collection Version");
     CollectionVersionEdit = OneLine(
         "Collection Version | (Optional) Enter Collection Version Number (suggest 0.1 to "

@@ -189,6 +189,7 @@ struct FormModel {
     Button CheckMacroButton;
     Indicator MissingFilesChecked;
     Memo MacroCheckMemo;
+    Button MissingFilesDetailsButton;
     Button CollectionVersionLabel;
     Edit CollectionVersionEdit;
     Edit CreateSetupHelp;

@@ -84,6 +84,7 @@ TMainForm::TMainForm(UserInterface& ui, UiDispatcher& dispatcher)
 TMainForm::~TMainForm() {
     *alive_ = false;
     CancelCheck();
+    AbandonSetupBuild();
 }
 
 void TMainForm::Handle(const std::function<void()>& body) {
@@ -352,6 +353,7 @@ void TMainForm::RefreshGarmentTab(bool reload) {
         form.MacroHtmlChecked.visible = selected && MissingBeside(folder, garment + ".html");
         form.MacroNextButton.enabled = !GarmentError;
         form.CheckMacroButton.enabled = lists && !form.MacroList.entries.empty();
+        form.MissingFilesDetailsButton.enabled = form.CheckMacroButton.enabled;
     });
 }
 

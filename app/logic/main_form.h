@@ -153,12 +153,21 @@ class TMainForm {
     void WaitForCheck();
     // Asks a running check to stop handing steps to the user-interface thread.
     void CancelCheck();
+    // The missing files of the collection as it is now, grouped by garment and table, in a
+    // report window that can be copied.
+    void MissingFilesDetailsClick();
     void MmtListClick();
     void AddMtbButtonClick();
 
     // --- Create Setup and menu ---
     void MacroNextButtonClick();
+    // Asks for the setup's file (and whether to replace an existing one), checks the collection,
+    // writes the script and starts the installer compiler without waiting; the build window shows
+    // the steps, the compiler's output and the outcome. A click while a build runs is ignored.
     void CreateSetupClick();
+    bool SetupBuildRunning() const;
+    // Stops a running build's compiler; the setup it was writing is removed.
+    void CancelSetupBuild();
     void ShowExplorerButtonClick();
     void Quit1Click();
     void Help2Click();
@@ -205,9 +214,18 @@ class TMainForm {
     void PutWebsite(const std::string& text);
     void StoreCollectionChoice();
     void ShowPage(Tab page);
-    void RunCompilerAndSetup(const std::string& chosenBase);
     // Tells which macro lines named pictures that were not copied.
     void ShowRefusedPictures(const std::vector<std::string>& lines);
+    struct SetupBuild;
+    bool ConfirmReplaceSetup(const std::string& setup);
+    void StartSetupBuild(const std::string& chosenBase, const std::string& baseName);
+    void PrepareSetupBuild(SetupBuild& build, const std::string& baseName);
+    void StartCompiler(const std::shared_ptr<SetupBuild>& build);
+    void CompilerOutput(SetupBuild& build, const std::string& text);
+    void CompilerFinished(SetupBuild& build, int exitCode, bool crashed);
+    void EndSetupBuild(SetupBuild& build, const std::string& outcome, bool succeeded);
+    // Stops a running compiler without reporting and removes what it was writing.
+    void AbandonSetupBuild();
 
     UserInterface& ui_;
     UiDispatcher& dispatcher_;
@@ -215,6 +233,9 @@ class TMainForm {
     // The text file of the item the panel shows ("" for none): the editor saves there only.
     std::string panelTextFile_;
     std::shared_ptr<LoadThread> check_;
+    // The last Create Setup build, running or ended; held by pointer so that its compiler's
+    // reports can find it.
+    std::shared_ptr<SetupBuild> build_;
     bool checkCompleted_ = true;
     // Shared with the running check's steps: false once this form is gone.
     std::shared_ptr<std::atomic<bool>> alive_;

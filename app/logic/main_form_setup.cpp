@@ -1,8 +1,13 @@
-// The main form's Create Setup command: the installer script beside the chosen setup, the
-// installer compiler, and the new setup program; and the view of the setups folder.
+// The main form's Create Setup command: checks, the installer script beside the chosen setup,
+// the installer compiler run without blocking the window, and the new setup program; and the
+// view of the setups folder.
+#include <algorithm>
+
 #include "app/logic/main_form.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
+#include "setup/build_checks.h"
+#include "setup/script_origins.h"
 #include "setup/setup_script.h"
 #include "workspace/workspace_paths.h"
 
@@ -24,7 +29,40 @@ class BusyCursor {
     UserInterface& ui_;
 };
 
+// The number of files a script installs: its [Files] lines.
+int FilesToAdd(const std::string& script) {
+    int count = 0;
+    for (size_t at = script.find("\nSource: "); at != std::string::npos;
+         at = script.find("\nSource: ", at + 1))
+        ++count;
+    return count;
+}
+
+// The lines of the compiler's output that report a file added to the setup.
+int FilesAdded(std::string_view output) {
+    int count = 0;
+    for (size_t at = output.find("File: "); at != std::string_view::npos;
+         at = output.find("File: ", at + 1))
+        if (at == 0 || output[at - 1] == '\n')
+            ++count;
+    return count;
+}
+
 }  // namespace
+
+// One Create Setup build: where it writes, what its script lines came from, and its compiler.
+struct TMainForm::SetupBuild {
+    std::string chosenBase;  // the setup's path without ".exe"
+    std::vector<std::string> origins;
+    int filesToAdd = 0;
+    std::string output;
+    bool cancelled = false;
+    bool ended = false;
+    std::unique_ptr<RunningProgram> compiler;
+
+    std::string Script() const { return chosenBase + ".iss"; }
+    std::string Setup() const { return chosenBase + ".exe"; }
+};
 
 void TMainForm::MacroNextButtonClick() {
     CreateSetupClick();
@@ -36,6 +74,8 @@ void TMainForm::Create1Click() {
 
 void TMainForm::CreateSetupClick() {
     Handle([&] {
+        if (SetupBuildRunning())
+            return;
         if (!CollectionIsValid()) {
             Message(
                 "Choose a designer and a collection first: the setup is built for the "
@@ -59,44 +99,165 @@ void TMainForm::CreateSetupClick() {
             return;
         }
         std::string chosenBase = PathJoin(FolderOf(*chosen), baseName);
-        {
-            BusyCursor busy(ui_);
-            // The script goes where the compiler is pointed: beside the chosen setup.
-            std::string script = chosenBase + ".iss";
-            if (FileExists(script))
-                DeleteFile(script);
-            std::string text = BuildSetupScript(Data, form.MacroList.entries, baseName);
-            if (!baseName.empty())
-                WriteTextFile(script, text);
-        }
-        RunCompilerAndSetup(chosenBase);
+        if (FileExists(chosenBase + ".exe") && !ConfirmReplaceSetup(chosenBase + ".exe"))
+            return;
+        StartSetupBuild(chosenBase, baseName);
     });
 }
 
-void TMainForm::RunCompilerAndSetup(const std::string& chosenBase) {
+bool TMainForm::SetupBuildRunning() const {
+    return build_ && !build_->ended;
+}
+
+bool TMainForm::ConfirmReplaceSetup(const std::string& setup) {
+    return Message("The setup " + setup + " already exists.\nDo you want to replace it?", "Warning",
+                   MessageButtons::YesNo, MessageIcon::Warning) == MessageAnswer::Yes;
+}
+
+void TMainForm::StartSetupBuild(const std::string& chosenBase, const std::string& baseName) {
+    auto build = std::make_shared<SetupBuild>();
+    build->chosenBase = chosenBase;
+    build_ = build;
+    ui_.ShowBuildWindow([this, alive = alive_] {
+        if (*alive)
+            CancelSetupBuild();
+    });
+    try {
+        PrepareSetupBuild(*build, baseName);
+    } catch (const std::exception& error) {
+        EndSetupBuild(*build, std::string("The build failed: ") + error.what(), false);
+        throw;
+    }
+    if (!build->ended)
+        StartCompiler(build);
+}
+
+// Checks the collection and writes the script; ends the build when the checks found errors.
+void TMainForm::PrepareSetupBuild(SetupBuild& build, const std::string& baseName) {
+    BusyCursor busy(ui_);
+    ui_.SetBuildStep("Checking the collection...");
+    const SetupScan scan = ScanForSetup(Data, form.MacroList.entries);
+    const std::vector<BuildProblem> problems = CheckBuild(Data, scan, baseName);
+    if (!problems.empty())
+        ui_.AppendBuildLog(ProblemReportText(problems));
+    if (HasErrors(problems)) {
+        EndSetupBuild(build,
+                      "Nothing was compiled: mend the errors listed above, then create the "
+                      "setup again.",
+                      false);
+        return;
+    }
+    ui_.SetBuildStep("Writing the installer script...");
+    if (FileExists(build.Script()))
+        DeleteFile(build.Script());
+    const std::string text = SetupScriptFromScan(Data, scan, baseName);
+    if (!baseName.empty())
+        WriteTextFile(build.Script(), text);
+    build.origins = ScriptLineOrigins(text, scan);
+    build.filesToAdd = FilesToAdd(text);
+    // The person agreed to replace the old setup; a build that fails or is cancelled leaves none.
+    DeleteFile(build.Setup());
+}
+
+void TMainForm::StartCompiler(const std::shared_ptr<SetupBuild>& build) {
+    ui_.SetBuildStep("Compiling the setup...");
+    ui_.SetBuildProgress(0, 0);
+    std::weak_ptr<SetupBuild> weak = build;
+    ProgramWatch watch;
+    watch.output = [this, alive = alive_, weak](const std::string& text) {
+        if (auto running = weak.lock(); running && *alive)
+            Handle([&] { CompilerOutput(*running, text); });
+    };
+    watch.finished = [this, alive = alive_, weak](int exitCode, bool crashed) {
+        if (auto running = weak.lock(); running && *alive)
+            Handle([&] { CompilerFinished(*running, exitCode, crashed); });
+    };
     Notify();
-    ProgramResult compiler =
-        ui_.StartProgram(kCompiler, {"/cc", chosenBase + ".iss"}, StartDirectory, true);
-    if (!compiler.started) {
+    std::unique_ptr<RunningProgram> compiler =
+        ui_.StartWatchedProgram(kCompiler, {"/cc", build->Script()}, StartDirectory, watch);
+    if (!compiler && !build->ended) {
+        EndSetupBuild(*build,
+                      std::string("The installer compiler ") + kCompiler + " could not be started.",
+                      false);
         Message(std::string("The installer compiler ") + kCompiler +
                     " could not be started. Install it beside this program or on the "
                     "search path.",
                 "Kitbinder", MessageButtons::Ok, MessageIcon::Error);
         return;
     }
-    if (compiler.exitCode != 0) {
-        Message("The installer compiler failed (exit code " + std::to_string(compiler.exitCode) +
-                    "):\n" + compiler.output,
-                "Kitbinder", MessageButtons::Ok, MessageIcon::Error);
+    build->compiler = std::move(compiler);
+}
+
+void TMainForm::CompilerOutput(SetupBuild& build, const std::string& text) {
+    build.output += text;
+    ui_.AppendBuildLog(text);
+    if (build.filesToAdd > 0)
+        ui_.SetBuildProgress(std::min(FilesAdded(build.output), build.filesToAdd),
+                             build.filesToAdd);
+}
+
+void TMainForm::CompilerFinished(SetupBuild& build, int exitCode, bool crashed) {
+    if (build.ended)
+        return;
+    if (build.cancelled) {
+        DeleteFile(build.Setup());
+        EndSetupBuild(build, "Cancelled: no setup was written.", false);
         return;
     }
-    std::string setup = chosenBase + ".exe";
+    if (crashed || exitCode != 0) {
+        DeleteFile(build.Setup());
+        const std::string explained =
+            ExplainCompilerOutput(build.output, NameOf(build.Script()), build.origins);
+        ui_.AppendBuildLog("\n" + explained);
+        const std::string failure =
+            crashed ? std::string("The installer compiler stopped unexpectedly")
+                    : "The installer compiler failed (exit code " + std::to_string(exitCode) + ")";
+        EndSetupBuild(build, failure + ".", false);
+        Message(failure + ":\n" + explained, "Kitbinder", MessageButtons::Ok, MessageIcon::Error);
+        return;
+    }
+    ui_.SetBuildProgress(build.filesToAdd, build.filesToAdd);
+    ui_.SetBuildStep("Done");
+    EndSetupBuild(build, "The setup " + build.Setup() + " was built.", true);
+    const std::string setup = build.Setup();
     if (!ui_.OpenDocument(setup))
         Message("The setup was written to \"" + setup +
                     "\" but could not be started here: no program opens it on this desktop. "
                     "Copy it to a Windows computer to run it; it is in the folder \"" +
                     FolderOf(setup) + "\".",
                 "Kitbinder", MessageButtons::Ok, MessageIcon::Information);
+}
+
+void TMainForm::EndSetupBuild(SetupBuild& build, const std::string& outcome, bool succeeded) {
+    build.ended = true;
+    ui_.EndBuild(outcome, succeeded);
+}
+
+void TMainForm::CancelSetupBuild() {
+    if (!SetupBuildRunning())
+        return;
+    build_->cancelled = true;
+    if (build_->compiler)
+        build_->compiler->Stop();
+}
+
+void TMainForm::AbandonSetupBuild() {
+    if (!SetupBuildRunning())
+        return;
+    build_->ended = true;
+    build_->compiler.reset();
+    DeleteFile(build_->Setup());
+}
+
+void TMainForm::MissingFilesDetailsClick() {
+    Handle([&] {
+        std::string details;
+        {
+            BusyCursor busy(ui_);
+            details = MissingFileDetails(ScanForSetup(Data, form.MacroList.entries));
+        }
+        ui_.ShowReport("Missing files", details);
+    });
 }
 
 void TMainForm::ShowExplorerButtonClick() {

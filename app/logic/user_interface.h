@@ -2,6 +2,8 @@
 // Everything the window logic needs from a person or from the desktop. The Qt front end
 // implements it for real; tests implement it with a fake that records and answers from a script.
 // Every call is made on the user-interface thread.
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +18,23 @@ class PictureInput;
 enum class MessageButtons { Ok, YesNo };
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageAnswer { Ok, Yes, No };
+
+// A program started without waiting (UserInterface::StartWatchedProgram). Destroying it stops a
+// program that still runs, without reporting its end.
+class RunningProgram {
+  public:
+    virtual ~RunningProgram() = default;
+    // Stops the program and every program it started; its end is still reported.
+    virtual void Stop() = 0;
+};
+
+// What a watched program reports, on the user-interface thread.
+struct ProgramWatch {
+    // Standard output and error, piece by piece as they come.
+    std::function<void(const std::string& text)> output;
+    // The end: the exit code, or crashed when it was stopped or died.
+    std::function<void(int exitCode, bool crashed)> finished;
+};
 
 class UserInterface {
   public:
@@ -59,6 +78,25 @@ class UserInterface {
     virtual ProgramResult StartProgram(const std::string& program,
                                        const std::vector<std::string>& arguments,
                                        const std::string& workingFolder, bool wait) = 0;
+
+    // Starts a program (as StartProgram) without waiting; its output and end go to watch.
+    // Nothing when it cannot be started. The end may be reported before this returns.
+    virtual std::unique_ptr<RunningProgram> StartWatchedProgram(
+        const std::string& program, const std::vector<std::string>& arguments,
+        const std::string& workingFolder, ProgramWatch watch) = 0;
+
+    // The Create Setup window, modal to the main window and shown without blocking: the current
+    // step, a progress bar, a log that can be copied, and Cancel (which calls cancel) until the
+    // build has ended; then Close.
+    virtual void ShowBuildWindow(std::function<void()> cancel) = 0;
+    virtual void SetBuildStep(const std::string& step) = 0;
+    // total 0: busy without a measure.
+    virtual void SetBuildProgress(int done, int total) = 0;
+    virtual void AppendBuildLog(const std::string& text) = 0;
+    virtual void EndBuild(const std::string& outcome, bool succeeded) = 0;
+
+    // A modal window holding a read-only text that can be selected and copied.
+    virtual void ShowReport(const std::string& title, const std::string& text) = 0;
 
     // The About box, shown modally.
     virtual void ShowAbout() = 0;

@@ -274,6 +274,7 @@ void FormView::BindModel() {
     KB_BIND(CheckMacroButton, ShowButton);
     KB_BIND(MissingFilesChecked, ShowControl);
     KB_BIND(MacroCheckMemo, ShowMemo);
+    KB_BIND(MissingFilesDetailsButton, ShowButton);
     KB_BIND(CollectionVersionLabel, ShowButton);
     KB_BIND(CollectionVersionEdit, ShowEdit);
     KB_BIND(CreateSetupHelp, ShowEdit);
@@ -382,6 +383,7 @@ void FormView::BindEvents() {
         {"CheckMacroButton", &TMainForm::CheckMacroButtonClick},
         {"MissingFilesChecked", &TMainForm::CheckMacroButtonClick},
         {"MacroNextButton", &TMainForm::MacroNextButtonClick},
+        {"MissingFilesDetailsButton", &TMainForm::MissingFilesDetailsClick},
         {"ShowExplorerButton", &TMainForm::ShowExplorerButtonClick},
         {"FilePicture", &TMainForm::PictureClick},
         {"Quit1", &TMainForm::Quit1Click},

@@ -5,6 +5,7 @@
 
 #include "app/logic/main_form.h"
 #include "app/ui/about_form.h"
+#include "app/ui/build_form.h"
 #include "app/ui/form_view.h"
 #include "app/ui/input_dialog.h"
 #include "app/ui/main_window.h"
@@ -34,6 +35,8 @@ KitbinderWindows::KitbinderWindows(DialogHooks hooks) {
     ui_.windows.input = input_;
     processing_ = new ProcessingForm(window_.get());
     ui_.windows.processing = processing_;
+    build_ = new BuildForm(window_.get());
+    ui_.windows.build = build_;
     picture_ = new PictureInputForm(window_.get(), ui_);
     ui_.windows.picture = picture_;
     login_ = new TPasswordFrm(window_.get());

@@ -15,6 +15,7 @@ class InputDialog;
 class MainWindow;
 class PictureInputForm;
 class ProcessingForm;
+class BuildForm;
 class TMainForm;
 class TPasswordFrm;
 class FtpThread;
@@ -34,6 +35,7 @@ class KitbinderWindows {
     FormView& View() { return *view_; }
     QtUserInterface& Ui() { return ui_; }
     ProcessingForm& Processing() { return *processing_; }
+    BuildForm& Build() { return *build_; }
     InputDialog& Input() { return *input_; }
     PictureInputForm& Picture() { return *picture_; }
     AboutForm& About() { return *about_; }
@@ -52,6 +54,7 @@ class KitbinderWindows {
     AboutForm* about_ = nullptr;
     InputDialog* input_ = nullptr;
     ProcessingForm* processing_ = nullptr;
+    BuildForm* build_ = nullptr;
     PictureInputForm* picture_ = nullptr;
     TPasswordFrm* login_ = nullptr;
     std::shared_ptr<FtpThread> upload_;

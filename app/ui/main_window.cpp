@@ -336,6 +336,7 @@ void MainWindow::BuildCreateTab(QWidget* page) {
     memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     AddLargeButtonWithIndicator(page, "CheckMacroButton", "MissingFilesChecked", IconKind::Scan,
                                 QPoint(430, 110));
+    AddButton(page, "MissingFilesDetailsButton", QRect(430, 286, 74, 24));
     AddLabel(page, "CollectionVersionLabel", QRect(16, 324, 120, 16));
     AddEdit(page, "CollectionVersionEdit", QRect(140, 320, 120, 24));
     AddHelpText(page, "CreateSetupHelp", QRect(16, 352, 400, 76));

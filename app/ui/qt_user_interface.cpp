@@ -9,9 +9,12 @@
 #include <QUrl>
 
 #include "app/ui/about_form.h"
+#include "app/ui/build_form.h"
 #include "app/ui/input_dialog.h"
 #include "app/ui/picture_input_form.h"
 #include "app/ui/processing_form.h"
+#include "app/ui/qt_running_program.h"
+#include "app/ui/report_form.h"
 
 namespace kb {
 namespace {
@@ -53,7 +56,7 @@ MessageAnswer QtUserInterface::ShowMessage(const std::string& text, const std::s
                                            MessageButtons buttons, MessageIcon icon) {
     if (hooks.message)
         return hooks.message(text, caption, buttons, icon);
-    const bool question = buttons == MessageButtons::YesNo;
+    const bool question = buttons != MessageButtons::Ok;
     QMessageBox box(BoxIcon(icon), Q(caption), Q(text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     windows.mainWindow);
@@ -141,6 +144,40 @@ ProgramResult QtUserInterface::StartProgram(const std::string& program,
     if (hooks.startProgram)
         return hooks.startProgram(program, arguments, workingFolder, wait);
     return kb::StartProgram(program, arguments, workingFolder, wait);
+}
+
+std::unique_ptr<RunningProgram> QtUserInterface::StartWatchedProgram(
+    const std::string& program, const std::vector<std::string>& arguments,
+    const std::string& workingFolder, ProgramWatch watch) {
+    if (hooks.startWatchedProgram)
+        return hooks.startWatchedProgram(program, arguments, workingFolder, std::move(watch));
+    return QtRunningProgram::Start(program, arguments, workingFolder, std::move(watch));
+}
+
+void QtUserInterface::ShowBuildWindow(std::function<void()> cancel) {
+    windows.build->Start(std::move(cancel));
+}
+
+void QtUserInterface::SetBuildStep(const std::string& step) {
+    windows.build->SetStep(Q(step));
+}
+
+void QtUserInterface::SetBuildProgress(int done, int total) {
+    windows.build->SetProgress(done, total);
+}
+
+void QtUserInterface::AppendBuildLog(const std::string& text) {
+    windows.build->AppendLog(Q(text));
+}
+
+void QtUserInterface::EndBuild(const std::string& outcome, bool succeeded) {
+    windows.build->End(Q(outcome), succeeded);
+}
+
+void QtUserInterface::ShowReport(const std::string& title, const std::string& text) {
+    if (hooks.report)
+        return hooks.report(title, text);
+    ShowTextReport(windows.mainWindow, Q(title), Q(text));
 }
 
 void QtUserInterface::ShowAbout() {

@@ -15,6 +15,7 @@ class QWidget;
 namespace kb {
 
 class AboutForm;
+class BuildForm;
 class InputDialog;
 class PictureInputForm;
 class ProcessingForm;
@@ -31,7 +32,12 @@ struct DialogHooks {
                                 const std::vector<std::string>& arguments,
                                 const std::string& workingFolder, bool wait)>
         startProgram;
+    std::function<std::unique_ptr<RunningProgram>(
+        const std::string& program, const std::vector<std::string>& arguments,
+        const std::string& workingFolder, ProgramWatch watch)>
+        startWatchedProgram;
     std::function<void()> about;
+    std::function<void(const std::string& title, const std::string& text)> report;
 };
 
 // The windows that the interface shows; filled in as start-up makes them.
@@ -40,6 +46,7 @@ struct DialogWindows {
     AboutForm* about = nullptr;
     InputDialog* input = nullptr;
     ProcessingForm* processing = nullptr;
+    BuildForm* build = nullptr;
     PictureInputForm* picture = nullptr;
 };
 
@@ -69,6 +76,16 @@ class QtUserInterface : public UserInterface, public UploadView {
     ProgramResult StartProgram(const std::string& program,
                                const std::vector<std::string>& arguments,
                                const std::string& workingFolder, bool wait) override;
+    std::unique_ptr<RunningProgram> StartWatchedProgram(const std::string& program,
+                                                        const std::vector<std::string>& arguments,
+                                                        const std::string& workingFolder,
+                                                        ProgramWatch watch) override;
+    void ShowBuildWindow(std::function<void()> cancel) override;
+    void SetBuildStep(const std::string& step) override;
+    void SetBuildProgress(int done, int total) override;
+    void AppendBuildLog(const std::string& text) override;
+    void EndBuild(const std::string& outcome, bool succeeded) override;
+    void ShowReport(const std::string& title, const std::string& text) override;
     void ShowAbout() override;
     void CloseMainWindow() override;
     void FormChanged() override;

@@ -22,6 +22,19 @@ const char kFailingCompiler[] =
     "echo 'boom: unknown section'\n"
     "exit 2\n";
 
+// Names two files as it adds them, then writes the setup.
+const char kCompilerNamingFiles[] =
+    "#!/bin/sh\n"
+    "printf 'File: a\\nFile: b\\n'\n"
+    "printf 'setup' > \"${2%.iss}.exe\"\n";
+
+// Fails on the script line that installs the garment's picture, naming it as Compil32 does.
+const char kCompilerFailingOnAGarmentLine[] =
+    "#!/bin/sh\n"
+    "line=$(grep -n 'Coat.jpg' \"$2\" | head -n 1 | cut -d: -f1)\n"
+    "echo \"$2:$line: Source file does not exist\"\n"
+    "exit 1\n";
+
 class CreateSetupTest : public MainFormTest {
   protected:
     void SetUp() override {
@@ -33,6 +46,10 @@ class CreateSetupTest : public MainFormTest {
         setenv("PATH", (bin_ + ":" + savedPath_).c_str(), 1);
         Write("Designers/Anna/Coats/Coat.mac", "draw_line(0, 0);\n");
         Write("Designers/Coat.mac", "draw_line(0, 0);\n");
+        // The pictures of designer, collection and garment: a missing one stops the build.
+        for (const char* picture : {"Designers/Anna/Anna.jpg", "Designers/Anna/Coats/Coats.jpg",
+                                    "Designers/Anna/Coats/Coat.jpg"})
+            Write(picture, "\xFF\xD8picture");
     }
     void TearDown() override {
         setenv("PATH", savedPath_.c_str(), 1);
@@ -78,7 +95,7 @@ TEST_F(CreateSetupTest, WritesTheScriptCompilesItAndOpensTheSetup) {
     EXPECT_EQ(ui.started[0].arguments,
               (std::vector<std::string>{"/cc", At("Installations/Coats.iss")}));
     EXPECT_EQ(ui.started[0].workingFolder, form.StartDirectory);
-    EXPECT_TRUE(ui.started[0].wait);
+    EXPECT_FALSE(ui.started[0].wait);
     EXPECT_EQ(ReadTextFile(bin_ + "/args.txt"),
               "/cc\n" + At("Installations/Coats.iss") + "\n" + form.StartDirectory + "\n");
     EXPECT_EQ(Read("Installations/Coats.exe"), "setup");
@@ -116,13 +133,17 @@ TEST_F(CreateSetupTest, ACompilerThatFailsOrIsMissingStartsNoSetup) {
             setenv("PATH", bin_.c_str(), 1);
         Write("Installations/Coats.exe", "old setup");
         ui = FakeUserInterface();
+        ui.answers = {MessageAnswer::Yes};  // replace the old setup
         Start();
         CreateSetup(At("Installations/Coats.exe"));
-        ASSERT_EQ(ui.messages.size(), 1u) << c.expected;
-        EXPECT_NE(ui.messages[0].text.find(c.expected), std::string::npos) << ui.messages[0].text;
-        EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
+        ASSERT_EQ(ui.messages.size(), 2u) << c.expected;
+        EXPECT_NE(ui.messages[1].text.find(c.expected), std::string::npos) << ui.messages[1].text;
+        EXPECT_EQ(ui.messages[1].icon, MessageIcon::Error);
         EXPECT_TRUE(ui.opened.empty()) << c.expected;
         EXPECT_TRUE(Exists("Installations/Coats.iss"));
+        // The replaced setup is gone: a failed build leaves no setup behind.
+        EXPECT_FALSE(Exists("Installations/Coats.exe")) << c.expected;
+        EXPECT_TRUE(ui.buildEvents.back().starts_with("failed ")) << ui.buildEvents.back();
     }
 }
 
@@ -204,6 +225,123 @@ TEST_F(CreateSetupTest, WhatCannotBeOpenedIsNamed) {
     EXPECT_NE(ui.messages[2].text.find(temp + "/KBinder.chm\" was not found"), std::string::npos);
     EXPECT_NE(ui.messages[3].text.find(temp + "/KBinder.chm\" could not be opened"),
               std::string::npos);
+
+TEST_F(CreateSetupTest, TheBuildWindowShowsStepsLogAndOutcome) {
+    InstallCompiler(kWorkingCompiler);
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));
+    EXPECT_EQ(ui.buildEvents,
+              (std::vector<std::string>{
+                  "build window", "step Checking the collection...",
+                  "step Writing the installer script...", "step Compiling the setup...",
+                  "progress 0/0", "progress 0/4", "progress 4/4", "step Done",
+                  "succeeded The setup " + At("Installations/Coats.exe") + " was built."}));
+    // The warnings of the checks lead the log.
+    EXPECT_TRUE(ui.buildLog.starts_with("Warning: collection Coats: optional file missing"))
+        << ui.buildLog;
+}
+
+TEST_F(CreateSetupTest, TheBarCountsTheFilesTheCompilerNames) {
+    InstallCompiler(kCompilerNamingFiles);
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));
+    const std::vector<std::string>& events = ui.buildEvents;
+    EXPECT_NE(std::find(events.begin(), events.end(), "progress 2/4"), events.end());
+    EXPECT_EQ(events.back().substr(0, 10), "succeeded ");
+}
+
+TEST_F(CreateSetupTest, CancelStopsTheCompilerAndLeavesNoSetup) {
+    InstallCompiler(kWorkingCompiler);
+    Write("Installations/Coats.exe", "old setup");
+    Start();
+    ui.holdPrograms = true;
+    ui.answers = {MessageAnswer::Yes};
+    CreateSetup(At("Installations/Coats.exe"));
+    ASSERT_TRUE(ui.ProgramHeld());
+    EXPECT_TRUE(Form().SetupBuildRunning());
+    Form().CreateSetupClick();  // ignored while the build runs
+    EXPECT_EQ(ui.choosers.size(), 1u);
+
+    ui.buildCancel();
+    EXPECT_FALSE(ui.ProgramHeld());
+    EXPECT_FALSE(Form().SetupBuildRunning());
+    EXPECT_FALSE(Exists("Installations/Coats.exe"));
+    EXPECT_EQ(ui.buildEvents.back(), "failed Cancelled: no setup was written.");
+    EXPECT_TRUE(ui.opened.empty());
+    EXPECT_EQ(ui.messages.size(), 1u);  // the replace question only
+}
+
+TEST_F(CreateSetupTest, AnExistingSetupIsReplacedOnlyWhenThePersonSaysYes) {
+    InstallCompiler(kWorkingCompiler);
+    Write("Installations/Coats.exe", "old setup");
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));  // no answer: the default, No
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(ui.messages[0].caption, "Warning");
+    EXPECT_NE(ui.messages[0].text.find(At("Installations/Coats.exe")), std::string::npos);
+    EXPECT_TRUE(ui.started.empty());
+    EXPECT_TRUE(ui.buildEvents.empty());
+    EXPECT_EQ(Read("Installations/Coats.exe"), "old setup");
+
+    ui.answers = {MessageAnswer::Yes};
+    CreateSetup(At("Installations/Coats.exe"));
+    EXPECT_EQ(Read("Installations/Coats.exe"), "setup");
+}
+
+TEST_F(CreateSetupTest, ProblemsAreReportedTogetherBeforeAnyCompilerRuns) {
+    InstallCompiler(kWorkingCompiler);
+    const std::string table(100, 't');
+    const std::string picture(120, 'p');
+    Write("Designers/Anna/Coats/AUX.mac", "add_pict_item(1, \"Gone.jpg\")\n");
+    Write("Designers/Anna/Coats/AUX.jpg", "\xFF\xD8picture");
+    Write("Designers/Anna/Coats/Coat.mac", "measure_table(\"" + table + "\")\n");
+    Write("MeasureTables/W.mmt", table + "\tcm\tx\nBust\t92.5\tB\t" + picture + "\n");
+    Write("MeasureTables/W.jpg", "\xFF\xD8picture");
+    Write("MeasurePictures/" + picture + ".jpg", "\xFF\xD8picture");
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));
+
+    EXPECT_TRUE(ui.started.empty());
+    EXPECT_FALSE(Exists("Installations/Coats.iss"));
+    for (const std::string& expected :
+         {std::string("Error: garment AUX: garment name \"AUX\" cannot be used on Windows"),
+          std::string("Error: garment AUX: file missing: ") + At("Designers/Anna/Coats/Gone.jpg"),
+          "Error: table " + table + " (named by garment Coat): installed path has 2"}) {
+        EXPECT_NE(ui.buildLog.find(expected), std::string::npos) << expected << "\n" << ui.buildLog;
+    }
+    EXPECT_TRUE(ui.buildEvents.back().starts_with("failed Nothing was compiled"));
+    EXPECT_FALSE(Form().SetupBuildRunning());
+}
+
+TEST_F(CreateSetupTest, ACompilerErrorNamesTheGarmentItsLineCameFrom) {
+    InstallCompiler(kCompilerFailingOnAGarmentLine);
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("comes from garment Coat, file " +
+                                       At("Designers/Anna/Coats/Coat.jpg")),
+              std::string::npos)
+        << ui.messages[0].text;
+    EXPECT_NE(ui.buildLog.find("comes from garment Coat"), std::string::npos);
+}
+
+TEST_F(CreateSetupTest, DetailsShowTheMissingFilesByGarment) {
+    Write("Designers/Anna/Coats/Coat.mac", "add_pict_item(1, \"Front.jpg\")\n");
+    Start();
+    GoTo(Tab::Create);
+    EXPECT_TRUE(Model().MissingFilesDetailsButton.enabled);
+    Form().MissingFilesDetailsClick();
+    ASSERT_EQ(ui.reports.size(), 1u);
+    EXPECT_EQ(ui.reports[0].first, "Missing files");
+    const std::string& text = ui.reports[0].second;
+    const size_t garment = text.find("\ngarment Coat\n");
+    ASSERT_NE(garment, std::string::npos) << text;
+    EXPECT_NE(text.find("  Front.jpg  in " + At("Designers/Anna/Coats"), garment),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  Coat.pdf (optional)  in ", garment), std::string::npos) << text;
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "normal"}));
 }
 
 TEST(AboutTextsTest, VersionAndBuildDate) {

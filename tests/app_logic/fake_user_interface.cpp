@@ -70,6 +70,59 @@ ProgramResult FakeUserInterface::StartProgram(const std::string& program,
     return kb::StartProgram(program, arguments, workingFolder, wait);
 }
 
+class FakeUserInterface::HeldProgram : public RunningProgram {
+  public:
+    explicit HeldProgram(FakeUserInterface& ui) : ui_(ui) {}
+    void Stop() override { ui_.StopHeldProgram(); }
+
+  private:
+    FakeUserInterface& ui_;
+};
+
+std::unique_ptr<RunningProgram> FakeUserInterface::StartWatchedProgram(
+    const std::string& program, const std::vector<std::string>& arguments,
+    const std::string& workingFolder, ProgramWatch watch) {
+    started.push_back({program, arguments, workingFolder, false});
+    if (FindProgram(program).empty())
+        return nullptr;
+    held_ = Held{started.back(), std::move(watch)};
+    auto running = std::make_unique<HeldProgram>(*this);
+    if (!holdPrograms)
+        RunHeldProgram();
+    return running;
+}
+
+void FakeUserInterface::RunHeldProgram() {
+    Held held = std::move(*held_);
+    held_.reset();
+    const ProgramResult result =
+        kb::StartProgram(held.call.program, held.call.arguments, held.call.workingFolder, true);
+    held.watch.output(result.output);
+    held.watch.finished(result.exitCode, !result.started);
+}
+
+void FakeUserInterface::StopHeldProgram() {
+    if (!held_)
+        return;
+    Held held = std::move(*held_);
+    held_.reset();
+    held.watch.finished(-1, true);
+}
+
+void FakeUserInterface::ShowBuildWindow(std::function<void()> cancel) {
+    buildEvents.push_back("build window");
+    buildLog.clear();
+    buildCancel = std::move(cancel);
+}
+
+void FakeUserInterface::SetBuildProgress(int done, int total) {
+    buildEvents.push_back("progress " + std::to_string(done) + "/" + std::to_string(total));
+}
+
+void FakeUserInterface::EndBuild(const std::string& outcome, bool succeeded) {
+    buildEvents.push_back(std::string(succeeded ? "succeeded " : "failed ") + outcome);
+}
+
 std::vector<std::string> FakeUserInterface::MessageTexts() const {
     std::vector<std::string> texts;
     for (const Shown& shown : messages)

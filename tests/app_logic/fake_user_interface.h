@@ -45,6 +45,14 @@ class FakeUserInterface : public UserInterface {
     std::vector<std::string> opened;
     std::vector<Started> started;
     std::string lastPreview;
+    // Watched programs: run to their end as they start, unless held; a held program runs when
+    // RunHeldProgram is called and ends as crashed when stopped.
+    bool holdPrograms = false;
+    // The build window: its steps, progress and end in order, its log, and its Cancel button.
+    std::vector<std::string> buildEvents;
+    std::string buildLog;
+    std::function<void()> buildCancel;
+    std::vector<std::pair<std::string, std::string>> reports;  // title, text
     int changes = 0;
     int about = 0;
     int closed = 0;
@@ -66,12 +74,35 @@ class FakeUserInterface : public UserInterface {
     ProgramResult StartProgram(const std::string& program,
                                const std::vector<std::string>& arguments,
                                const std::string& workingFolder, bool wait) override;
+    std::unique_ptr<RunningProgram> StartWatchedProgram(const std::string& program,
+                                                        const std::vector<std::string>& arguments,
+                                                        const std::string& workingFolder,
+                                                        ProgramWatch watch) override;
+    void RunHeldProgram();
+    bool ProgramHeld() const { return held_.has_value(); }
+    void ShowBuildWindow(std::function<void()> cancel) override;
+    void SetBuildStep(const std::string& step) override { buildEvents.push_back("step " + step); }
+    void SetBuildProgress(int done, int total) override;
+    void AppendBuildLog(const std::string& text) override { buildLog += text; }
+    void EndBuild(const std::string& outcome, bool succeeded) override;
+    void ShowReport(const std::string& title, const std::string& text) override {
+        reports.emplace_back(title, text);
+    }
     void ShowAbout() override { ++about; }
     void CloseMainWindow() override { ++closed; }
     void FormChanged() override { ++changes; }
 
     // The texts of the messages shown, in order.
     std::vector<std::string> MessageTexts() const;
+
+  private:
+    class HeldProgram;
+    struct Held {
+        Started call;
+        ProgramWatch watch;
+    };
+    void StopHeldProgram();
+    std::optional<Held> held_;
 };
 
 }  // namespace kb::test

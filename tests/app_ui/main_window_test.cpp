@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
@@ -24,6 +26,7 @@
 
 #include "app/logic/main_form.h"
 #include "app/ui/about_form.h"
+#include "app/ui/build_form.h"
 #include "app/ui/input_dialog.h"
 #include "app/ui/kitbinder_application.h"
 #include "app/ui/kitbinder_windows.h"
@@ -60,7 +63,7 @@ struct Person {
         hooks.message = [this](const std::string& text, const std::string& caption,
                                MessageButtons buttons, MessageIcon) {
             messages.push_back({text, caption});
-            return buttons == MessageButtons::YesNo ? answer : MessageAnswer::Ok;
+            return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
         };
         hooks.chooseFile = [this](const FileChooser& chooser) -> std::optional<std::string> {
             choosers.push_back(chooser);
@@ -97,6 +100,9 @@ class MainWindowTest : public QObject {
     void handlerErrorIsShownAndWindowGoesOn();
     void createSetupWritesScriptAndRunsCompiler();
     void createSetupBuildsInstaller();
+    void createSetupCancelLeavesNoSetup();
+    void createSetupReportsProblemsBeforeCompiling();
+    void missingFileDetailsGroupByGarment();
     void tabAndDesignerSurviveRestart();
     void typingInPanelSavesDescription();
     void typingInsideNameKeepsCursor();
@@ -121,6 +127,8 @@ class MainWindowTest : public QObject {
     void ClickTab(int index);
     void Click(const char* name) { QTest::mouseClick(W<QAbstractButton>(name), Qt::LeftButton); }
     std::string Workspace() const { return root_; }
+    // The sample's Duffle names a picture that is missing; a build needs it.
+    void MendSample() { WriteTextFile(Workspace() + "/Designers/Anna/Coats/Duffle_hood.jpg", "x"); }
 
     std::unique_ptr<QTemporaryDir> temp_;
     std::string root_;
@@ -370,14 +378,14 @@ void MainWindowTest::handlerErrorIsShownAndWindowGoesOn() {
 
 void MainWindowTest::createSetupWritesScriptAndRunsCompiler() {
     Start(true);
+    MendSample();
     std::vector<std::string> started;
-    windows_->Ui().hooks.startProgram = [&](const std::string& program,
-                                            const std::vector<std::string>& arguments,
-                                            const std::string&, bool) {
+    windows_->Ui().hooks.startWatchedProgram =
+        [&](const std::string& program, const std::vector<std::string>& arguments,
+            const std::string&, ProgramWatch) -> std::unique_ptr<RunningProgram> {
         started.push_back(program);
         started.insert(started.end(), arguments.begin(), arguments.end());
-        ProgramResult result;
-        return result;  // not started: no compiler here
+        return nullptr;  // not started: no compiler here
     };
     ClickTab(4);
     W<QLineEdit>("CollectionVersionEdit")->setFocus();
@@ -397,14 +405,16 @@ void MainWindowTest::createSetupWritesScriptAndRunsCompiler() {
     QCOMPARE(started[2], Workspace() + "/Installations/Coats.iss");
     QCOMPARE(person_.messages.size(), size_t(1));
     QVERIFY(person_.messages[0].text.find("could not be started") != std::string::npos);
+    QVERIFY(!windows_->Build().Running());
 }
 
-// With the project's installer compiler on the search path, the whole road: scan, Create Setup,
-// the setup program handed to the desktop.
+// With the project's installer compiler on the search path, the whole road: scan, Create Setup
+// in the build window, the setup program handed to the desktop.
 void MainWindowTest::createSetupBuildsInstaller() {
     if (FindProgram("Compil32.exe").empty())
         QSKIP("Compil32.exe is not on the search path");
     Start(true);
+    MendSample();
     std::vector<std::string> opened;
     windows_->Ui().hooks.openDocument = [&](const std::string& path) {
         opened.push_back(path);
@@ -416,11 +426,132 @@ void MainWindowTest::createSetupBuildsInstaller() {
     const std::string setup = Workspace() + "/Installations/Coats.exe";
     person_.files.push_back(setup);
     Click("MacroNextButton");
+    BuildForm& build = windows_->Build();
+    QVERIFY(build.isVisible());
+    QVERIFY(build.isModal() || build.windowModality() == Qt::WindowModal);
+    QCOMPARE(build.Step(), QStringLiteral("Compiling the setup..."));
+    QTRY_VERIFY_WITH_TIMEOUT(!build.Running(), 120000);
     for (const Shown& shown : person_.messages)
         qWarning("%s", shown.text.c_str());
     QVERIFY(person_.messages.empty());
+    QCOMPARE(build.Step(), QStringLiteral("Done"));
+    QVERIFY(build.Log().contains(QStringLiteral("Warning: garment Duffle: optional file missing")));
+    QVERIFY(build.Log().contains(QStringLiteral("Compiled ")));
+    // The bar followed the compiler's "File: " lines to the last file of the script.
+    auto* bar = build.findChild<QProgressBar*>(QStringLiteral("BuildProgress"));
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+    QCOMPARE(build.Log().count(QStringLiteral("\nFile: ")), bar->maximum());
+    QCOMPARE(build.findChild<QLabel*>(QStringLiteral("BuildOutcome"))->text(),
+             QString::fromStdString("The setup " + setup + " was built."));
+    QCOMPARE(build.findChild<QPushButton*>(QStringLiteral("BuildCancelButton"))->text(),
+             QStringLiteral("Close"));
     QVERIFY(FileExists(setup));
     QCOMPARE(opened, std::vector<std::string>{setup});
+    QTest::mouseClick(build.findChild<QPushButton*>(QStringLiteral("BuildCancelButton")),
+                      Qt::LeftButton);
+    QVERIFY(!build.isVisible());
+}
+
+// Cancel stops the compiler and the programs it started (makensis, here a child that would
+// write the setup a moment later); neither the old setup nor a half-written one is left.
+void MainWindowTest::createSetupCancelLeavesNoSetup() {
+    const std::string bin = temp_->path().toStdString() + "/bin";
+    WriteTextFile(bin + "/Compil32.exe",
+                  "#!/bin/sh\n"
+                  "echo \"Compiling $2\"\n"
+                  "(sleep 1; printf late > \"${2%.iss}.exe\") &\n"
+                  "wait\n");
+    QFile::setPermissions(QString::fromStdString(bin + "/Compil32.exe"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path);
+    const std::unique_ptr<const QByteArray, void (*)(const QByteArray*)> restorePath(
+        &path, [](const QByteArray* saved) { qputenv("PATH", *saved); });
+    Start(true);
+    MendSample();
+    const std::string setup = Workspace() + "/Installations/Coats.exe";
+    WriteTextFile(setup, "old setup");
+    person_.answer = MessageAnswer::Yes;  // replace it
+    person_.files.push_back(setup);
+    ClickTab(4);
+    Click("MacroNextButton");
+    BuildForm& build = windows_->Build();
+    QVERIFY(build.Running());
+    QTRY_VERIFY(build.Log().contains(QStringLiteral("Compiling ")));
+    QTest::mouseClick(build.findChild<QPushButton*>(QStringLiteral("BuildCancelButton")),
+                      Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!build.Running(), 30000);
+    QCOMPARE(build.findChild<QLabel*>(QStringLiteral("BuildOutcome"))->text(),
+             QStringLiteral("Cancelled: no setup was written."));
+    QVERIFY(!FileExists(setup));
+    QTest::qWait(1500);
+    QVERIFY2(!FileExists(setup), "a program the compiler started wrote the setup after Cancel");
+}
+
+// A reserved name, a missing file and a 270-character installed path: all in one report, and
+// no compiler is started.
+void MainWindowTest::createSetupReportsProblemsBeforeCompiling() {
+    const std::string table(100, 't');
+    const std::string picture(97, 'p');
+    Start(true);
+    MendSample();
+    const std::string coats = Workspace() + "/Designers/Anna/Coats/";
+    WriteTextFile(coats + "CON.mac", "add_pict_item(1, \"Lost.jpg\")\n");
+    WriteTextFile(coats + "CON.jpg", "x");
+    WriteTextFile(coats + "Long.mac", "measure_table(\"" + table + "\")\n");
+    WriteTextFile(coats + "Long.jpg", "x");
+    WriteTextFile(Workspace() + "/MeasureTables/L.mmt",
+                  table + "\tcm\t1\nBust\t92.5\tBust girth\t" + picture + "\n");
+    WriteTextFile(Workspace() + "/MeasureTables/L.jpg", "x");
+    WriteTextFile(Workspace() + "/MeasurePictures/" + picture + ".jpg", "x");
+    // The garment list is read when the collection is chosen.
+    windows_.reset();
+    windows_ = std::make_unique<KitbinderWindows>(person_.Hooks());
+    windows_->Window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&windows_->Window()));
+    bool compilerStarted = false;
+    windows_->Ui().hooks.startWatchedProgram =
+        [&](const std::string&, const std::vector<std::string>&, const std::string&,
+            ProgramWatch) -> std::unique_ptr<RunningProgram> {
+        compilerStarted = true;
+        return nullptr;
+    };
+    ClickTab(4);
+    person_.files.push_back(Workspace() + "/Installations/Coats.exe");
+    Click("MacroNextButton");
+    BuildForm& build = windows_->Build();
+    QVERIFY(build.isVisible());
+    QVERIFY(!build.Running());
+    QVERIFY(!compilerStarted);
+    QVERIFY(!FileExists(Workspace() + "/Installations/Coats.iss"));
+    const QString log = build.Log();
+    for (const QString& expected :
+         {QStringLiteral("Error: garment CON: garment name \"CON\" cannot be used on Windows"),
+          QStringLiteral("Error: garment CON: file missing: ") +
+              QString::fromStdString(coats + "Lost.jpg"),
+          QStringLiteral("(named by garment Long): installed path has 270 characters")}) {
+        QVERIFY2(log.contains(expected), qPrintable(expected + QStringLiteral("\n") + log));
+    }
+}
+
+void MainWindowTest::missingFileDetailsGroupByGarment() {
+    Start(true);
+    std::vector<std::pair<std::string, std::string>> reports;
+    windows_->Ui().hooks.report = [&](const std::string& title, const std::string& text) {
+        reports.emplace_back(title, text);
+    };
+    ClickTab(4);
+    QVERIFY(W("MissingFilesDetailsButton")->isVisible());
+    Click("MissingFilesDetailsButton");
+    QCOMPARE(reports.size(), size_t(1));
+    QCOMPARE(reports[0].first, "Missing files");
+    const std::string& text = reports[0].second;
+    const size_t duffle = text.find("\ngarment Duffle\n");
+    QVERIFY2(duffle != std::string::npos, text.c_str());
+    QVERIFY2(text.find("  Duffle_hood.jpg  in " + Workspace() + "/Designers/Anna/Coats", duffle) !=
+                 std::string::npos,
+             text.c_str());
 }
 
 void MainWindowTest::tabAndDesignerSurviveRestart() {

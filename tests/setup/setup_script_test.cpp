@@ -1,6 +1,9 @@
 #include "setup/setup_script.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <iterator>
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
@@ -410,6 +413,51 @@ TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
     SampleCollection sample("Anna", "Coats");
     for (const char* setupName : {"$\\n", "a/b"}) {
         EXPECT_THROW(BuildSetupScript(sample.data, {}, setupName), SetupScriptError) << setupName;
+    }
+}
+
+}  // namespace
+}  // namespace kb
+
+namespace kb {
+namespace {
+
+ino_t InodeOf(const std::string& path) {
+    struct stat state {};
+    return ::stat(path.c_str(), &state) == 0 ? state.st_ino : 0;
+}
+
+TEST(RefreshMacroCopies, RewritesOnlyCopiesThatDiffer) {
+    testing::SampleCollection sample("Anna", "Coats");
+    struct Case {
+        const char* garment;
+        const char* source;
+        const char* copy;  // nullptr: no copy yet
+        bool rewritten;
+    };
+    const Case cases[] = {
+        {"Same", "measure_table(\"Women\")\n", "measure_table(\"Women\")\n", false},
+        {"SameSizeOtherBytes", "abc\n", "abd\n", true},
+        {"Longer", "abc\n", "ab\n", true},
+        {"NoCopy", "abc\n", nullptr, true},
+    };
+    std::vector<std::string> garments;
+    for (const Case& c : cases) {
+        sample.Write(sample.SourceFile(std::string(c.garment) + ".mac"), c.source);
+        if (c.copy) {
+            sample.Write(sample.CollectionFile(std::string(c.garment) + ".mac"), c.copy);
+        }
+        garments.push_back(c.garment);
+    }
+    std::vector<ino_t> before;
+    for (const Case& c : cases) {
+        before.push_back(InodeOf(sample.CollectionFile(std::string(c.garment) + ".mac")));
+    }
+    RefreshMacroCopies(sample.data, garments);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string copy = sample.CollectionFile(std::string(cases[i].garment) + ".mac");
+        EXPECT_EQ(ReadTextFile(copy), cases[i].source) << cases[i].garment;
+        EXPECT_EQ(InodeOf(copy) != before[i], cases[i].rewritten) << cases[i].garment;
     }
 }
 

@@ -96,6 +96,22 @@ std::string LocalOptional(const std::string& planned, const std::string& staged)
     return planned.empty() ? "" : staged;
 }
 
+// makensis's output cut into lines; the "File: " lines go to fileAdded as they come.
+std::function<void(std::string_view)> FileLines(
+    const std::function<void(const std::string&)>& fileAdded) {
+    if (!fileAdded)
+        return {};
+    return [fileAdded, partial = std::string()](std::string_view piece) mutable {
+        partial += piece;
+        for (size_t end = partial.find('\n'); end != std::string::npos; end = partial.find('\n')) {
+            const std::string line = partial.substr(0, end);
+            partial.erase(0, end + 1);
+            if (line.starts_with("File: "))
+                fileAdded(line);
+        }
+    };
+}
+
 }  // namespace
 
 ReadScript ReadSetupScript(const std::string& scriptPath) {
@@ -152,8 +168,8 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
     if (error)
         diagnostics.Fail(
             0, "Cannot make the output folder \"" + read.plan.outputDir + "\": " + error.message());
-    const ProgramResult made =
-        StartProgram(options.makensis, {"-V2", "-WX", nsisPath}, stage.Path(), true);
+    const ProgramResult made = StartProgram(options.makensis, {"-V2", "-WX", nsisPath},
+                                            stage.Path(), true, FileLines(options.fileAdded));
     if (!made.started)
         diagnostics.Fail(0, "Cannot run " + options.makensis + " (is NSIS installed?)");
     if (made.exitCode != 0)

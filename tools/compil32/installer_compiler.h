@@ -1,6 +1,7 @@
 #pragma once
 // Compiles an Inno Setup script into a Windows setup: reads and checks the script, stages its
 // files under neutral names, writes the NSIS script and runs makensis on it.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ struct CompileOptions {
     std::string target = "x86-unicode";  // or "amd64-unicode"
     std::string makensis = "makensis";
     std::string nsisCopy;  // when set, the translated NSIS script is also written there
+    // When set, receives makensis's "File: ..." line of each file as it is added to the setup.
+    std::function<void(const std::string& line)> fileAdded;
 };
 
 struct ReadScript {

@@ -24,6 +24,8 @@ bool TakeOption(std::string_view argument, std::string_view name, std::string& v
 
 int main(int argc, char** argv) {
     kb::CompileOptions options;
+    // Each file as makensis adds it, so that a caller can show the build's progress.
+    options.fileAdded = [](const std::string& line) { std::cout << line << std::endl; };
     std::string script;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];

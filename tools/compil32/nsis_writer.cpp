@@ -1,6 +1,9 @@
 #include "tools/compil32/nsis_writer.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
 #include <set>
 #include <sstream>
 
@@ -180,6 +183,13 @@ class NsisScriptWriter {
     }
 
   private:
+    std::vector<std::string> Sources() const {
+        std::vector<std::string> sources;
+        for (const SetupFile& file : plan_.files)
+            sources.push_back(file.source);
+        return sources;
+    }
+
     bool HasGroupIcons() const {
         return std::ranges::any_of(plan_.icons, [](const SetupIcon& icon) { return icon.inGroup; });
     }
@@ -196,7 +206,7 @@ class NsisScriptWriter {
              << ", translated from an Inno Setup script\n"
              << "Unicode true\n"
              << "Target " << in_.target << "\n"
-             << "SetCompressor /SOLID lzma\n"
+             << "SetCompressor " << CompressorFor(Sources()) << "\n"
              << "RequestExecutionLevel " << (plan_.admin ? "admin" : "user") << "\n"
              << "Name " << NsisQuote(plan_.appName) << "\n"
              << "Caption " << NsisQuote("Setup - " + plan_.appName) << "\n"
@@ -344,6 +354,9 @@ class NsisScriptWriter {
 
     void InstallSection() {
         out_ << "\nSection \"Install\"\n";
+        // makensis names each file it adds only at verbosity 4; the compiler shows them as
+        // progress.
+        out_ << "  !verbose push\n  !verbose 4\n";
         std::string outPath;
         for (size_t i = 0; i < plan_.files.size(); ++i) {
             const SetupFile& file = plan_.files[i];
@@ -359,7 +372,7 @@ class NsisScriptWriter {
         Icons(true);
         Icons(false);
         UninstallerRegistration();
-        out_ << "SectionEnd\n";
+        out_ << "  !verbose pop\nSectionEnd\n";
     }
 
     void Icons(bool inGroup) {
@@ -489,6 +502,26 @@ class NsisScriptWriter {
 };
 
 }  // namespace
+
+std::string CompressorFor(const std::vector<std::string>& sources) {
+    static const std::set<std::string> kCompressed = {".jpg", ".jpeg", ".png", ".gif", ".pdf",
+                                                      ".zip", ".gz",   ".7z",  ".mp4", ".webp"};
+    std::uintmax_t compressed = 0;
+    std::uintmax_t total = 0;
+    for (const std::string& source : sources) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(source, error);
+        if (error)
+            continue;
+        std::string extension = std::filesystem::path(source).extension().string();
+        std::ranges::transform(extension, extension.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        total += size;
+        if (kCompressed.contains(extension))
+            compressed += size;
+    }
+    return total > 0 && compressed * 2 >= total ? "zlib" : "/SOLID lzma";
+}
 
 std::string WriteNsisScript(const SetupPlan& plan, const NsisInputs& inputs) {
     return NsisScriptWriter(plan, inputs).Write();

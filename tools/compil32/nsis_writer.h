@@ -19,6 +19,11 @@ struct NsisInputs {
     PasswordHash password;  // used when the plan has a password
 };
 
+// The NSIS compressor for a setup of these files: "zlib" when files in already-compressed
+// formats (pictures, PDF, archives) make up half the bytes or more, since LZMA gains next to
+// nothing on them at many times the time; "/SOLID lzma" otherwise.
+std::string CompressorFor(const std::vector<std::string>& sources);
+
 std::string WriteNsisScript(const SetupPlan& plan, const NsisInputs& inputs);
 
 }  // namespace kb

@@ -1,7 +1,7 @@
 ; Setup of "Anna - Coats", translated from an Inno Setup script
 Unicode true
 Target x86-unicode
-SetCompressor /SOLID lzma
+SetCompressor zlib
 RequestExecutionLevel admin
 Name "Anna - Coats"
 Caption "Setup - Anna - Coats"
@@ -248,6 +248,8 @@ Function un.onInit
 FunctionEnd
 
 Section "Install"
+  !verbose push
+  !verbose 4
   SetOutPath "$INSTDIR\Shared\Designers\Anna"
   File "/oname=Anna.jpg" "/stage/files/1"
   SetOutPath "$INSTDIR\Shared\Designers\Anna\Coats"
@@ -290,6 +292,7 @@ Section "Install"
   WriteRegStr HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\Anna - Coats_is1" "QuietUninstallString" "$\"$INSTDIR\Uninstall Anna - Coats.exe$\" /SILENT"
   WriteRegDWORD HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\Anna - Coats_is1" "NoModify" 1
   WriteRegDWORD HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\Anna - Coats_is1" "NoRepair" 1
+  !verbose pop
 SectionEnd
 
 Section "Uninstall"
