@@ -225,6 +225,7 @@ TEST_F(CreateSetupTest, WhatCannotBeOpenedIsNamed) {
     EXPECT_NE(ui.messages[2].text.find(temp + "/KBinder.chm\" was not found"), std::string::npos);
     EXPECT_NE(ui.messages[3].text.find(temp + "/KBinder.chm\" could not be opened"),
               std::string::npos);
+}
 
 TEST_F(CreateSetupTest, TheBuildWindowShowsStepsLogAndOutcome) {
     InstallCompiler(kWorkingCompiler);

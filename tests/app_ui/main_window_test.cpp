@@ -774,13 +774,14 @@ void MainWindowTest::createSetupSaysWhatIsWrong() {
     windows_.reset();
 
     Start(true);
+    MendSample();
     windows_->Ui().hooks.openDocument = [](const std::string&) { return false; };
-    windows_->Ui().hooks.startProgram = [](const std::string&, const std::vector<std::string>&,
-                                           const std::string&, bool) {
-        ProgramResult compiled;
-        compiled.started = true;
-        compiled.exitCode = 0;
-        return compiled;
+    // A compiler that ends at once with success.
+    windows_->Ui().hooks.startWatchedProgram =
+        [](const std::string&, const std::vector<std::string>&, const std::string&,
+           ProgramWatch watch) -> std::unique_ptr<RunningProgram> {
+        watch.finished(0, false);
+        return nullptr;
     };
     WriteTextFile(Workspace() + "/Installations.iss", "not ours");
     ClickTab(4);
@@ -801,6 +802,7 @@ void MainWindowTest::createSetupSaysWhatIsWrong() {
         QCOMPARE(person_.messages.size(), size_t(1));
         QVERIFY2(person_.messages[0].text.find(c.named) != std::string::npos,
                  person_.messages[0].text.c_str());
+        windows_->Build().hide();
     }
     QCOMPARE(ReadTextFile(Workspace() + "/Installations.iss"), "not ours");
 }

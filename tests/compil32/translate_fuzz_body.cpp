@@ -63,6 +63,9 @@ constexpr std::array kOwnCommands = {
     OwnCommand{"!macro", "RESTORE_REGISTERS", true},
     OwnCommand{"!macro", "COMMAND_LINE_FUNCTIONS", true},
     OwnCommand{"!macroend", "", true},
+    OwnCommand{"!verbose", "push", true},
+    OwnCommand{"!verbose", "4", true},
+    OwnCommand{"!verbose", "pop", true},
 };
 
 // Names the translator refers to as "${name}": its own defines, LogicLib and nsDialogs
