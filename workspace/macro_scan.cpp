@@ -13,8 +13,8 @@
 #include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
-#include "foundation/regular_exp.h"
 #include "foundation/text.h"
+#include "workspace/macro_lines.h"
 #include "workspace/mmt_data.h"
 #include "workspace/workspace_paths.h"
 
@@ -130,11 +130,6 @@ std::vector<std::string> MeasurePictureFolders(std::string_view tableName) {
 }  // namespace
 
 struct ScanContext::Cache {
-    // The three macro line patterns, plain mode, each capture is group 1.
-    RegularExp pictureInput{".*add_picture_input.*,.*,.*[\"](.*)[\"].*"};
-    RegularExp pictItem{".*add_pict_item.*,.*[\"](.*)[\"].*"};
-    RegularExp measureTable{".*measure_table[(][\"](.*)[\"].*"};
-
     bool tablesRead = false;
     std::vector<TableFile> tables;
     std::map<std::string, TableReference> references;  // by the exact name a macro wrote
@@ -337,33 +332,25 @@ void AddMeasureTable(DirectoryParserList& list, const std::string& tableName) {
 
 namespace {
 
-// The capture of pattern on line, when the line can match at all (it holds keyword).
-bool Capture(RegularExp& pattern, std::string_view keyword, std::string_view line,
-             std::string_view& capture) {
-    if (line.find(keyword) == std::string_view::npos || !pattern.Find(line, false))
-        return false;
-    capture = pattern.GroupView(1);
-    return true;
-}
-
 void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& context) {
     ScanContext::Cache& cache = context.TheCache();
-    std::string_view name;
-    if (Capture(cache.pictureInput, "add_picture_input", line, name) && !name.empty() &&
-        !cache.ListsTablePicture(list, std::string(name))) {
-        const std::string base = RootCombine("MeasurePictures", name);
+    std::optional<std::string_view> name = PictureInputName(line);
+    if (name && !name->empty() && !cache.ListsTablePicture(list, std::string(*name))) {
+        const std::string base = RootCombine("MeasurePictures", *name);
         list.AddEntry(base, "txt", GarmentPicture, "");
         list.AddEntry(base, "jpg", GarmentPicture, "");
     }
-    if (Capture(cache.pictItem, "add_pict_item", line, name) && !Trim(name).empty()) {
+    name = PictItemName(line);
+    if (name && !Trim(*name).empty()) {
         const CurrentSelection& selection = context.Selection();
         const std::string path = RootPath("Designers") + kPathSeparator + selection.designer +
                                  kPathSeparator + selection.collection + kPathSeparator +
-                                 std::string(name);
+                                 std::string(*name);
         list.AddEntry(StripExtension(NormalizePath(path), false), "jpg", GarmentPicture, "");
     }
-    if (Capture(cache.measureTable, "measure_table(\"", line, name) && !name.empty()) {
-        AddMeasureTable(list, std::string(name), context);
+    name = MeasureTableName(line);
+    if (name && !name->empty()) {
+        AddMeasureTable(list, std::string(*name), context);
     }
 }
 

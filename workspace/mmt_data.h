@@ -25,7 +25,8 @@ class MmtValueError : public std::runtime_error {
 
 // Reads the file at path (a missing file reads as empty text) and parses it into data. True when
 // the whole text fits the format; on false the header and the rows before the bad part stay.
-// Raises MmtValueError for a value that is not a number. Thread-safe.
+// Raises MmtValueError for a value that is not a number; the rows before it stay, the four row
+// lists always of equal length. Takes time linear in the text. Thread-safe.
 bool LoadMmt(MmtData& data, const std::string& path);
 
 // Parses text as LoadMmt does; path only names the file in error messages.
