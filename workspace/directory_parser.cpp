@@ -9,21 +9,45 @@
 
 namespace kb {
 
+namespace {
+
+std::string EntryPath(std::string_view base, std::string_view extension) {
+    std::string path;
+    path.reserve(base.size() + 1 + extension.size());
+    path.append(base).append(".").append(extension);
+    return path;
+}
+
+}  // namespace
+
 void DirectoryParserList::AddEntry(std::string_view base, std::string_view extension,
                                    std::uint32_t type, std::string_view tableName) {
-    DirectoryParser entry;
-    entry.path.reserve(base.size() + 1 + extension.size());
-    entry.path.append(base).append(".").append(extension);
-    entry.exists = FileExists(entry.path);
-    entry.type = type;
-    entry.tableName = tableName;
-    entries.push_back(std::move(entry));
+    std::string path = EntryPath(base, extension);
+    const bool exists = FileExists(path);
+    entries.push_back({exists, std::move(path), type, std::string(tableName)});
+}
+
+void DirectoryParserList::AddEntry(std::string_view base, std::string_view extension,
+                                   std::uint32_t type, std::string_view tableName,
+                                   FolderListings& names) {
+    std::string path = EntryPath(base, extension);
+    std::string found = names.FindFile(path);
+    const bool exists = !found.empty();
+    entries.push_back(
+        {exists, exists ? std::move(found) : std::move(path), type, std::string(tableName)});
 }
 
 void DirectoryParserList::AddSupportEntries(std::string_view base, std::uint32_t type,
                                             std::string_view tableName) {
     for (int i = 0; !SupportExtension(i).empty(); ++i) {
         AddEntry(base, SupportExtension(i), type, tableName);
+    }
+}
+
+void DirectoryParserList::AddSupportEntries(std::string_view base, std::uint32_t type,
+                                            std::string_view tableName, FolderListings& names) {
+    for (int i = 0; !SupportExtension(i).empty(); ++i) {
+        AddEntry(base, SupportExtension(i), type, tableName, names);
     }
 }
 

@@ -1,8 +1,5 @@
 #include "workspace/macro_scan.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <fstream>
 #include <map>
@@ -21,13 +18,16 @@
 namespace kb {
 namespace {
 
-// One ".mmt" file of MeasureTables as read by a scan.
+// One ".mmt" file of MeasureTables as read by a scan. Its rows are read only when a macro names
+// the table, so that a broken table nobody uses stops nothing.
 struct TableFile {
-    std::string fileName;  // name and extension, no folder
-    std::string base;      // full path without extension
-    bool loaded = false;   // LoadMmt answered true
-    std::string lowerName;
-    std::vector<std::string> rowPictures;
+    std::string fileName;  // name and extension as on disk, no folder
+    std::string path;
+    std::string lowerName;  // the name in its header line, in lower case
+    std::string text;       // the whole file
+    bool rowsRead = false;
+    bool loaded = false;                     // the rows fit the format
+    std::vector<std::string_view> pictures;  // of every row, views into text
 };
 
 // What a measure_table line with one exact name contributes.
@@ -37,11 +37,11 @@ struct TableReference {
     std::unordered_set<std::string> pictureNames;  // of its type 1 entries, without extension
 };
 
-// The folders searched for the pictures of one table name (normalised, in search order), and
-// every plain name they hold mapped to the first folder that holds it.
+// The folders searched for the pictures of one table name, in search order: as given (for
+// names that hold folders of their own) and as listed (for plain names).
 struct PictureSearch {
     std::vector<std::string> folders;
-    std::unordered_map<std::string, size_t> firstFolder;
+    std::vector<const FolderListing*> listings;
 };
 
 // A name that joins onto a folder as one more part, unchanged by normalisation.
@@ -67,30 +67,6 @@ bool IsPlainName(std::string_view name) {
     return true;
 }
 
-// The names of the files directly in folder (anything that exists and is no folder, links
-// followed, as FileExists sees it); none when the folder cannot be read. The listing's own entry
-// types spare a status call per file.
-std::unordered_set<std::string> FileNamesIn(const std::string& folder) {
-    std::unordered_set<std::string> names;
-    DIR* handle = opendir(folder.c_str());
-    if (handle == nullptr)
-        return names;
-    while (const dirent* entry = readdir(handle)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == ".." || entry->d_type == DT_DIR)
-            continue;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            struct stat state {};
-            const std::string path = folder + "/" + std::string(name);
-            if (stat(path.c_str(), &state) != 0 || S_ISDIR(state.st_mode))
-                continue;
-        }
-        names.emplace(name);
-    }
-    closedir(handle);
-    return names;
-}
-
 std::string ExtensionWithoutDot(const std::string& fileName) {
     return fileName.substr(fileName.rfind('.') + 1);
 }
@@ -103,37 +79,35 @@ bool HasMmtExtension(const std::string& fileName) {
 // Normalised paths are shorter than this many characters; longer ones are refused.
 constexpr size_t kPathLengthLimit = 260;
 
-// folder joined with fileName, or "" when the name holds characters no path may hold (such as
-// the CR that a table with CR LF line ends leaves at the end of its picture names): no file
-// can exist there.
-std::string PictureCandidate(const std::string& folder, std::string_view fileName) {
+// folder joined with name, or "" when that is no path (characters no path may hold, such as
+// the CR that a table with CR LF line ends leaves at the end of its picture names, or a path
+// too long): no file or folder can exist there.
+std::string CandidatePath(const std::string& folder, std::string_view name) {
     try {
-        return FullPath(folder, fileName);
+        return FullPath(folder, name);
     } catch (const PathError&) {
         return {};
     }
 }
 
-// The folders searched for a measuring picture, in order, without repeats.
+// The folders searched for a measuring picture, in order: MeasurePictures, its sub-folder of
+// the table's name (left out when the name cannot be a folder's), MeasureTables.
 std::vector<std::string> MeasurePictureFolders(std::string_view tableName) {
-    std::vector<std::string> folders;
     const std::string pictures = RootFolderPath("MeasurePictures");
-    for (std::string folder :
-         {pictures, FullPath(pictures, tableName), RootFolderPath("MeasureTables")}) {
-        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
-            folders.push_back(std::move(folder));
-        }
-    }
+    std::vector<std::string> folders = {pictures};
+    if (std::string tableFolder = CandidatePath(pictures, tableName); !tableFolder.empty())
+        folders.push_back(std::move(tableFolder));
+    folders.push_back(RootFolderPath("MeasureTables"));
     return folders;
 }
 
 }  // namespace
 
 struct ScanContext::Cache {
+    FolderListings names{WorkspaceRoot(false)};
     bool tablesRead = false;
     std::vector<TableFile> tables;
-    std::map<std::string, TableReference> references;  // by the exact name a macro wrote
-    std::unordered_map<std::string, std::unordered_set<std::string>> folderFiles;
+    std::map<std::string, TableReference> references;                // by the exact name written
     std::unordered_map<std::string, PictureSearch> pictureSearches;  // by table name
 
     // Names (without extension) of the type 1 entries of the list being filled, kept up to date
@@ -143,40 +117,46 @@ struct ScanContext::Cache {
     std::unordered_set<std::string> tablePictureNames;
     std::unordered_set<const TableReference*> indexedReferences;
 
-    const std::vector<TableFile>& Tables();
-    const std::unordered_set<std::string>& FilesOf(const std::string& folder);
+    std::vector<TableFile>& Tables();
     const PictureSearch& PictureSearchOf(std::string_view tableName);
     bool ListsTablePicture(const DirectoryParserList& list, const std::string& name);
     void AppendReference(DirectoryParserList& list, const TableReference& reference);
     void SyncIndex(const DirectoryParserList& list);
 };
 
-const std::vector<TableFile>& ScanContext::Cache::Tables() {
+// Every ".mmt" file of MeasureTables that has a header line, read whole.
+std::vector<TableFile>& ScanContext::Cache::Tables() {
     if (tablesRead)
         return tables;
-    const std::string folder = RootPath("MeasureTables");
-    for (const std::string& fileName : EachFile(folder)) {
-        if (!HasMmtExtension(fileName))
+    tablesRead = true;
+    const FolderListing* folder = names.Folder(RootPath("MeasureTables"));
+    if (folder == nullptr)
+        return tables;
+    for (size_t i = 0; i < folder->Names().size(); ++i) {
+        const std::string& fileName = folder->Names()[i];
+        if (!HasMmtExtension(fileName) || !folder->IsFile(i))
             continue;
         TableFile table;
         table.fileName = fileName;
-        const std::string path = PathJoin(folder, fileName);
-        table.base = StripExtension(path, false);
-        MmtData data;
-        table.loaded = LoadMmt(data, path);
-        table.lowerName = LowerCase(data.name);
-        table.rowPictures = std::move(data.rowPictures);
+        table.path = PathJoin(folder->Path(), fileName);
+        table.text = ReadTextFile(table.path);
+        const std::optional<MmtHeader> header = ReadMmtHeader(table.text);
+        if (!header)
+            continue;
+        table.lowerName = LowerCase(header->name);
         tables.push_back(std::move(table));
     }
-    tablesRead = true;
     return tables;
 }
 
-const std::unordered_set<std::string>& ScanContext::Cache::FilesOf(const std::string& folder) {
-    auto found = folderFiles.find(folder);
-    if (found != folderFiles.end())
-        return found->second;
-    return folderFiles.emplace(folder, FileNamesIn(folder)).first->second;
+// Reads the rows of a table once; a value that is no number raises MmtValueError.
+void ReadRows(TableFile& table) {
+    if (table.rowsRead)
+        return;
+    table.loaded =
+        ReadMmtRows(table.text, *ReadMmtHeader(table.text), table.path,
+                    [&table](const MmtRow& row) { table.pictures.push_back(row.picture); });
+    table.rowsRead = true;
 }
 
 const PictureSearch& ScanContext::Cache::PictureSearchOf(std::string_view tableName) {
@@ -185,11 +165,15 @@ const PictureSearch& ScanContext::Cache::PictureSearchOf(std::string_view tableN
     if (found != pictureSearches.end())
         return found->second;
     PictureSearch search;
-    for (const std::string& folder : MeasurePictureFolders(tableName))
-        search.folders.push_back(FolderOf(FullPath(folder, "x")));
-    for (size_t i = search.folders.size(); i-- > 0;) {
-        for (const std::string& name : FilesOf(search.folders[i]))
-            search.firstFolder[name] = i;
+    for (std::string& folder : MeasurePictureFolders(tableName)) {
+        const FolderListing* listing = names.Folder(folder);
+        // A folder met before (the same name in another case) is searched once.
+        if (listing != nullptr && std::find(search.listings.begin(), search.listings.end(),
+                                            listing) != search.listings.end()) {
+            continue;
+        }
+        search.listings.push_back(listing);
+        search.folders.push_back(std::move(folder));
     }
     return pictureSearches.emplace(key, std::move(search)).first->second;
 }
@@ -214,14 +198,16 @@ bool ScanContext::Cache::ListsTablePicture(const DirectoryParserList& list,
     return tablePictureNames.count(name) > 0;
 }
 
+// A reference already in the list adds nothing new: its entries would all be duplicates.
 void ScanContext::Cache::AppendReference(DirectoryParserList& list,
                                          const TableReference& reference) {
     SyncIndex(list);
     for (const std::string& fileName : reference.mmtFiles)
         list.mmtFiles.Append(fileName);
+    if (!indexedReferences.insert(&reference).second)
+        return;
     list.entries.insert(list.entries.end(), reference.entries.begin(), reference.entries.end());
-    if (indexedReferences.insert(&reference).second)
-        tablePictureNames.insert(reference.pictureNames.begin(), reference.pictureNames.end());
+    tablePictureNames.insert(reference.pictureNames.begin(), reference.pictureNames.end());
     indexedCount = list.entries.size();
 }
 
@@ -234,31 +220,32 @@ const CurrentSelection& ScanContext::Selection() const {
     return selection_;
 }
 
+FolderListings& ScanContext::Names() {
+    return cache_->names;
+}
+
 namespace {
 
-// The first search folder that holds fileName, answered from the folders' listings.
-std::string FindInFolders(ScanContext::Cache& cache, const PictureSearch& search,
+// The first search folder that holds fileName, whatever its case, as the path on disk.
+std::string FindInFolders(FolderListings& names, const PictureSearch& search,
                           std::string_view fileName) {
-    const std::string name(fileName);
-    size_t first = 0;
-    const bool plain = IsPlainName(name) && !search.folders[0].empty();
-    if (plain) {
-        const auto found = search.firstFolder.find(name);
-        if (found == search.firstFolder.end())
-            return {};
-        first = found->second;
-    }
-    if (plain) {
-        // A plain name on a normalised folder needs no normalisation, only the length rule.
-        std::string candidate = search.folders[first] + kPathSeparator + name;
-        if (candidate.size() < kPathLengthLimit)
-            return candidate;
-    }
-    for (size_t i = first; i < search.folders.size(); ++i) {
-        // A name with folders of its own is looked up in the folder it ends up in.
-        std::string candidate = PictureCandidate(search.folders[i], name);
-        if (!candidate.empty() && cache.FilesOf(FolderOf(candidate)).count(NameOf(candidate)) > 0)
-            return candidate;
+    const bool plain = IsPlainName(fileName);
+    for (size_t i = 0; i < search.folders.size(); ++i) {
+        if (!plain) {
+            // A name with folders of its own is looked up where it ends up.
+            const std::string candidate = CandidatePath(search.folders[i], fileName);
+            std::string found = candidate.empty() ? std::string() : names.FindFile(candidate);
+            if (!found.empty())
+                return found;
+            continue;
+        }
+        const FolderListing* listing = search.listings[i];
+        const std::string* name = listing == nullptr ? nullptr : listing->Find(fileName, false);
+        if (name == nullptr)
+            continue;
+        std::string found = listing->Path() + kPathSeparator + *name;
+        if (found.size() < kPathLengthLimit)
+            return found;
     }
     return {};
 }
@@ -266,16 +253,12 @@ std::string FindInFolders(ScanContext::Cache& cache, const PictureSearch& search
 }  // namespace
 
 std::string ScanContext::FindMeasurePicture(std::string_view fileName, std::string_view tableName) {
-    return FindInFolders(TheCache(), TheCache().PictureSearchOf(tableName), fileName);
+    return FindInFolders(Names(), TheCache().PictureSearchOf(tableName), fileName);
 }
 
 std::string FindMeasurePicture(std::string_view fileName, std::string_view tableName) {
-    for (const std::string& folder : MeasurePictureFolders(tableName)) {
-        std::string candidate = PictureCandidate(folder, fileName);
-        if (!candidate.empty() && FileExists(candidate))
-            return candidate;
-    }
-    return {};
+    ScanContext context(CurrentSelectionSnapshot());
+    return context.FindMeasurePicture(fileName, tableName);
 }
 
 namespace {
@@ -286,20 +269,27 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
     DirectoryParserList entries;
     const std::string lowerT = LowerCase(t);
     ScanContext::Cache& cache = context.TheCache();
+    FolderListings& names = context.Names();
     const PictureSearch* search = nullptr;  // only wanted once a table with rows matches
-    for (const TableFile& table : cache.Tables()) {
-        if (!table.loaded || table.lowerName != lowerT)
+    std::string fileName;
+    for (TableFile& table : cache.Tables()) {
+        if (table.lowerName != lowerT)
+            continue;
+        ReadRows(table);
+        if (!table.loaded)
             continue;
         reference.mmtFiles.push_back(table.fileName);
         // The table file's own extension: on a case-sensitive file system "A.MMT" is not
         // found as "A.mmt".
-        entries.AddEntry(table.base, ExtensionWithoutDot(table.fileName), MeasureTableFile, t);
-        entries.AddSupportEntries(table.base, MeasureTableFile, t);
-        for (const std::string& picture : table.rowPictures) {
+        const std::string base = StripExtension(table.path, false);
+        entries.AddEntry(base, ExtensionWithoutDot(table.fileName), MeasureTableFile, t, names);
+        entries.AddSupportEntries(base, MeasureTableFile, t, names);
+        for (const std::string_view picture : table.pictures) {
             if (search == nullptr)
                 search = &cache.PictureSearchOf(t);
-            for (const char* extension : {"jpg", "txt"}) {
-                std::string found = FindInFolders(cache, *search, picture + "." + extension);
+            for (const char* extension : {".jpg", ".txt"}) {
+                fileName.assign(picture).append(extension);
+                std::string found = FindInFolders(names, *search, fileName);
                 if (found.empty())
                     continue;
                 reference.pictureNames.insert(NameWithoutExtension(found));
@@ -308,7 +298,7 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
         }
     }
     if (reference.mmtFiles.empty())
-        entries.AddEntry(t, "mmt", MeasureTableFile, t);
+        entries.AddEntry(t, "mmt", MeasureTableFile, t, names);
     reference.entries = std::move(entries.entries);
     return reference;
 }
@@ -337,8 +327,8 @@ void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& con
     std::optional<std::string_view> name = PictureInputName(line);
     if (name && !name->empty() && !cache.ListsTablePicture(list, std::string(*name))) {
         const std::string base = RootCombine("MeasurePictures", *name);
-        list.AddEntry(base, "txt", GarmentPicture, "");
-        list.AddEntry(base, "jpg", GarmentPicture, "");
+        list.AddEntry(base, "txt", GarmentPicture, "", context.Names());
+        list.AddEntry(base, "jpg", GarmentPicture, "", context.Names());
     }
     name = PictItemName(line);
     if (name && !Trim(*name).empty()) {
@@ -346,7 +336,8 @@ void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& con
         const std::string path = RootPath("Designers") + kPathSeparator + selection.designer +
                                  kPathSeparator + selection.collection + kPathSeparator +
                                  std::string(*name);
-        list.AddEntry(StripExtension(NormalizePath(path), false), "jpg", GarmentPicture, "");
+        list.AddEntry(StripExtension(NormalizePath(path), false), "jpg", GarmentPicture, "",
+                      context.Names());
     }
     name = MeasureTableName(line);
     if (name && !name->empty()) {
@@ -357,9 +348,12 @@ void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& con
 }  // namespace
 
 void ScanMacro(DirectoryParserList& list, const std::string& garmentPath, ScanContext& context) {
-    list.AddEntry(StripExtension(garmentPath, false), "mac", GarmentFile, "");
-    list.AddSupportEntries(garmentPath, GarmentFile, "");
-    std::ifstream macro(garmentPath + ".mac", std::ios::binary);
+    list.AddEntry(StripExtension(garmentPath, false), "mac", GarmentFile, "", context.Names());
+    list.AddSupportEntries(garmentPath, GarmentFile, "", context.Names());
+    const std::string macroPath = context.Names().FindFile(garmentPath + ".mac");
+    if (macroPath.empty())
+        return;
+    std::ifstream macro(macroPath, std::ios::binary);
     if (!macro)
         return;
     std::string line;
@@ -395,10 +389,10 @@ void ScanCollection(const KitbinderData& /*data*/, const ScanInputs& inputs,
                     DirectoryParserList& list, bool useCachedNames, ScanProgress* progress) {
     ScanContext context(inputs.selection);
     const CurrentSelection& selection = context.Selection();
-    list.AddSupportEntries(FullPath(selection.designerFolder, selection.designer), DesignerFile,
-                           "");
+    list.AddSupportEntries(FullPath(selection.designerFolder, selection.designer), DesignerFile, "",
+                           context.Names());
     list.AddSupportEntries(FullPath(selection.collectionFolder, selection.collection),
-                           CollectionFile, "");
+                           CollectionFile, "", context.Names());
     for (const std::string& garment : inputs.garments) {
         const std::string path = GarmentPath(inputs, garment, useCachedNames);
         if (progress)

@@ -54,27 +54,43 @@ void ClearRows(MmtData& data) {
 
 }  // namespace
 
-bool ParseMmt(MmtData& data, std::string_view text, std::string_view path) {
-    ClearRows(data);
-    std::string_view header[3];
-    size_t offset = SplitLine(text, 0, header);
-    if (offset == std::string_view::npos)
-        return false;
-    data.name = header[0];
-    data.headerField2 = header[1];
-    std::string_view row[4];
-    while (offset < text.size()) {
-        offset = SplitLine(text, offset, row);
+std::optional<MmtHeader> ReadMmtHeader(std::string_view text) {
+    std::string_view fields[3];
+    const size_t rowsAt = SplitLine(text, 0, fields);
+    if (rowsAt == std::string_view::npos)
+        return std::nullopt;
+    return MmtHeader{fields[0], fields[1], rowsAt};
+}
+
+bool ReadMmtRows(std::string_view text, const MmtHeader& header, std::string_view path,
+                 const std::function<void(const MmtRow&)>& onRow) {
+    std::string_view fields[4];
+    size_t rows = 0;
+    for (size_t offset = header.rowsAt; offset < text.size();) {
+        offset = SplitLine(text, offset, fields);
         if (offset == std::string_view::npos)
             return false;
-        // The value first: a bad one leaves the four row lists of equal length.
-        const double value = ParseValue(row[1], path, data.rowNames.size() + 1);
-        data.rowNames.emplace_back(row[0]);
-        data.rowValues.push_back(value);
-        data.rowTexts.emplace_back(row[2]);
-        data.rowPictures.emplace_back(row[3]);
+        const double value = ParseValue(fields[1], path, ++rows);
+        onRow(MmtRow{fields[0], value, fields[2], fields[3]});
     }
     return true;
+}
+
+bool ParseMmt(MmtData& data, std::string_view text, std::string_view path) {
+    ClearRows(data);
+    const std::optional<MmtHeader> header = ReadMmtHeader(text);
+    if (!header)
+        return false;
+    data.name = header->name;
+    data.headerField2 = header->field2;
+    // Each row is stored whole once its value has been read: a bad value leaves the four row
+    // lists of equal length.
+    return ReadMmtRows(text, *header, path, [&data](const MmtRow& row) {
+        data.rowNames.emplace_back(row.name);
+        data.rowValues.push_back(row.value);
+        data.rowTexts.emplace_back(row.text);
+        data.rowPictures.emplace_back(row.picture);
+    });
 }
 
 bool LoadMmt(MmtData& data, const std::string& path) {

@@ -124,7 +124,7 @@ TEST_F(MissingFileCheck, CompleteCollectionHasNothingMissing) {
 }
 
 TEST_F(MissingFileCheck, ScanErrorStillReachesTheCompletionStep) {
-    Write("MeasureTables/Broken.mmt", "Men\tcm\tx\nChest\t92,5\tC\tc\n");
+    Write("MeasureTables/Broken.mmt", "women\tcm\tx\nChest\t92,5\tC\tc\n");
     const MissingFileReport report = Check({"Trench", "Duffle"});
     ASSERT_TRUE(report.Failed());
     EXPECT_NE(report.error.find(At("MeasureTables/Broken.mmt")), std::string::npos) << report.error;
