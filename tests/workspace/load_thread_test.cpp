@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -64,10 +65,12 @@ class MissingFileCheck : public TempWorkspace {
     }
 
     // Starts a check of garments and runs its steps here until the completion has run.
-    MissingFileReport Check(std::vector<std::string> garments) {
+    MissingFileReport Check(std::vector<std::string> garments,
+                            std::chrono::steady_clock::duration progressInterval = {}) {
         bool completed = false;
         MissingFileReport result;
         LoadThreadSteps steps;
+        steps.progressInterval = progressInterval;
         steps.progress = [&](const std::string& file) {
             EXPECT_EQ(std::this_thread::get_id(), testThread);
             progress.push_back(file);
@@ -102,6 +105,15 @@ TEST_F(MissingFileCheck, ReportsProgressTablesAndMissingFiles) {
               (std::vector<std::string>{"Anna.pdf", "Anna.html", "Coats.pdf", "Coats.html",
                                         "Trench.pdf", "Women.pdf", "Women.html", "Duffle.pdf",
                                         "Duffle.html", "Duffle_hood.jpg"}));
+    EXPECT_EQ(report.missing.mmtFiles.Texts(), std::vector<std::string>{"Women.mmt"});
+}
+
+// Each progress hand-off waits for the user-interface thread: they are spaced out, the first
+// garment always shown.
+TEST_F(MissingFileCheck, ProgressIsHandedOverAtMostOncePerInterval) {
+    const MissingFileReport report = Check({"Trench", "Duffle", "Trench"}, std::chrono::hours(1));
+    EXPECT_FALSE(report.Failed());
+    EXPECT_EQ(progress, std::vector<std::string>{"Trench"});
     EXPECT_EQ(report.missing.mmtFiles.Texts(), std::vector<std::string>{"Women.mmt"});
 }
 
