@@ -121,13 +121,12 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-std::string AsciiUpper(std::string_view text) {
-    std::string out(text);
+void AsciiUpper(std::string_view text, std::string& out) {
+    out.assign(text);
     for (char& c : out) {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     }
-    return out;
 }
 
 // Upper case code point by code point, or nothing when text is no valid UTF-8.
@@ -158,10 +157,19 @@ bool IsBelow(std::string_view path, std::string_view base) {
 }  // namespace
 
 std::string FoldNameCase(std::string_view name) {
+    std::string out;
+    FoldNameCase(name, out);
+    return out;
+}
+
+void FoldNameCase(std::string_view name, std::string& out) {
     if (IsAscii(name))
-        return AsciiUpper(name);
+        return AsciiUpper(name, out);
     std::optional<std::string> upper = Utf8Upper(name);
-    return upper ? std::move(*upper) : AsciiUpper(name);
+    if (upper)
+        out = std::move(*upper);
+    else
+        AsciiUpper(name, out);
 }
 
 FolderListing::FolderListing(std::string folder) : path_(std::move(folder)) {

@@ -111,6 +111,8 @@ class EachDirectory : public EachType<std::string> {
 // The name as Windows compares file names: every letter in upper case (simple mapping, code point
 // by code point); bytes that are no valid UTF-8 get ASCII mapping only.
 std::string FoldNameCase(std::string_view name);
+// The same into out, reusing its storage.
+void FoldNameCase(std::string_view name, std::string& out);
 
 // One folder's names, listed once, with an index of their case-folded forms: finds a file or
 // sub-folder whatever the case of its name, as on Windows.

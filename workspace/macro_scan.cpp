@@ -1,7 +1,8 @@
 #include "workspace/macro_scan.h"
 
 #include <algorithm>
-#include <fstream>
+#include <array>
+#include <cstdint>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
@@ -40,9 +41,16 @@ struct TableReference {
 // The folders searched for the pictures of one table name, in search order: as given (for
 // names that hold folders of their own) and as listed (for plain names).
 struct PictureSearch {
+    static constexpr std::uint8_t kNone = UINT8_MAX;
     std::vector<std::string> folders;
     std::vector<const FolderListing*> listings;
+    // By case-folded name without extension: the first folder holding a name ending in ".jpg",
+    // and in ".txt", whatever its case, so that a table row costs one look-up.
+    std::unordered_map<std::string, std::array<std::uint8_t, 2>> firstFolder;
 };
+
+// The measuring picture and text extensions, and their index in PictureSearch::firstFolder.
+constexpr std::string_view kPictureExtensions[2] = {".jpg", ".txt"};
 
 // A name that joins onto a folder as one more part, unchanged by normalisation.
 bool IsPlainName(std::string_view name) {
@@ -159,6 +167,34 @@ void ReadRows(TableFile& table) {
     table.rowsRead = true;
 }
 
+namespace {
+
+void IndexPictures(PictureSearch& search) {
+    for (size_t i = search.listings.size(); i-- > 0;) {
+        if (search.listings[i] == nullptr)
+            continue;
+        for (const std::string& name : search.listings[i]->Names()) {
+            if (name.size() < 4)
+                continue;
+            const std::string extension =
+                FoldNameCase(std::string_view(name).substr(name.size() - 4));
+            for (size_t e = 0; e < 2; ++e) {
+                if (extension == FoldNameCase(kPictureExtensions[e])) {
+                    auto& slot =
+                        search.firstFolder
+                            .try_emplace(
+                                FoldNameCase(std::string_view(name).substr(0, name.size() - 4)),
+                                std::array{PictureSearch::kNone, PictureSearch::kNone})
+                            .first->second;
+                    slot[e] = static_cast<std::uint8_t>(i);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
 const PictureSearch& ScanContext::Cache::PictureSearchOf(std::string_view tableName) {
     const std::string key(tableName);
     auto found = pictureSearches.find(key);
@@ -175,6 +211,7 @@ const PictureSearch& ScanContext::Cache::PictureSearchOf(std::string_view tableN
         search.listings.push_back(listing);
         search.folders.push_back(std::move(folder));
     }
+    IndexPictures(search);
     return pictureSearches.emplace(key, std::move(search)).first->second;
 }
 
@@ -226,11 +263,12 @@ FolderListings& ScanContext::Names() {
 
 namespace {
 
-// The first search folder that holds fileName, whatever its case, as the path on disk.
+// The first search folder from folder first on that holds fileName, whatever its case, as the
+// path on disk.
 std::string FindInFolders(FolderListings& names, const PictureSearch& search,
-                          std::string_view fileName) {
+                          std::string_view fileName, size_t first = 0) {
     const bool plain = IsPlainName(fileName);
-    for (size_t i = 0; i < search.folders.size(); ++i) {
+    for (size_t i = first; i < search.folders.size(); ++i) {
         if (!plain) {
             // A name with folders of its own is looked up where it ends up.
             const std::string candidate = CandidatePath(search.folders[i], fileName);
@@ -263,6 +301,37 @@ std::string FindMeasurePicture(std::string_view fileName, std::string_view table
 
 namespace {
 
+// Buffers reused from table row to table row.
+struct RowBuffers {
+    std::string fileName;
+    std::string folded;
+};
+
+// The picture and the text of a table row, each found as FindInFolders would ("" when not),
+// with one look-up in the folders' index for a plain name.
+std::array<std::string, 2> FindTablePictures(FolderListings& names, const PictureSearch& search,
+                                             std::string_view picture, RowBuffers& buffers) {
+    std::array<std::string, 2> found;
+    buffers.fileName.assign(picture).append(kPictureExtensions[0]);
+    const bool plain = IsPlainName(buffers.fileName);
+    const std::array<std::uint8_t, 2>* first = nullptr;
+    if (plain) {
+        FoldNameCase(picture, buffers.folded);
+        const auto indexed = search.firstFolder.find(buffers.folded);
+        if (indexed == search.firstFolder.end())
+            return found;
+        first = &indexed->second;
+    }
+    for (size_t e = 0; e < 2; ++e) {
+        buffers.fileName.assign(picture).append(kPictureExtensions[e]);
+        if (!plain)
+            found[e] = FindInFolders(names, search, buffers.fileName);
+        else if ((*first)[e] != PictureSearch::kNone)
+            found[e] = FindInFolders(names, search, buffers.fileName, (*first)[e]);
+    }
+    return found;
+}
+
 // The entries that the measure_table name t contributes, for the first time in this scan.
 TableReference ResolveTable(const std::string& t, ScanContext& context) {
     TableReference reference;
@@ -271,7 +340,7 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
     ScanContext::Cache& cache = context.TheCache();
     FolderListings& names = context.Names();
     const PictureSearch* search = nullptr;  // only wanted once a table with rows matches
-    std::string fileName;
+    RowBuffers buffers;
     for (TableFile& table : cache.Tables()) {
         if (table.lowerName != lowerT)
             continue;
@@ -287,9 +356,7 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
         for (const std::string_view picture : table.pictures) {
             if (search == nullptr)
                 search = &cache.PictureSearchOf(t);
-            for (const char* extension : {".jpg", ".txt"}) {
-                fileName.assign(picture).append(extension);
-                std::string found = FindInFolders(names, *search, fileName);
+            for (std::string& found : FindTablePictures(names, *search, picture, buffers)) {
                 if (found.empty())
                     continue;
                 reference.pictureNames.insert(NameWithoutExtension(found));
@@ -353,12 +420,24 @@ void ScanMacro(DirectoryParserList& list, const std::string& garmentPath, ScanCo
     const std::string macroPath = context.Names().FindFile(garmentPath + ".mac");
     if (macroPath.empty())
         return;
-    std::ifstream macro(macroPath, std::ios::binary);
-    if (!macro)
-        return;
-    std::string line;
-    while (ReadLine(macro, line))
+    std::string text;
+    try {
+        text = ReadTextFile(macroPath);
+    } catch (const FileError&) {
+        return;  // a macro that cannot be read names nothing
+    }
+    const std::string_view rest = text;
+    // Lines end at LF, a CR before it is no part of the line; a last line may lack its LF.
+    for (size_t start = 0; start < rest.size();) {
+        size_t end = rest.find('\n', start);
+        if (end == std::string_view::npos)
+            end = rest.size();
+        std::string_view line = rest.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         ScanLine(list, line, context);
+        start = end + 1;
+    }
 }
 
 void ScanMacro(DirectoryParserList& list, const std::string& garmentPath) {
