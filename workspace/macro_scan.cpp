@@ -115,7 +115,9 @@ struct ScanContext::Cache {
     FolderListings names{WorkspaceRoot(false)};
     bool tablesRead = false;
     std::vector<TableFile> tables;
-    std::map<std::string, TableReference> references;                // by the exact name written
+    // By the exact name a macro wrote: the table files it matched, once its entries are in the
+    // list being filled.
+    std::unordered_map<std::string, std::vector<std::string>> referenced;
     std::unordered_map<std::string, PictureSearch> pictureSearches;  // by table name
 
     // Names (without extension) of the type 1 entries of the list being filled, kept up to date
@@ -123,12 +125,11 @@ struct ScanContext::Cache {
     const DirectoryParserList* indexedList = nullptr;
     size_t indexedCount = 0;
     std::unordered_set<std::string> tablePictureNames;
-    std::unordered_set<const TableReference*> indexedReferences;
 
     std::vector<TableFile>& Tables();
     const PictureSearch& PictureSearchOf(std::string_view tableName);
     bool ListsTablePicture(const DirectoryParserList& list, const std::string& name);
-    void AppendReference(DirectoryParserList& list, const TableReference& reference);
+    void AppendReference(DirectoryParserList& list, TableReference reference);
     void SyncIndex(const DirectoryParserList& list);
 };
 
@@ -220,7 +221,7 @@ void ScanContext::Cache::SyncIndex(const DirectoryParserList& list) {
         indexedList = &list;
         indexedCount = 0;
         tablePictureNames.clear();
-        indexedReferences.clear();
+        referenced.clear();
     }
     for (; indexedCount < list.entries.size(); ++indexedCount) {
         const DirectoryParser& entry = list.entries[indexedCount];
@@ -235,16 +236,13 @@ bool ScanContext::Cache::ListsTablePicture(const DirectoryParserList& list,
     return tablePictureNames.count(name) > 0;
 }
 
-// A reference already in the list adds nothing new: its entries would all be duplicates.
-void ScanContext::Cache::AppendReference(DirectoryParserList& list,
-                                         const TableReference& reference) {
+void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReference reference) {
     SyncIndex(list);
     for (const std::string& fileName : reference.mmtFiles)
         list.mmtFiles.Append(fileName);
-    if (!indexedReferences.insert(&reference).second)
-        return;
-    list.entries.insert(list.entries.end(), reference.entries.begin(), reference.entries.end());
-    tablePictureNames.insert(reference.pictureNames.begin(), reference.pictureNames.end());
+    list.entries.insert(list.entries.end(), std::make_move_iterator(reference.entries.begin()),
+                        std::make_move_iterator(reference.entries.end()));
+    tablePictureNames.merge(reference.pictureNames);
     indexedCount = list.entries.size();
 }
 
@@ -372,14 +370,21 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
 
 }  // namespace
 
+// A name met before in this list adds only its table file names: its entries would all be
+// duplicates.
 void AddMeasureTable(DirectoryParserList& list, const std::string& tableName,
                      ScanContext& context) {
-    auto& references = context.TheCache().references;
-    auto found = references.find(tableName);
-    if (found == references.end()) {
-        found = references.emplace(tableName, ResolveTable(tableName, context)).first;
+    ScanContext::Cache& cache = context.TheCache();
+    cache.SyncIndex(list);
+    if (const auto found = cache.referenced.find(tableName); found != cache.referenced.end()) {
+        for (const std::string& fileName : found->second)
+            list.mmtFiles.Append(fileName);
+        return;
     }
-    context.TheCache().AppendReference(list, found->second);
+    TableReference reference = ResolveTable(tableName, context);
+    std::vector<std::string> mmtFiles = reference.mmtFiles;
+    cache.AppendReference(list, std::move(reference));
+    cache.referenced.emplace(tableName, std::move(mmtFiles));
 }
 
 void AddMeasureTable(DirectoryParserList& list, const std::string& tableName) {

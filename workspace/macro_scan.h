@@ -77,7 +77,9 @@ void ScanMacro(DirectoryParserList& list, const std::string& garmentPath, ScanCo
 void ScanMacro(DirectoryParserList& list, const std::string& garmentPath);
 
 // Adds the entries of every table in MeasureTables whose inner name equals tableName ignoring
-// case; a table no file matches is added as tableName + ".mmt", without folder.
+// case; a table no file matches is added as tableName + ".mmt", without folder. A name already
+// added to the same list within the context adds only its table file names again, since every
+// entry would be a duplicate.
 void AddMeasureTable(DirectoryParserList& list, const std::string& tableName, ScanContext& context);
 void AddMeasureTable(DirectoryParserList& list, const std::string& tableName);
 
