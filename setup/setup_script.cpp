@@ -248,10 +248,15 @@ class SetupScriptWriter {
         return SubstitutePlaceholders(kSetupTemplate, placeholders);
     }
 
-    static void AddFileLine(std::vector<Placeholder>& placeholders, std::string_view key,
-                            std::string_view placeholder, const std::string& path) {
-        AddOptionalLine(placeholders, key, placeholder, CheckedPath(path), FileExists(path));
+    void AddFileLine(std::vector<Placeholder>& placeholders, std::string_view key,
+                     std::string_view placeholder, const std::string& path) const {
+        const std::string found = OnDisk(path);
+        AddOptionalLine(placeholders, key, placeholder, CheckedPath(found.empty() ? path : found),
+                        !found.empty());
     }
+
+    // The workspace file at path whatever the case of its names, as on Windows; "" when none.
+    std::string OnDisk(const std::string& path) const { return names_.FindFile(path); }
 
     static const std::string& CheckedPath(const std::string& path) {
         return CheckedScriptValue("file path", path);
@@ -259,8 +264,8 @@ class SetupScriptWriter {
 
     // The collection's own setup picture, else the stock one; "" when neither exists.
     std::string WizardImage() const {
-        std::string picture = ExistingFile(
-            InFolder(selection_.collectionFolder, selection_.collection + "_mini.bmp"));
+        std::string picture =
+            OnDisk(InFolder(selection_.collectionFolder, selection_.collection + "_mini.bmp"));
         if (picture.empty()) {
             picture = ExistingFile(ResourceFile("Wizmodernimage.bmp"));
         }
@@ -290,7 +295,7 @@ class SetupScriptWriter {
                                      collectionApp_ + "\\" + name + ".mac", garment) +
                             "\n";
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(selection_.collectionFolder, garment + "." + extension))) {
+            if (!OnDisk(InFolder(selection_.collectionFolder, garment + "." + extension)).empty()) {
                 icons += IconLine("{group}\\" + collectionName_ + "\\" + name + " Documentation (" +
                                       extension + ")",
                                   collectionApp_ + "\\" + name + "." + extension,
@@ -306,7 +311,7 @@ class SetupScriptWriter {
         const std::string name = EscapeConstantBraces(base);
         std::string icons;
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(RootPath("MeasureTables"), base + "." + extension))) {
+            if (!OnDisk(InFolder(RootPath("MeasureTables"), base + "." + extension)).empty()) {
                 icons += "Name: " +
                          Parameter("icon name", "{group}\\" + name + " measuring instructions (" +
                                                     extension + ")") +
@@ -323,7 +328,8 @@ class SetupScriptWriter {
         const std::string& collection = selection_.collection;
         std::string icons;
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(selection_.collectionFolder, collection + "." + extension))) {
+            if (!OnDisk(InFolder(selection_.collectionFolder, collection + "." + extension))
+                     .empty()) {
                 icons += IconLine("{group}\\" + collectionName_ + "\\" + collectionName_ +
                                       " Documentation",
                                   collectionApp_ + "\\" + collectionName_ + "." + extension,
@@ -335,8 +341,8 @@ class SetupScriptWriter {
     }
 
     std::string WebsiteIcon() const {
-        const std::string path = InFolder(selection_.designerFolder, "Website.txt");
-        if (!FileExists(path)) {
+        const std::string path = OnDisk(InFolder(selection_.designerFolder, "Website.txt"));
+        if (path.empty()) {
             return {};
         }
         const std::string website = ReadTextFile(path);
@@ -368,6 +374,7 @@ class SetupScriptWriter {
     const CurrentSelection& selection_;
     const std::vector<std::string>& garments_;
     const DirectoryParserList& list_;
+    mutable FolderListings names_{WorkspaceRoot(false)};
     std::string outputBaseName_;
     std::string designerName_;    // the designer's name, braces doubled
     std::string collectionName_;  // the collection's name, braces doubled

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "tests/setup/sample_collection.h"
@@ -88,6 +90,29 @@ TEST_F(WorkedOutline, GivesTheGoldenScriptByteForByte) {
     ASSERT_FALSE(golden.empty());
     EXPECT_EQ(actual, Expected());
     EXPECT_EQ(sample.data.setupVersion, "0.1");
+}
+
+// A workspace copied from Windows, whose names differ in case from the names the macros, tables
+// and item rules give: the script is the one Windows would give, each file named as on disk.
+TEST_F(WorkedOutline, NamesDifferingInCaseGiveTheWindowsAnswer) {
+    sample.Write(sample.DesignerFile("Anna_License.txt"), "Licence");
+    const std::string exact = Build();
+    const std::pair<std::string, std::string> renames[] = {
+        {sample.CollectionFile("Coat1.pdf"), sample.CollectionFile("Coat1.PDF")},
+        {sample.CollectionFile("Front.jpg"), sample.CollectionFile("FRONT.jpg")},
+        {sample.WorkspaceFile("MeasureTables/Women.pdf"),
+         sample.WorkspaceFile("MeasureTables/women.PDF")},
+        {sample.WorkspaceFile("MeasurePictures/bust.jpg"),
+         sample.WorkspaceFile("MeasurePictures/Bust.JPG")},
+        {sample.DesignerFile("Anna_License.txt"), sample.DesignerFile("anna_license.TXT")},
+    };
+    std::string expected = exact;
+    for (const auto& [from, to] : renames) {
+        ASSERT_NE(exact.find(from), std::string::npos) << from;
+        std::filesystem::rename(from, to);
+        expected = ReplaceEvery(expected, from, to);
+    }
+    EXPECT_EQ(Build(), expected);
 }
 
 TEST_F(WorkedOutline, RefreshesTheMacroCopiesAfterTheScan) {
