@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "foundation/each_file.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "workspace/workspace_paths.h"
@@ -9,36 +10,47 @@
 namespace kb {
 namespace {
 
-// The overwriting copy: skipped when the source is missing or is the target itself.
-void CopyOverwriting(const std::string& from, const std::string& to) {
-    if (from == to || !FileExists(from))
+// The overwriting copy of the file at from, both names found whatever their case as Windows
+// would (a target under another case is overwritten in place): skipped when the source is
+// missing or is the target itself.
+void CopyOverwriting(FolderListings& names, const std::string& from, const std::string& to) {
+    const std::string source = names.FindFile(from);
+    if (source.empty())
         return;
-    CopyFile(from, to, true);
+    const std::string existing = names.FindFile(to);
+    const std::string& target = existing.empty() ? to : existing;
+    if (source == target)
+        return;
+    CopyFile(source, target, true);
 }
 
 std::string Sibling(std::string_view path, int extensionIndex) {
     return StripExtension(path, false) + "." + SupportExtension(extensionIndex);
 }
 
+void DeleteFound(FolderListings& names, const std::string& path) {
+    const std::string found = names.FindFile(path);
+    if (!found.empty())
+        DeleteFile(found);
+}
+
 }  // namespace
 
 void CopyWithSupportFiles(std::string_view source, std::string_view target) {
-    if (target.empty() || !FileExists(source))
+    FolderListings names(WorkspaceRoot(false));
+    if (target.empty() || names.FindFile(source).empty())
         return;
-    CopyOverwriting(std::string(source), std::string(target));
+    CopyOverwriting(names, std::string(source), std::string(target));
     for (int i = 0; !SupportExtension(i).empty(); ++i) {
-        CopyOverwriting(Sibling(source, i), Sibling(target, i));
+        CopyOverwriting(names, Sibling(source, i), Sibling(target, i));
     }
 }
 
 void DeleteWithSupportFiles(std::string_view path) {
-    if (FileExists(path))
-        DeleteFile(path);
-    for (int i = 0; !SupportExtension(i).empty(); ++i) {
-        const std::string sibling = Sibling(path, i);
-        if (FileExists(sibling))
-            DeleteFile(sibling);
-    }
+    FolderListings names(WorkspaceRoot(false));
+    DeleteFound(names, std::string(path));
+    for (int i = 0; !SupportExtension(i).empty(); ++i)
+        DeleteFound(names, Sibling(path, i));
 }
 
 }  // namespace kb
