@@ -5,6 +5,7 @@
 #include <random>
 
 #include "foundation/regular_exp.h"
+#include "tests/workspace/scan_fuzz_body.h"
 
 namespace kb::test {
 namespace {
@@ -85,6 +86,21 @@ TEST(MacroLines, AgreeWithTheLiteralPatternsOnRandomLines) {
             ASSERT_EQ(Read(kind.reader, line), Literally(kind.pattern, line))
                 << kind.pattern << " on " << testing::PrintToString(line);
         }
+    }
+}
+
+// The fuzz target's body on the inputs that found faults before, and on random bytes.
+TEST(ScanFuzzBody, HoldsOnKnownAndRandomInputs) {
+    FuzzScanOnce(std::string("\t\t\n\n") + std::string(118, '\t') + std::string(7, 'P'));
+    FuzzScanOnce("W\tcm\tx\nA\t1\tt\tp\nB\tz\tt\tq\n");
+    std::mt19937 random(7);
+    const char alphabet[] = "\t\n\r\",(1.xadd_pict_item measure_table(\"add_picture_input";
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes;
+        const int length = static_cast<int>(random() % 64);
+        for (int i = 0; i < length; ++i)
+            bytes += alphabet[random() % (sizeof alphabet - 1)];
+        ASSERT_NO_THROW(FuzzScanOnce(bytes)) << testing::PrintToString(bytes);
     }
 }
 
