@@ -77,6 +77,10 @@ SyntheticWorkspace MakeSyntheticWorkspace(const std::string& documentsFolder,
             WriteFile(pictures / (name + ".txt"), "txt");
         }
     }
+    // A table that no macro names, with a value that is no number: it must stop nothing.
+    const fs::path broken = root / "MeasureTables" / "Broken.mmt";
+    WriteFile(broken, "Unused\tcm\t1\nChest\t92,5\tChest girth\tchest\n");
+    workspace.readFiles.push_back(broken.string());
     for (int ease = 0; ease < 20; ease += 2) {
         WriteFile(root / "MeasurePictures" / ("ease" + std::to_string(ease) + ".jpg"), "jpg");
     }
