@@ -186,23 +186,50 @@ FolderListing::FolderListing(std::string folder) : path_(std::move(folder)) {
                                                    : Kind::Unknown);
     }
     closedir(handle);
+    foldedAt_.reserve(names_.size() + 1);
+    std::string folded;
+    for (const std::string& name : names_) {
+        foldedAt_.push_back(static_cast<std::uint32_t>(folded_.size()));
+        FoldNameCase(name, folded);
+        folded_ += folded;
+    }
+    foldedAt_.push_back(static_cast<std::uint32_t>(folded_.size()));
     nextSameFold_.assign(names_.size(), kNoName);
-    firstOfFold_.reserve(names_.size());
+    size_t capacity = 16;
+    while (capacity < 2 * names_.size())
+        capacity *= 2;
+    slots_.assign(capacity, 0);
     for (size_t i = 0; i < names_.size(); ++i)
         Index(i);
 }
 
+// The slot of a folded form: the one that holds it, or the free one where it would go.
+size_t FolderListing::SlotOf(std::string_view folded) const {
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = std::hash<std::string_view>{}(folded)&mask;; at = (at + 1) & mask) {
+        if (slots_[at] == 0 || FoldedName(slots_[at] - 1) == folded)
+            return at;
+    }
+}
+
 // Threads the name into the chain of its folded form, which is kept in byte order.
 void FolderListing::Index(size_t index) {
+    std::uint32_t* slot = &slots_[SlotOf(FoldedName(index))];
     const auto self = static_cast<std::uint32_t>(index);
-    auto [found, inserted] = firstOfFold_.try_emplace(FoldNameCase(names_[index]), self);
-    if (inserted)
+    if (*slot == 0) {
+        *slot = self + 1;
         return;
-    std::uint32_t* link = &found->second;
-    while (*link != kNoName && names_[*link] < names_[index])
-        link = &nextSameFold_[*link];
-    nextSameFold_[index] = *link;
-    *link = self;
+    }
+    if (names_[index] < names_[*slot - 1]) {
+        nextSameFold_[index] = *slot - 1;
+        *slot = self + 1;
+        return;
+    }
+    std::uint32_t at = *slot - 1;
+    while (nextSameFold_[at] != kNoName && names_[nextSameFold_[at]] < names_[index])
+        at = nextSameFold_[at];
+    nextSameFold_[index] = nextSameFold_[at];
+    nextSameFold_[at] = self;
 }
 
 FolderListing::Kind FolderListing::KindOf(size_t index) const {
@@ -221,20 +248,27 @@ bool FolderListing::IsFile(size_t index) const {
 }
 
 const std::string* FolderListing::Find(std::string_view name, bool folder) const {
-    const auto found = firstOfFold_.find(FoldNameCase(name));
-    if (found == firstOfFold_.end())
+    std::string folded;
+    FoldNameCase(name, folded);
+    return FindFolded(folded, name, folder);
+}
+
+const std::string* FolderListing::FindFolded(std::string_view folded, std::string_view name,
+                                             bool folder) const {
+    const std::uint32_t first = slots_.empty() ? 0 : slots_[SlotOf(folded)];
+    if (first == 0)
         return nullptr;
     const Kind wanted = folder ? Kind::Folder : Kind::File;
-    const std::string* first = nullptr;
-    for (std::uint32_t i = found->second; i != kNoName; i = nextSameFold_[i]) {
+    const std::string* found = nullptr;
+    for (std::uint32_t i = first - 1; i != kNoName; i = nextSameFold_[i]) {
         if (KindOf(i) != wanted)
             continue;
         if (names_[i] == name)
             return &names_[i];
-        if (first == nullptr)
-            first = &names_[i];
+        if (found == nullptr)
+            found = &names_[i];
     }
-    return first;
+    return found;
 }
 
 FolderListings::FolderListings(std::string base) : base_(std::move(base)) {

@@ -125,6 +125,14 @@ class FolderListing {
     // links followed; nullptr when there is none. Of several names that differ only in case the
     // exact one wins, otherwise the first in byte order.
     const std::string* Find(std::string_view name, bool folder) const;
+    // The same for a name already case-folded (FoldNameCase) and its exact form.
+    const std::string* FindFolded(std::string_view folded, std::string_view name,
+                                  bool folder) const;
+    // The case-folded form of the name at index.
+    std::string_view FoldedName(size_t index) const {
+        return std::string_view(folded_).substr(foldedAt_[index],
+                                                foldedAt_[index + 1] - foldedAt_[index]);
+    }
     // Every entry's name, in listing order, files and folders alike.
     const std::vector<std::string>& Names() const { return names_; }
     bool IsFile(size_t index) const;
@@ -133,12 +141,17 @@ class FolderListing {
     enum class Kind : std::uint8_t { Unknown, File, Folder, Missing };
     Kind KindOf(size_t index) const;
     void Index(size_t index);
+    size_t SlotOf(std::string_view folded) const;
 
     std::string path_;
     std::vector<std::string> names_;
-    mutable std::vector<Kind> kinds_;  // from the listing; links and unknowns stated on demand
+    mutable std::vector<Kind> kinds_;      // from the listing; links and unknowns stated on demand
+    std::string folded_;                   // every name case-folded, one after the other
+    std::vector<std::uint32_t> foldedAt_;  // where each one starts, and the end
     std::vector<std::uint32_t> nextSameFold_;  // the next name of the same folded form
-    std::unordered_map<std::string, std::uint32_t> firstOfFold_;  // in byte order
+    // Open addressing by folded form: the first name (in byte order) of each form, plus one;
+    // 0 for a free slot.
+    std::vector<std::uint32_t> slots_;
 };
 
 // The listings that one piece of work (a scan) needs, each folder listed once: answers where a

@@ -46,7 +46,8 @@ struct PictureSearch {
     std::vector<const FolderListing*> listings;
     // By case-folded name without extension: the first folder holding a name ending in ".jpg",
     // and in ".txt", whatever its case, so that a table row costs one look-up.
-    std::unordered_map<std::string, std::array<std::uint8_t, 2>> firstFolder;
+    // The keys are views into the listings' folded names.
+    std::unordered_map<std::string_view, std::array<std::uint8_t, 2>> firstFolder;
 };
 
 // The measuring picture and text extensions, and their index in PictureSearch::firstFolder.
@@ -125,6 +126,9 @@ struct ScanContext::Cache {
     const DirectoryParserList* indexedList = nullptr;
     size_t indexedCount = 0;
     std::unordered_set<std::string> tablePictureNames;
+    // The picture names of the table references in the list, each set kept whole: merging
+    // them into one would rehash all the time.
+    std::vector<std::unordered_set<std::string>> referencePictureNames;
 
     std::vector<TableFile>& Tables();
     const PictureSearch& PictureSearchOf(std::string_view tableName);
@@ -171,23 +175,23 @@ void ReadRows(TableFile& table) {
 namespace {
 
 void IndexPictures(PictureSearch& search) {
+    std::string extensions[2];
+    for (size_t e = 0; e < 2; ++e)
+        extensions[e] = FoldNameCase(kPictureExtensions[e]);
     for (size_t i = search.listings.size(); i-- > 0;) {
-        if (search.listings[i] == nullptr)
+        const FolderListing* listing = search.listings[i];
+        if (listing == nullptr)
             continue;
-        for (const std::string& name : search.listings[i]->Names()) {
-            if (name.size() < 4)
+        for (size_t n = 0; n < listing->Names().size(); ++n) {
+            const std::string_view folded = listing->FoldedName(n);
+            if (folded.size() < 4)
                 continue;
-            const std::string extension =
-                FoldNameCase(std::string_view(name).substr(name.size() - 4));
+            const std::string_view base = folded.substr(0, folded.size() - 4);
             for (size_t e = 0; e < 2; ++e) {
-                if (extension == FoldNameCase(kPictureExtensions[e])) {
-                    auto& slot =
-                        search.firstFolder
-                            .try_emplace(
-                                FoldNameCase(std::string_view(name).substr(0, name.size() - 4)),
-                                std::array{PictureSearch::kNone, PictureSearch::kNone})
-                            .first->second;
-                    slot[e] = static_cast<std::uint8_t>(i);
+                if (folded.ends_with(extensions[e])) {
+                    search.firstFolder
+                        .try_emplace(base, std::array{PictureSearch::kNone, PictureSearch::kNone})
+                        .first->second[e] = static_cast<std::uint8_t>(i);
                 }
             }
         }
@@ -221,6 +225,7 @@ void ScanContext::Cache::SyncIndex(const DirectoryParserList& list) {
         indexedList = &list;
         indexedCount = 0;
         tablePictureNames.clear();
+        referencePictureNames.clear();
         referenced.clear();
     }
     for (; indexedCount < list.entries.size(); ++indexedCount) {
@@ -233,7 +238,9 @@ void ScanContext::Cache::SyncIndex(const DirectoryParserList& list) {
 bool ScanContext::Cache::ListsTablePicture(const DirectoryParserList& list,
                                            const std::string& name) {
     SyncIndex(list);
-    return tablePictureNames.count(name) > 0;
+    return tablePictureNames.count(name) > 0 ||
+           std::any_of(referencePictureNames.begin(), referencePictureNames.end(),
+                       [&name](const auto& names) { return names.count(name) > 0; });
 }
 
 void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReference reference) {
@@ -242,7 +249,7 @@ void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReferen
         list.mmtFiles.Append(fileName);
     list.entries.insert(list.entries.end(), std::make_move_iterator(reference.entries.begin()),
                         std::make_move_iterator(reference.entries.end()));
-    tablePictureNames.merge(reference.pictureNames);
+    referencePictureNames.push_back(std::move(reference.pictureNames));
     indexedCount = list.entries.size();
 }
 
