@@ -114,6 +114,9 @@ std::vector<std::string> MeasurePictureFolders(std::string_view tableName) {
 
 struct ScanContext::Cache {
     FolderListings names{WorkspaceRoot(false)};
+    // Prefixes of the paths that macro lines name, built once per scan.
+    std::string measurePictures = RootPath("MeasurePictures");
+    std::string collectionFolder;  // root + Designers/designer/collection/, plain concatenation
     bool tablesRead = false;
     std::vector<TableFile> tables;
     // By the exact name a macro wrote: the table files it matched, once its entries are in the
@@ -129,6 +132,8 @@ struct ScanContext::Cache {
     // The picture names of the table references in the list, each set kept whole: merging
     // them into one would rehash all the time.
     std::vector<std::unordered_set<std::string>> referencePictureNames;
+    // ListsTablePicture's answers since the last type 1 entry came into the list.
+    std::unordered_map<std::string, bool> pictureAnswers;
 
     std::vector<TableFile>& Tables();
     const PictureSearch& PictureSearchOf(std::string_view tableName);
@@ -227,20 +232,27 @@ void ScanContext::Cache::SyncIndex(const DirectoryParserList& list) {
         tablePictureNames.clear();
         referencePictureNames.clear();
         referenced.clear();
+        pictureAnswers.clear();
     }
     for (; indexedCount < list.entries.size(); ++indexedCount) {
         const DirectoryParser& entry = list.entries[indexedCount];
-        if (entry.type == MeasurePicture)
+        if (entry.type == MeasurePicture) {
             tablePictureNames.insert(NameWithoutExtension(entry.path));
+            pictureAnswers.clear();
+        }
     }
 }
 
 bool ScanContext::Cache::ListsTablePicture(const DirectoryParserList& list,
                                            const std::string& name) {
     SyncIndex(list);
-    return tablePictureNames.count(name) > 0 ||
-           std::any_of(referencePictureNames.begin(), referencePictureNames.end(),
-                       [&name](const auto& names) { return names.count(name) > 0; });
+    const auto [answer, unknown] = pictureAnswers.try_emplace(name, false);
+    if (unknown) {
+        answer->second = tablePictureNames.count(name) > 0 ||
+                         std::any_of(referencePictureNames.begin(), referencePictureNames.end(),
+                                     [&name](const auto& names) { return names.count(name) > 0; });
+    }
+    return answer->second;
 }
 
 void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReference reference) {
@@ -249,12 +261,18 @@ void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReferen
         list.mmtFiles.Append(fileName);
     list.entries.insert(list.entries.end(), std::make_move_iterator(reference.entries.begin()),
                         std::make_move_iterator(reference.entries.end()));
-    referencePictureNames.push_back(std::move(reference.pictureNames));
+    if (!reference.pictureNames.empty()) {
+        referencePictureNames.push_back(std::move(reference.pictureNames));
+        pictureAnswers.clear();
+    }
     indexedCount = list.entries.size();
 }
 
 ScanContext::ScanContext(CurrentSelection selection)
-    : selection_(std::move(selection)), cache_(std::make_unique<Cache>()) {}
+    : selection_(std::move(selection)), cache_(std::make_unique<Cache>()) {
+    cache_->collectionFolder = RootPath("Designers") + kPathSeparator + selection_.designer +
+                               kPathSeparator + selection_.collection + kPathSeparator;
+}
 
 ScanContext::~ScanContext() = default;
 
@@ -401,22 +419,31 @@ void AddMeasureTable(DirectoryParserList& list, const std::string& tableName) {
 
 namespace {
 
+// StripExtension(path, false) of a normalised path, cut as text when that leaves a plain name.
+std::string StripNormalizedExtension(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameAt)
+        return nameAt < path.size() ? path : StripExtension(path, false);
+    const std::string_view stem = std::string_view(path).substr(nameAt, dot - nameAt);
+    if (stem.empty() || stem == "." || stem == "..")
+        return StripExtension(path, false);
+    return path.substr(0, dot);
+}
+
 void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& context) {
     ScanContext::Cache& cache = context.TheCache();
     std::optional<std::string_view> name = PictureInputName(line);
     if (name && !name->empty() && !cache.ListsTablePicture(list, std::string(*name))) {
-        const std::string base = RootCombine("MeasurePictures", *name);
+        const std::string base = FullPath(cache.measurePictures, *name);
         list.AddEntry(base, "txt", GarmentPicture, "", context.Names());
         list.AddEntry(base, "jpg", GarmentPicture, "", context.Names());
     }
     name = PictItemName(line);
     if (name && !Trim(*name).empty()) {
-        const CurrentSelection& selection = context.Selection();
-        const std::string path = RootPath("Designers") + kPathSeparator + selection.designer +
-                                 kPathSeparator + selection.collection + kPathSeparator +
-                                 std::string(*name);
-        list.AddEntry(StripExtension(NormalizePath(path), false), "jpg", GarmentPicture, "",
-                      context.Names());
+        const std::string path = NormalizePath(cache.collectionFolder + std::string(*name));
+        list.AddEntry(StripNormalizedExtension(path), "jpg", GarmentPicture, "", context.Names());
     }
     name = MeasureTableName(line);
     if (name && !name->empty()) {
