@@ -38,16 +38,55 @@ struct TableReference {
     std::unordered_set<std::string> pictureNames;  // of its type 1 entries, without extension
 };
 
+// By case-folded name without extension: the first search folder holding a name ending in
+// ".jpg", and in ".txt", whatever its case (kNone when none). Open addressing over views into
+// the listings' folded names: built once per table name, asked once per table row.
+class FirstFolderIndex {
+  public:
+    static constexpr std::uint8_t kNone = UINT8_MAX;
+    using Folders = std::array<std::uint8_t, 2>;
+
+    explicit FirstFolderIndex(size_t names) {
+        size_t capacity = 16;
+        while (capacity < 2 * names)
+            capacity *= 2;
+        keys_.resize(capacity);
+        values_.assign(capacity, kFree);
+    }
+    // The entry of key, made empty when new; key must outlive the index.
+    Folders& At(std::string_view key) {
+        const size_t slot = SlotOf(key);
+        if (values_[slot] == kFree) {
+            keys_[slot] = key;
+            values_[slot] = {kNone, kNone};
+        }
+        return values_[slot];
+    }
+    const Folders* Find(std::string_view key) const {
+        const size_t slot = SlotOf(key);
+        return values_[slot] == kFree ? nullptr : &values_[slot];
+    }
+
+  private:
+    static constexpr Folders kFree = {kNone - 1, kNone - 1};
+    size_t SlotOf(std::string_view key) const {
+        const size_t mask = keys_.size() - 1;
+        size_t slot = std::hash<std::string_view>{}(key)&mask;
+        while (values_[slot] != kFree && keys_[slot] != key)
+            slot = (slot + 1) & mask;
+        return slot;
+    }
+    std::vector<std::string_view> keys_;
+    std::vector<Folders> values_;
+};
+
 // The folders searched for the pictures of one table name, in search order: as given (for
 // names that hold folders of their own) and as listed (for plain names).
 struct PictureSearch {
-    static constexpr std::uint8_t kNone = UINT8_MAX;
+    static constexpr std::uint8_t kNone = FirstFolderIndex::kNone;
     std::vector<std::string> folders;
     std::vector<const FolderListing*> listings;
-    // By case-folded name without extension: the first folder holding a name ending in ".jpg",
-    // and in ".txt", whatever its case, so that a table row costs one look-up.
-    // The keys are views into the listings' folded names.
-    std::unordered_map<std::string_view, std::array<std::uint8_t, 2>> firstFolder;
+    FirstFolderIndex firstFolder{0};  // so that a table row costs one look-up
 };
 
 // The measuring picture and text extensions, and their index in PictureSearch::firstFolder.
@@ -183,6 +222,10 @@ void IndexPictures(PictureSearch& search) {
     std::string extensions[2];
     for (size_t e = 0; e < 2; ++e)
         extensions[e] = FoldNameCase(kPictureExtensions[e]);
+    size_t count = 0;
+    for (const FolderListing* listing : search.listings)
+        count += listing == nullptr ? 0 : listing->Names().size();
+    search.firstFolder = FirstFolderIndex(count);
     for (size_t i = search.listings.size(); i-- > 0;) {
         const FolderListing* listing = search.listings[i];
         if (listing == nullptr)
@@ -194,9 +237,7 @@ void IndexPictures(PictureSearch& search) {
             const std::string_view base = folded.substr(0, folded.size() - 4);
             for (size_t e = 0; e < 2; ++e) {
                 if (folded.ends_with(extensions[e])) {
-                    search.firstFolder
-                        .try_emplace(base, std::array{PictureSearch::kNone, PictureSearch::kNone})
-                        .first->second[e] = static_cast<std::uint8_t>(i);
+                    search.firstFolder.At(base)[e] = static_cast<std::uint8_t>(i);
                 }
             }
         }
@@ -340,10 +381,9 @@ std::array<std::string, 2> FindTablePictures(FolderListings& names, const Pictur
     const std::array<std::uint8_t, 2>* first = nullptr;
     if (plain) {
         FoldNameCase(picture, buffers.folded);
-        const auto indexed = search.firstFolder.find(buffers.folded);
-        if (indexed == search.firstFolder.end())
+        first = search.firstFolder.Find(buffers.folded);
+        if (first == nullptr)
             return found;
-        first = &indexed->second;
     }
     for (size_t e = 0; e < 2; ++e) {
         buffers.fileName.assign(picture).append(kPictureExtensions[e]);
