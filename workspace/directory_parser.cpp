@@ -55,12 +55,37 @@ void DirectoryParserList::Append(DirectoryParser entry) {
     entries.push_back(std::move(entry));
 }
 
+namespace {
+
+// An entry's (path, type) pair, viewing the entry's own path.
+struct PathAndType {
+    std::string_view path;
+    std::uint32_t type;
+    bool operator==(const PathAndType&) const = default;
+};
+
+struct PathAndTypeHash {
+    size_t operator()(const PathAndType& key) const {
+        return std::hash<std::string_view>{}(key.path) ^ key.type;
+    }
+};
+
+}  // namespace
+
 void DirectoryParserList::RemoveDuplicates() {
-    std::unordered_set<std::string> seen;
-    std::erase_if(entries, [&seen](const DirectoryParser& entry) {
-        std::string key = std::to_string(entry.type) + '\n' + entry.path;
-        return !seen.insert(std::move(key)).second;
-    });
+    std::unordered_set<PathAndType, PathAndTypeHash> seen;
+    seen.reserve(entries.size());
+    std::vector<DirectoryParser> kept;
+    kept.reserve(entries.size());
+    // The kept entries move only after every entry has been seen, so the views stay valid.
+    std::vector<bool> first(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        first[i] = seen.insert({entries[i].path, entries[i].type}).second;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (first[i])
+            kept.push_back(std::move(entries[i]));
+    }
+    entries = std::move(kept);
 }
 
 void DirectoryParserList::KeepExisting(bool flag) {
