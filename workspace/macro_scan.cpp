@@ -51,32 +51,36 @@ class FirstFolderIndex {
         while (capacity < 2 * names)
             capacity *= 2;
         keys_.resize(capacity);
+        hashes_.resize(capacity);
         values_.assign(capacity, kFree);
     }
     // The entry of key, made empty when new; key must outlive the index.
     Folders& At(std::string_view key) {
-        const size_t slot = SlotOf(key);
+        const size_t hash = std::hash<std::string_view>{}(key);
+        const size_t slot = SlotOf(key, hash);
         if (values_[slot] == kFree) {
             keys_[slot] = key;
+            hashes_[slot] = hash;
             values_[slot] = {kNone, kNone};
         }
         return values_[slot];
     }
     const Folders* Find(std::string_view key) const {
-        const size_t slot = SlotOf(key);
+        const size_t slot = SlotOf(key, std::hash<std::string_view>{}(key));
         return values_[slot] == kFree ? nullptr : &values_[slot];
     }
 
   private:
     static constexpr Folders kFree = {kNone - 1, kNone - 1};
-    size_t SlotOf(std::string_view key) const {
+    size_t SlotOf(std::string_view key, size_t hash) const {
         const size_t mask = keys_.size() - 1;
-        size_t slot = std::hash<std::string_view>{}(key)&mask;
-        while (values_[slot] != kFree && keys_[slot] != key)
+        size_t slot = hash & mask;
+        while (values_[slot] != kFree && (hashes_[slot] != hash || keys_[slot] != key))
             slot = (slot + 1) & mask;
         return slot;
     }
     std::vector<std::string_view> keys_;
+    std::vector<size_t> hashes_;
     std::vector<Folders> values_;
 };
 
@@ -93,12 +97,11 @@ struct PictureSearch {
 constexpr std::string_view kPictureExtensions[2] = {".jpg", ".txt"};
 
 // A name that joins onto a folder as one more part, unchanged by normalisation.
-bool IsPlainName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..")
-        return false;
+// Whether name holds a character that makes it more than one plain part of a path.
+bool HasPathCharacters(std::string_view name) {
     for (char c : name) {
         if (static_cast<unsigned char>(c) < 32)
-            return false;
+            return true;
         switch (c) {
             case '/':
             case '\\':
@@ -107,12 +110,16 @@ bool IsPlainName(std::string_view name) {
             case '<':
             case '>':
             case '|':
-                return false;
+                return true;
             default:
                 break;
         }
     }
-    return true;
+    return false;
+}
+
+bool IsPlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && !HasPathCharacters(name);
 }
 
 std::string ExtensionWithoutDot(const std::string& fileName) {
@@ -376,9 +383,9 @@ struct RowBuffers {
 std::array<std::string, 2> FindTablePictures(FolderListings& names, const PictureSearch& search,
                                              std::string_view picture, RowBuffers& buffers) {
     std::array<std::string, 2> found;
-    buffers.fileName.assign(picture).append(kPictureExtensions[0]);
-    const bool plain = IsPlainName(buffers.fileName);
-    const std::array<std::uint8_t, 2>* first = nullptr;
+    // With its extension the name is never empty, "." or "..".
+    const bool plain = !HasPathCharacters(picture);
+    const FirstFolderIndex::Folders* first = nullptr;
     if (plain) {
         FoldNameCase(picture, buffers.folded);
         first = search.firstFolder.Find(buffers.folded);
@@ -386,11 +393,10 @@ std::array<std::string, 2> FindTablePictures(FolderListings& names, const Pictur
             return found;
     }
     for (size_t e = 0; e < 2; ++e) {
+        if (plain && (*first)[e] == PictureSearch::kNone)
+            continue;
         buffers.fileName.assign(picture).append(kPictureExtensions[e]);
-        if (!plain)
-            found[e] = FindInFolders(names, search, buffers.fileName);
-        else if ((*first)[e] != PictureSearch::kNone)
-            found[e] = FindInFolders(names, search, buffers.fileName, (*first)[e]);
+        found[e] = FindInFolders(names, search, buffers.fileName, plain ? (*first)[e] : 0);
     }
     return found;
 }
