@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <map>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -171,7 +170,7 @@ struct ScanContext::Cache {
     std::unordered_map<std::string, PictureSearch> pictureSearches;  // by table name
 
     // Names (without extension) of the type 1 entries of the list being filled, kept up to date
-    // as the list grows; a table reference appended while in step adds its names at once.
+    // as the list grows: those of other entries here, those of table references below.
     const DirectoryParserList* indexedList = nullptr;
     size_t indexedCount = 0;
     std::unordered_set<std::string> tablePictureNames;
