@@ -478,14 +478,20 @@ std::string StripNormalizedExtension(const std::string& path) {
 }
 
 void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& context) {
+    // Most lines name nothing: both picture keywords start with "add_pict".
+    const bool pictures = line.find("add_pict") != std::string_view::npos;
+    if (!pictures && line.find("measure_table(\"") == std::string_view::npos)
+        return;
     ScanContext::Cache& cache = context.TheCache();
-    std::optional<std::string_view> name = PictureInputName(line);
+    std::optional<std::string_view> name;
+    if (pictures)
+        name = PictureInputName(line);
     if (name && !name->empty() && !cache.ListsTablePicture(list, std::string(*name))) {
         const std::string base = FullPath(cache.measurePictures, *name);
         list.AddEntry(base, "txt", GarmentPicture, "", context.Names());
         list.AddEntry(base, "jpg", GarmentPicture, "", context.Names());
     }
-    name = PictItemName(line);
+    name = pictures ? PictItemName(line) : std::nullopt;
     if (name && !Trim(*name).empty()) {
         const std::string path = NormalizePath(cache.collectionFolder + std::string(*name));
         list.AddEntry(StripNormalizedExtension(path), "jpg", GarmentPicture, "", context.Names());
