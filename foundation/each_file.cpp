@@ -2,8 +2,13 @@
 
 #include <sys/stat.h>
 
-#include <cstring>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
 
+#include <cstring>
+#include <optional>
+
+#include "foundation/files.h"
 #include "foundation/paths.h"
 
 namespace kb {
@@ -100,6 +105,224 @@ bool EachDirectory::Next() {
     current_ = names_[position_++];
     currentPath_ = FullPath(folder_, current_);
     return false;
+}
+
+}  // namespace kb
+
+namespace kb {
+
+namespace {
+
+bool IsAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+void AsciiUpper(std::string_view text, std::string& out) {
+    out.assign(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+// Upper case code point by code point, or nothing when text is no valid UTF-8.
+std::optional<std::string> Utf8Upper(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    std::string out;
+    out.reserve(text.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0)
+            return std::nullopt;
+        uint8_t encoded[U8_MAX_LENGTH];
+        int32_t size = 0;
+        U8_APPEND_UNSAFE(encoded, size, u_toupper(c));
+        out.append(reinterpret_cast<const char*>(encoded), static_cast<size_t>(size));
+    }
+    return out;
+}
+
+constexpr std::uint32_t kNoName = UINT32_MAX;
+
+bool IsBelow(std::string_view path, std::string_view base) {
+    return path.size() > base.size() && path.starts_with(base) && path[base.size()] == '/';
+}
+
+}  // namespace
+
+std::string FoldNameCase(std::string_view name) {
+    std::string out;
+    FoldNameCase(name, out);
+    return out;
+}
+
+void FoldNameCase(std::string_view name, std::string& out) {
+    if (IsAscii(name))
+        return AsciiUpper(name, out);
+    std::optional<std::string> upper = Utf8Upper(name);
+    if (upper)
+        out = std::move(*upper);
+    else
+        AsciiUpper(name, out);
+}
+
+FolderListing::FolderListing(std::string folder) : path_(std::move(folder)) {
+    DIR* handle = path_.empty() ? nullptr : opendir(path_.c_str());
+    if (handle == nullptr)
+        return;
+    while (const dirent* entry = readdir(handle)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        names_.emplace_back(name);
+        kinds_.push_back(entry->d_type == DT_DIR   ? Kind::Folder
+                         : entry->d_type == DT_REG ? Kind::File
+                                                   : Kind::Unknown);
+    }
+    closedir(handle);
+    foldedAt_.reserve(names_.size() + 1);
+    std::string folded;
+    for (const std::string& name : names_) {
+        foldedAt_.push_back(static_cast<std::uint32_t>(folded_.size()));
+        FoldNameCase(name, folded);
+        folded_ += folded;
+    }
+    foldedAt_.push_back(static_cast<std::uint32_t>(folded_.size()));
+    nextSameFold_.assign(names_.size(), kNoName);
+    size_t capacity = 16;
+    while (capacity < 2 * names_.size())
+        capacity *= 2;
+    slots_.assign(capacity, 0);
+    for (size_t i = 0; i < names_.size(); ++i)
+        Index(i);
+}
+
+// The slot of a folded form: the one that holds it, or the free one where it would go.
+size_t FolderListing::SlotOf(std::string_view folded) const {
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = std::hash<std::string_view>{}(folded)&mask;; at = (at + 1) & mask) {
+        if (slots_[at] == 0 || FoldedName(slots_[at] - 1) == folded)
+            return at;
+    }
+}
+
+// Threads the name into the chain of its folded form, which is kept in byte order.
+void FolderListing::Index(size_t index) {
+    std::uint32_t* slot = &slots_[SlotOf(FoldedName(index))];
+    const auto self = static_cast<std::uint32_t>(index);
+    if (*slot == 0) {
+        *slot = self + 1;
+        return;
+    }
+    if (names_[index] < names_[*slot - 1]) {
+        nextSameFold_[index] = *slot - 1;
+        *slot = self + 1;
+        return;
+    }
+    std::uint32_t at = *slot - 1;
+    while (nextSameFold_[at] != kNoName && names_[nextSameFold_[at]] < names_[index])
+        at = nextSameFold_[at];
+    nextSameFold_[index] = nextSameFold_[at];
+    nextSameFold_[at] = self;
+}
+
+FolderListing::Kind FolderListing::KindOf(size_t index) const {
+    if (kinds_[index] == Kind::Unknown) {
+        struct stat state {};
+        const std::string path = path_ + "/" + names_[index];
+        kinds_[index] = ::stat(path.c_str(), &state) != 0 ? Kind::Missing
+                        : S_ISDIR(state.st_mode)          ? Kind::Folder
+                                                          : Kind::File;
+    }
+    return kinds_[index];
+}
+
+bool FolderListing::IsFile(size_t index) const {
+    return KindOf(index) == Kind::File;
+}
+
+const std::string* FolderListing::Find(std::string_view name, bool folder) const {
+    std::string folded;
+    FoldNameCase(name, folded);
+    return FindFolded(folded, name, folder);
+}
+
+const std::string* FolderListing::FindFolded(std::string_view folded, std::string_view name,
+                                             bool folder) const {
+    const std::uint32_t first = slots_.empty() ? 0 : slots_[SlotOf(folded)];
+    if (first == 0)
+        return nullptr;
+    const Kind wanted = folder ? Kind::Folder : Kind::File;
+    const std::string* found = nullptr;
+    for (std::uint32_t i = first - 1; i != kNoName; i = nextSameFold_[i]) {
+        if (KindOf(i) != wanted)
+            continue;
+        if (names_[i] == name)
+            return &names_[i];
+        if (found == nullptr)
+            found = &names_[i];
+    }
+    return found;
+}
+
+FolderListings::FolderListings(std::string base) : base_(std::move(base)) {
+    while (base_.size() > 1 && base_.back() == '/')
+        base_.pop_back();
+}
+
+FolderListings::~FolderListings() = default;
+
+std::shared_ptr<const FolderListing> FolderListings::ListingOnDisk(const std::string& path) {
+    auto found = onDisk_.find(path);
+    if (found == onDisk_.end())
+        found = onDisk_.emplace(path, std::make_shared<const FolderListing>(path)).first;
+    return found->second;
+}
+
+// The folder below base found part by part from base, each part ignoring case; any other folder
+// as it is given.
+std::shared_ptr<const FolderListing> FolderListings::Resolve(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (!IsBelow(path, base_) || name == "." || name == "..") {
+        const std::string literal(path);
+        return FolderExists(literal) ? ListingOnDisk(literal) : nullptr;
+    }
+    const FolderListing* parent = Folder(path.substr(0, slash));
+    const std::string* onDisk = parent == nullptr ? nullptr : parent->Find(name, true);
+    if (onDisk == nullptr)
+        return nullptr;
+    return ListingOnDisk(parent->Path() + "/" + *onDisk);
+}
+
+const FolderListing* FolderListings::Folder(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    auto found = asked_.find(path);
+    if (found == asked_.end())
+        found = asked_.emplace(std::string(path), Resolve(path)).first;
+    return found->second.get();
+}
+
+std::string FolderListings::FindFile(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    if (!IsBelow(path, base_))
+        return FileExists(path) ? std::string(path) : std::string();
+    const FolderListing* folder = Folder(slash == 0 ? "/" : path.substr(0, slash));
+    const std::string* name =
+        folder == nullptr ? nullptr : folder->Find(path.substr(slash + 1), false);
+    if (name == nullptr)
+        return {};
+    std::string found = folder->Path();
+    if (found.back() != '/')
+        found += '/';
+    return found += *name;
 }
 
 }  // namespace kb

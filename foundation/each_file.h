@@ -3,7 +3,11 @@
 // (a folder that cannot be opened yields nothing). Usable with range-for over the names.
 #include <dirent.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kb {
@@ -102,6 +106,86 @@ class EachDirectory : public EachType<std::string> {
     std::string currentPath_;
     std::vector<std::string> names_;
     size_t position_ = 0;
+};
+
+// The name as Windows compares file names: every letter in upper case (simple mapping, code point
+// by code point); bytes that are no valid UTF-8 get ASCII mapping only.
+std::string FoldNameCase(std::string_view name);
+// The same into out, reusing its storage.
+void FoldNameCase(std::string_view name, std::string& out);
+
+// One folder's names, listed once, with an index of their case-folded forms: finds a file or
+// sub-folder whatever the case of its name, as on Windows.
+class FolderListing {
+  public:
+    // Lists folder as it is given; a folder that cannot be read lists nothing.
+    explicit FolderListing(std::string folder);
+    const std::string& Path() const { return path_; }
+    // The name as on disk of the file (folder false) or sub-folder (folder true) called name,
+    // links followed; nullptr when there is none. Of several names that differ only in case the
+    // exact one wins, otherwise the first in byte order.
+    const std::string* Find(std::string_view name, bool folder) const;
+    // The same for a name already case-folded (FoldNameCase) and its exact form.
+    const std::string* FindFolded(std::string_view folded, std::string_view name,
+                                  bool folder) const;
+    // The case-folded form of the name at index.
+    std::string_view FoldedName(size_t index) const {
+        return std::string_view(folded_).substr(foldedAt_[index],
+                                                foldedAt_[index + 1] - foldedAt_[index]);
+    }
+    // Every entry's name, in listing order, files and folders alike.
+    const std::vector<std::string>& Names() const { return names_; }
+    bool IsFile(size_t index) const;
+
+  private:
+    enum class Kind : std::uint8_t { Unknown, File, Folder, Missing };
+    Kind KindOf(size_t index) const;
+    void Index(size_t index);
+    size_t SlotOf(std::string_view folded) const;
+
+    std::string path_;
+    std::vector<std::string> names_;
+    mutable std::vector<Kind> kinds_;      // from the listing; links and unknowns stated on demand
+    std::string folded_;                   // every name case-folded, one after the other
+    std::vector<std::uint32_t> foldedAt_;  // where each one starts, and the end
+    std::vector<std::uint32_t> nextSameFold_;  // the next name of the same folded form
+    // Open addressing by folded form: the first name (in byte order) of each form, plus one;
+    // 0 for a free slot.
+    std::vector<std::uint32_t> slots_;
+};
+
+// The listings that one piece of work (a scan) needs, each folder listed once: answers where a
+// file or folder is on disk whatever the case of the names of a path below base, as Windows
+// would. Paths outside base are answered literally. Listings are snapshots: made and deleted
+// files show only in a new FolderListings. One thread at a time.
+class FolderListings {
+  public:
+    explicit FolderListings(std::string base);
+    ~FolderListings();
+    FolderListings(const FolderListings&) = delete;
+    FolderListings& operator=(const FolderListings&) = delete;
+
+    // The listing of the folder at path (a trailing separator allowed); nullptr when there is
+    // no such folder.
+    const FolderListing* Folder(std::string_view path);
+    // The path of the file at path with every name as on disk; "" when there is none.
+    std::string FindFile(std::string_view path);
+
+  private:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    using Map = std::unordered_map<std::string, std::shared_ptr<const FolderListing>, Hash,
+                                   std::equal_to<>>;
+    std::shared_ptr<const FolderListing> Resolve(std::string_view path);
+    std::shared_ptr<const FolderListing> ListingOnDisk(const std::string& path);
+
+    std::string base_;
+    Map asked_;   // by the path as asked; null when no folder is there
+    Map onDisk_;  // by the path as on disk
 };
 
 }  // namespace kb

@@ -96,6 +96,21 @@ struct MatchResources {
     }
 };
 
+// A match that gave up on its backtracking, depth, heap or stack limit found nothing that could
+// be used: a pathological subject reads as one that does not match.
+bool IsResourceLimit(int rc) {
+    switch (rc) {
+        case PCRE2_ERROR_MATCHLIMIT:
+        case PCRE2_ERROR_DEPTHLIMIT:
+        case PCRE2_ERROR_HEAPLIMIT:
+        case PCRE2_ERROR_JIT_STACKLIMIT:
+        case PCRE2_ERROR_NOMEMORY:
+            return true;
+        default:
+            return false;
+    }
+}
+
 MatchResources& ThreadResources() {
     thread_local MatchResources resources;
     return resources;
@@ -137,7 +152,7 @@ bool Search(const CompiledPattern& pattern, std::string_view subject, size_t sta
     pcre2_match_data* data = resources.DataFor(pattern.Captures());
     int rc = pcre2_match(pattern.Code(), reinterpret_cast<PCRE2_SPTR>(subject.data()),
                          subject.size(), startOffset, 0, data, resources.context);
-    if (rc == PCRE2_ERROR_NOMATCH)
+    if (rc == PCRE2_ERROR_NOMATCH || IsResourceLimit(rc))
         return false;
     if (rc < 0) {
         throw std::runtime_error("Matching the regular expression \"" + pattern.Text() +

@@ -26,7 +26,8 @@ std::shared_ptr<const CompiledPattern> Compile(std::string_view pattern, bool si
 size_t CaptureCount(const CompiledPattern& pattern);
 
 // Searches subject from startOffset; on a match fills spans (entry 0 the whole match, one per
-// capture group) and answers true.
+// capture group) and answers true. A search that reaches the engine's backtracking, depth or
+// memory limits answers false, as a subject that does not match.
 bool Search(const CompiledPattern& pattern, std::string_view subject, size_t startOffset,
             std::vector<GroupSpan>& spans);
 

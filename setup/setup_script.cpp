@@ -214,7 +214,7 @@ std::unordered_set<std::string> InstalledTargets(const DirectoryParserList& list
         if (folder.starts_with(root)) {
             folder = "{app}\\Shared\\" + folder.substr(root.size());
         }
-        targets.insert(folder + "\\" + EscapeConstantBraces(NameOf(entry.path)));
+        targets.insert(FoldNameCase(folder + "\\" + EscapeConstantBraces(NameOf(entry.path))));
     }
     return targets;
 }
@@ -315,10 +315,15 @@ class SetupScriptWriter {
         return SubstitutePlaceholders(kSetupTemplate, placeholders);
     }
 
-    static void AddFileLine(std::vector<Placeholder>& placeholders, std::string_view key,
-                            std::string_view placeholder, const std::string& path) {
-        AddOptionalLine(placeholders, key, placeholder, CheckedPath(path), FileExists(path));
+    void AddFileLine(std::vector<Placeholder>& placeholders, std::string_view key,
+                     std::string_view placeholder, const std::string& path) const {
+        const std::string found = OnDisk(path);
+        AddOptionalLine(placeholders, key, placeholder, CheckedPath(found.empty() ? path : found),
+                        !found.empty());
     }
+
+    // The workspace file at path whatever the case of its names, as on Windows; "" when none.
+    std::string OnDisk(const std::string& path) const { return names_.FindFile(path); }
 
     static const std::string& CheckedPath(const std::string& path) {
         return CheckedScriptValue("file path", path);
@@ -326,8 +331,8 @@ class SetupScriptWriter {
 
     // The collection's own setup picture, else the stock one; "" when neither exists.
     std::string WizardImage() const {
-        std::string picture = ExistingFile(
-            InFolder(selection_.collectionFolder, selection_.collection + "_mini.bmp"));
+        std::string picture =
+            OnDisk(InFolder(selection_.collectionFolder, selection_.collection + "_mini.bmp"));
         if (picture.empty()) {
             picture = ExistingFile(ResourceFile("Wizmodernimage.bmp"));
         }
@@ -352,7 +357,9 @@ class SetupScriptWriter {
     }
 
     // An icon points only at a file that this script installs.
-    bool Installs(const std::string& target) const { return installed_.contains(target); }
+    bool Installs(const std::string& target) const {
+        return installed_.contains(FoldNameCase(target));
+    }
 
     std::string GarmentIcons(const std::string& garment) const {
         const std::string name = EscapeConstantBraces(garment);
@@ -362,7 +369,7 @@ class SetupScriptWriter {
             icons += IconLine("{group}\\" + collectionName_ + "\\" + name, macro, garment) + "\n";
         }
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(selection_.collectionFolder, garment + "." + extension)) &&
+            if (!OnDisk(InFolder(selection_.collectionFolder, garment + "." + extension)).empty() &&
                 Installs(collectionApp_ + "\\" + name + "." + extension)) {
                 icons += IconLine("{group}\\" + collectionName_ + "\\" + name + " Documentation (" +
                                       extension + ")",
@@ -379,7 +386,7 @@ class SetupScriptWriter {
         const std::string name = EscapeConstantBraces(base);
         std::string icons;
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(RootPath("MeasureTables"), base + "." + extension)) &&
+            if (!OnDisk(InFolder(RootPath("MeasureTables"), base + "." + extension)).empty() &&
                 Installs("{app}\\Shared\\MeasureTables\\" + name + "." + extension)) {
                 icons += "Name: " +
                          Parameter("icon name", "{group}\\" + name + " measuring instructions (" +
@@ -397,7 +404,8 @@ class SetupScriptWriter {
         const std::string& collection = selection_.collection;
         std::string icons;
         for (const std::string& extension : DocumentationExtensions()) {
-            if (FileExists(InFolder(selection_.collectionFolder, collection + "." + extension)) &&
+            if (!OnDisk(InFolder(selection_.collectionFolder, collection + "." + extension))
+                     .empty() &&
                 Installs(collectionApp_ + "\\" + collectionName_ + "." + extension)) {
                 icons += IconLine("{group}\\" + collectionName_ + "\\" + collectionName_ +
                                       " Documentation",
@@ -410,8 +418,8 @@ class SetupScriptWriter {
     }
 
     std::string WebsiteIcon() const {
-        const std::string path = InFolder(selection_.designerFolder, "Website.txt");
-        if (!FileExists(path)) {
+        const std::string path = OnDisk(InFolder(selection_.designerFolder, "Website.txt"));
+        if (path.empty()) {
             return {};
         }
         const std::string website = ReadTextFile(path);
@@ -443,11 +451,12 @@ class SetupScriptWriter {
     const CurrentSelection& selection_;
     const std::vector<std::string>& garments_;
     const DirectoryParserList& list_;
+    mutable FolderListings names_{WorkspaceRoot(false)};
     std::string outputBaseName_;
     std::string designerName_;                   // the designer's name, braces doubled
     std::string collectionName_;                 // the collection's name, braces doubled
     std::string collectionApp_;                  // the installed collection folder below {app}
-    std::unordered_set<std::string> installed_;  // InstalledTargets of the list
+    std::unordered_set<std::string> installed_;  // InstalledTargets of the list, case-folded
 };
 
 }  // namespace

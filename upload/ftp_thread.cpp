@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "foundation/each_file.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "upload/http_client.h"
@@ -178,22 +179,23 @@ void FtpThread::StoreTableFiles(MongoDb& db, const DirectoryParserList& list,
     const std::string prefix = "measure_tables/" + table.name + "/";
     const size_t rows = std::min(table.rowNames.size(), table.rowPictures.size());
     for (size_t i = 0; i < rows; ++i) {
-        const std::string text = table.rowPictures[i] + ".txt";
-        const std::string picture = table.rowPictures[i] + ".jpg";
+        // The scan found them whatever the case of their names, as Windows would.
+        const std::string text = FoldNameCase(table.rowPictures[i] + ".txt");
+        const std::string picture = FoldNameCase(table.rowPictures[i] + ".jpg");
         for (const DirectoryParser& entry : list.entries) {
             const std::string file = NameOf(entry.path);
-            if (file != text && file != picture)
+            const std::string folded = FoldNameCase(file);
+            if (folded != text && folded != picture)
                 continue;
             SetStatus(file);
             Store(db, entry.path, prefix + file);
         }
     }
-    const std::string base = StripExtension(tablePath, true);
+    FolderListings names(WorkspaceRoot(false));
     for (int i = 0; i < kSupportExtensionCount; ++i) {
-        const std::string extension = SupportExtension(i);
-        const std::string source = ChangeExtension(tablePath, extension);
-        if (FileExists(source))
-            Store(db, source, prefix + base + "." + extension);
+        const std::string source = names.FindFile(ChangeExtension(tablePath, SupportExtension(i)));
+        if (!source.empty())
+            Store(db, source, prefix + NameOf(source));
     }
 }
 

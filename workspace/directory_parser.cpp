@@ -9,15 +9,32 @@
 
 namespace kb {
 
+namespace {
+
+std::string EntryPath(std::string_view base, std::string_view extension) {
+    std::string path;
+    path.reserve(base.size() + 1 + extension.size());
+    path.append(base).append(".").append(extension);
+    return path;
+}
+
+}  // namespace
+
 void DirectoryParserList::AddEntry(std::string_view base, std::string_view extension,
                                    std::uint32_t type, std::string_view tableName) {
-    DirectoryParser entry;
-    entry.path.reserve(base.size() + 1 + extension.size());
-    entry.path.append(base).append(".").append(extension);
-    entry.exists = FileExists(entry.path);
-    entry.type = type;
-    entry.tableName = tableName;
-    entries.push_back(std::move(entry));
+    std::string path = EntryPath(base, extension);
+    const bool exists = FileExists(path);
+    entries.push_back({exists, std::move(path), type, std::string(tableName)});
+}
+
+void DirectoryParserList::AddEntry(std::string_view base, std::string_view extension,
+                                   std::uint32_t type, std::string_view tableName,
+                                   FolderListings& names) {
+    std::string path = EntryPath(base, extension);
+    std::string found = names.FindFile(path);
+    const bool exists = !found.empty();
+    entries.push_back(
+        {exists, exists ? std::move(found) : std::move(path), type, std::string(tableName)});
 }
 
 void DirectoryParserList::AddSupportEntries(std::string_view base, std::uint32_t type,
@@ -27,16 +44,48 @@ void DirectoryParserList::AddSupportEntries(std::string_view base, std::uint32_t
     }
 }
 
+void DirectoryParserList::AddSupportEntries(std::string_view base, std::uint32_t type,
+                                            std::string_view tableName, FolderListings& names) {
+    for (int i = 0; !SupportExtension(i).empty(); ++i) {
+        AddEntry(base, SupportExtension(i), type, tableName, names);
+    }
+}
+
 void DirectoryParserList::Append(DirectoryParser entry) {
     entries.push_back(std::move(entry));
 }
 
+namespace {
+
+// An entry's (path, type) pair, viewing the entry's own path.
+struct PathAndType {
+    std::string_view path;
+    std::uint32_t type;
+    bool operator==(const PathAndType&) const = default;
+};
+
+struct PathAndTypeHash {
+    size_t operator()(const PathAndType& key) const {
+        return std::hash<std::string_view>{}(key.path) ^ key.type;
+    }
+};
+
+}  // namespace
+
 void DirectoryParserList::RemoveDuplicates() {
-    std::unordered_set<std::string> seen;
-    std::erase_if(entries, [&seen](const DirectoryParser& entry) {
-        std::string key = std::to_string(entry.type) + '\n' + entry.path;
-        return !seen.insert(std::move(key)).second;
-    });
+    std::unordered_set<PathAndType, PathAndTypeHash> seen;
+    seen.reserve(entries.size());
+    std::vector<DirectoryParser> kept;
+    kept.reserve(entries.size());
+    // The kept entries move only after every entry has been seen, so the views stay valid.
+    std::vector<bool> first(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        first[i] = seen.insert({entries[i].path, entries[i].type}).second;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (first[i])
+            kept.push_back(std::move(entries[i]));
+    }
+    entries = std::move(kept);
 }
 
 void DirectoryParserList::KeepExisting(bool flag) {

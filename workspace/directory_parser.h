@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/each_file.h"
 #include "foundation/string_list.h"
 #include "workspace/current_selection.h"
 
@@ -39,6 +40,12 @@ class DirectoryParserList {
                   std::string_view tableName);
     // AddEntry once per support extension, in list order.
     void AddSupportEntries(std::string_view base, std::uint32_t type, std::string_view tableName);
+    // The same with the file looked up in names, whatever the case of its names: a found entry's
+    // path carries the names as they are on disk.
+    void AddEntry(std::string_view base, std::string_view extension, std::uint32_t type,
+                  std::string_view tableName, FolderListings& names);
+    void AddSupportEntries(std::string_view base, std::uint32_t type, std::string_view tableName,
+                           FolderListings& names);
     // Appends a ready entry (its exists flag as given).
     void Append(DirectoryParser entry);
     // Keeps the first of every (path, type) pair; paths compared exactly.

@@ -68,8 +68,13 @@ void LoadThread::ScanningGarment(const std::string& currentFile) {
     if (cancelled_)
         throw CheckCancelled{};
     currentFile_ = currentFile;
-    if (steps_.progress)
-        HandOver([this, currentFile] { steps_.progress(currentFile); });
+    if (!steps_.progress)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (progressShown_ && now - *progressShown_ < steps_.progressInterval)
+        return;
+    progressShown_ = now;
+    HandOver([this, currentFile] { steps_.progress(currentFile); });
 }
 
 void LoadThread::HandOver(std::function<void()> step) {

@@ -3,10 +3,12 @@
 // its progress and its result to the user-interface thread through a UiDispatcher, waiting for
 // each. The worker never touches a window; the steps it hands over do.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,8 +35,11 @@ struct MissingFileReport {
 
 // The steps that run on the user-interface thread.
 struct LoadThreadSteps {
-    // Shows the garment being scanned ("" at the end); may be empty.
+    // Shows the garment being scanned ("" at the end); may be empty. Handed over for the first
+    // garment, then at most once per progressInterval: each hand-over waits for the
+    // user-interface thread, which would cost more than the scan of a garment.
     std::function<void(const std::string& currentFile)> progress;
+    std::chrono::steady_clock::duration progressInterval = std::chrono::milliseconds(50);
     // Runs once when the check ends, successful or not.
     std::function<void(const MissingFileReport& report)> completion;
 };
@@ -72,6 +77,7 @@ class LoadThread : public ScanProgress, public std::enable_shared_from_this<Load
     ScanInputs inputs_;
     LoadThreadSteps steps_;
     std::string currentFile_;
+    std::optional<std::chrono::steady_clock::time_point> progressShown_;  // the last hand-over
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> finished_{false};
     std::mutex finishMutex_;

@@ -1,11 +1,8 @@
 #include "workspace/macro_scan.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <fstream>
-#include <map>
+#include <array>
+#include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -13,21 +10,24 @@
 #include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
-#include "foundation/regular_exp.h"
 #include "foundation/text.h"
+#include "workspace/macro_lines.h"
 #include "workspace/mmt_data.h"
 #include "workspace/workspace_paths.h"
 
 namespace kb {
 namespace {
 
-// One ".mmt" file of MeasureTables as read by a scan.
+// One ".mmt" file of MeasureTables as read by a scan. Its rows are read only when a macro names
+// the table, so that a broken table nobody uses stops nothing.
 struct TableFile {
-    std::string fileName;  // name and extension, no folder
-    std::string base;      // full path without extension
-    bool loaded = false;   // LoadMmt answered true
-    std::string lowerName;
-    std::vector<std::string> rowPictures;
+    std::string fileName;  // name and extension as on disk, no folder
+    std::string path;
+    std::string lowerName;  // the name in its header line, in lower case
+    std::string text;       // the whole file
+    bool rowsRead = false;
+    bool loaded = false;                     // the rows fit the format
+    std::vector<std::string_view> pictures;  // of every row, views into text
 };
 
 // What a measure_table line with one exact name contributes.
@@ -37,20 +37,70 @@ struct TableReference {
     std::unordered_set<std::string> pictureNames;  // of its type 1 entries, without extension
 };
 
-// The folders searched for the pictures of one table name (normalised, in search order), and
-// every plain name they hold mapped to the first folder that holds it.
-struct PictureSearch {
-    std::vector<std::string> folders;
-    std::unordered_map<std::string, size_t> firstFolder;
+// By case-folded name without extension: the first search folder holding a name ending in
+// ".jpg", and in ".txt", whatever its case (kNone when none). Open addressing over views into
+// the listings' folded names: built once per table name, asked once per table row.
+class FirstFolderIndex {
+  public:
+    static constexpr std::uint8_t kNone = UINT8_MAX;
+    using Folders = std::array<std::uint8_t, 2>;
+
+    explicit FirstFolderIndex(size_t names) {
+        size_t capacity = 16;
+        while (capacity < 2 * names)
+            capacity *= 2;
+        keys_.resize(capacity);
+        hashes_.resize(capacity);
+        values_.assign(capacity, kFree);
+    }
+    // The entry of key, made empty when new; key must outlive the index.
+    Folders& At(std::string_view key) {
+        const size_t hash = std::hash<std::string_view>{}(key);
+        const size_t slot = SlotOf(key, hash);
+        if (values_[slot] == kFree) {
+            keys_[slot] = key;
+            hashes_[slot] = hash;
+            values_[slot] = {kNone, kNone};
+        }
+        return values_[slot];
+    }
+    const Folders* Find(std::string_view key) const {
+        const size_t slot = SlotOf(key, std::hash<std::string_view>{}(key));
+        return values_[slot] == kFree ? nullptr : &values_[slot];
+    }
+
+  private:
+    static constexpr Folders kFree = {kNone - 1, kNone - 1};
+    size_t SlotOf(std::string_view key, size_t hash) const {
+        const size_t mask = keys_.size() - 1;
+        size_t slot = hash & mask;
+        while (values_[slot] != kFree && (hashes_[slot] != hash || keys_[slot] != key))
+            slot = (slot + 1) & mask;
+        return slot;
+    }
+    std::vector<std::string_view> keys_;
+    std::vector<size_t> hashes_;
+    std::vector<Folders> values_;
 };
 
+// The folders searched for the pictures of one table name, in search order: as given (for
+// names that hold folders of their own) and as listed (for plain names).
+struct PictureSearch {
+    static constexpr std::uint8_t kNone = FirstFolderIndex::kNone;
+    std::vector<std::string> folders;
+    std::vector<const FolderListing*> listings;
+    FirstFolderIndex firstFolder{0};  // so that a table row costs one look-up
+};
+
+// The measuring picture and text extensions, and their index in PictureSearch::firstFolder.
+constexpr std::string_view kPictureExtensions[2] = {".jpg", ".txt"};
+
 // A name that joins onto a folder as one more part, unchanged by normalisation.
-bool IsPlainName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..")
-        return false;
+// Whether name holds a character that makes it more than one plain part of a path.
+bool HasPathCharacters(std::string_view name) {
     for (char c : name) {
         if (static_cast<unsigned char>(c) < 32)
-            return false;
+            return true;
         switch (c) {
             case '/':
             case '\\':
@@ -59,36 +109,16 @@ bool IsPlainName(std::string_view name) {
             case '<':
             case '>':
             case '|':
-                return false;
+                return true;
             default:
                 break;
         }
     }
-    return true;
+    return false;
 }
 
-// The names of the files directly in folder (anything that exists and is no folder, links
-// followed, as FileExists sees it); none when the folder cannot be read. The listing's own entry
-// types spare a status call per file.
-std::unordered_set<std::string> FileNamesIn(const std::string& folder) {
-    std::unordered_set<std::string> names;
-    DIR* handle = opendir(folder.c_str());
-    if (handle == nullptr)
-        return names;
-    while (const dirent* entry = readdir(handle)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == ".." || entry->d_type == DT_DIR)
-            continue;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            struct stat state {};
-            const std::string path = folder + "/" + std::string(name);
-            if (stat(path.c_str(), &state) != 0 || S_ISDIR(state.st_mode))
-                continue;
-        }
-        names.emplace(name);
-    }
-    closedir(handle);
-    return names;
+bool IsPlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && !HasPathCharacters(name);
 }
 
 std::string ExtensionWithoutDot(const std::string& fileName) {
@@ -103,86 +133,124 @@ bool HasMmtExtension(const std::string& fileName) {
 // Normalised paths are shorter than this many characters; longer ones are refused.
 constexpr size_t kPathLengthLimit = 260;
 
-// folder joined with fileName, or "" when the name holds characters no path may hold (such as
-// the CR that a table with CR LF line ends leaves at the end of its picture names): no file
-// can exist there.
-std::string PictureCandidate(const std::string& folder, std::string_view fileName) {
+// folder joined with name, or "" when that is no path (characters no path may hold, such as
+// the CR that a table with CR LF line ends leaves at the end of its picture names, or a path
+// too long): no file or folder can exist there.
+std::string CandidatePath(const std::string& folder, std::string_view name) {
     try {
-        return FullPath(folder, fileName);
+        return FullPath(folder, name);
     } catch (const PathError&) {
         return {};
     }
 }
 
-// The folders searched for a measuring picture, in order, without repeats.
+// The folders searched for a measuring picture, in order: MeasurePictures, its sub-folder of
+// the table's name (left out when the name cannot be a folder's), MeasureTables.
 std::vector<std::string> MeasurePictureFolders(std::string_view tableName) {
-    std::vector<std::string> folders;
     const std::string pictures = RootFolderPath("MeasurePictures");
-    for (std::string folder :
-         {pictures, FullPath(pictures, tableName), RootFolderPath("MeasureTables")}) {
-        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
-            folders.push_back(std::move(folder));
-        }
-    }
+    std::vector<std::string> folders = {pictures};
+    if (std::string tableFolder = CandidatePath(pictures, tableName); !tableFolder.empty())
+        folders.push_back(std::move(tableFolder));
+    folders.push_back(RootFolderPath("MeasureTables"));
     return folders;
 }
 
 }  // namespace
 
 struct ScanContext::Cache {
-    // The three macro line patterns, plain mode, each capture is group 1.
-    RegularExp pictureInput{".*add_picture_input.*,.*,.*[\"](.*)[\"].*"};
-    RegularExp pictItem{".*add_pict_item.*,.*[\"](.*)[\"].*"};
-    RegularExp measureTable{".*measure_table[(][\"](.*)[\"].*"};
-
+    FolderListings names{WorkspaceRoot(false)};
+    // Prefixes of the paths that macro lines name, built once per scan.
+    std::string measurePictures = RootPath("MeasurePictures");
+    std::string collectionFolder;  // root + Designers/designer/collection/, plain concatenation
     bool tablesRead = false;
     std::vector<TableFile> tables;
-    std::map<std::string, TableReference> references;  // by the exact name a macro wrote
-    std::unordered_map<std::string, std::unordered_set<std::string>> folderFiles;
+    // By the exact name a macro wrote: the table files it matched, once its entries are in the
+    // list being filled.
+    std::unordered_map<std::string, std::vector<std::string>> referenced;
     std::unordered_map<std::string, PictureSearch> pictureSearches;  // by table name
 
     // Names (without extension) of the type 1 entries of the list being filled, kept up to date
-    // as the list grows; a table reference appended while in step adds its names at once.
+    // as the list grows: those of other entries here, those of table references below.
     const DirectoryParserList* indexedList = nullptr;
     size_t indexedCount = 0;
     std::unordered_set<std::string> tablePictureNames;
-    std::unordered_set<const TableReference*> indexedReferences;
+    // The picture names of the table references in the list, each set kept whole: merging
+    // them into one would rehash all the time.
+    std::vector<std::unordered_set<std::string>> referencePictureNames;
+    // ListsTablePicture's answers since the last type 1 entry came into the list.
+    std::unordered_map<std::string, bool> pictureAnswers;
 
-    const std::vector<TableFile>& Tables();
-    const std::unordered_set<std::string>& FilesOf(const std::string& folder);
+    std::vector<TableFile>& Tables();
     const PictureSearch& PictureSearchOf(std::string_view tableName);
     bool ListsTablePicture(const DirectoryParserList& list, const std::string& name);
-    void AppendReference(DirectoryParserList& list, const TableReference& reference);
+    void AppendReference(DirectoryParserList& list, TableReference reference);
     void SyncIndex(const DirectoryParserList& list);
 };
 
-const std::vector<TableFile>& ScanContext::Cache::Tables() {
+// Every ".mmt" file of MeasureTables that has a header line, read whole.
+std::vector<TableFile>& ScanContext::Cache::Tables() {
     if (tablesRead)
         return tables;
-    const std::string folder = RootPath("MeasureTables");
-    for (const std::string& fileName : EachFile(folder)) {
-        if (!HasMmtExtension(fileName))
+    tablesRead = true;
+    const FolderListing* folder = names.Folder(RootPath("MeasureTables"));
+    if (folder == nullptr)
+        return tables;
+    for (size_t i = 0; i < folder->Names().size(); ++i) {
+        const std::string& fileName = folder->Names()[i];
+        if (!HasMmtExtension(fileName) || !folder->IsFile(i))
             continue;
         TableFile table;
         table.fileName = fileName;
-        const std::string path = PathJoin(folder, fileName);
-        table.base = StripExtension(path, false);
-        MmtData data;
-        table.loaded = LoadMmt(data, path);
-        table.lowerName = LowerCase(data.name);
-        table.rowPictures = std::move(data.rowPictures);
+        table.path = PathJoin(folder->Path(), fileName);
+        table.text = ReadTextFile(table.path);
+        const std::optional<MmtHeader> header = ReadMmtHeader(table.text);
+        if (!header)
+            continue;
+        table.lowerName = LowerCase(header->name);
         tables.push_back(std::move(table));
     }
-    tablesRead = true;
     return tables;
 }
 
-const std::unordered_set<std::string>& ScanContext::Cache::FilesOf(const std::string& folder) {
-    auto found = folderFiles.find(folder);
-    if (found != folderFiles.end())
-        return found->second;
-    return folderFiles.emplace(folder, FileNamesIn(folder)).first->second;
+// Reads the rows of a table once; a value that is no number raises MmtValueError.
+void ReadRows(TableFile& table) {
+    if (table.rowsRead)
+        return;
+    table.loaded =
+        ReadMmtRows(table.text, *ReadMmtHeader(table.text), table.path,
+                    [&table](const MmtRow& row) { table.pictures.push_back(row.picture); });
+    table.rowsRead = true;
 }
+
+namespace {
+
+void IndexPictures(PictureSearch& search) {
+    std::string extensions[2];
+    for (size_t e = 0; e < 2; ++e)
+        extensions[e] = FoldNameCase(kPictureExtensions[e]);
+    size_t count = 0;
+    for (const FolderListing* listing : search.listings)
+        count += listing == nullptr ? 0 : listing->Names().size();
+    search.firstFolder = FirstFolderIndex(count);
+    for (size_t i = search.listings.size(); i-- > 0;) {
+        const FolderListing* listing = search.listings[i];
+        if (listing == nullptr)
+            continue;
+        for (size_t n = 0; n < listing->Names().size(); ++n) {
+            const std::string_view folded = listing->FoldedName(n);
+            if (folded.size() < 4)
+                continue;
+            const std::string_view base = folded.substr(0, folded.size() - 4);
+            for (size_t e = 0; e < 2; ++e) {
+                if (folded.ends_with(extensions[e])) {
+                    search.firstFolder.At(base)[e] = static_cast<std::uint8_t>(i);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
 
 const PictureSearch& ScanContext::Cache::PictureSearchOf(std::string_view tableName) {
     const std::string key(tableName);
@@ -190,12 +258,17 @@ const PictureSearch& ScanContext::Cache::PictureSearchOf(std::string_view tableN
     if (found != pictureSearches.end())
         return found->second;
     PictureSearch search;
-    for (const std::string& folder : MeasurePictureFolders(tableName))
-        search.folders.push_back(FolderOf(FullPath(folder, "x")));
-    for (size_t i = search.folders.size(); i-- > 0;) {
-        for (const std::string& name : FilesOf(search.folders[i]))
-            search.firstFolder[name] = i;
+    for (std::string& folder : MeasurePictureFolders(tableName)) {
+        const FolderListing* listing = names.Folder(folder);
+        // A folder met before (the same name in another case) is searched once.
+        if (listing != nullptr && std::find(search.listings.begin(), search.listings.end(),
+                                            listing) != search.listings.end()) {
+            continue;
+        }
+        search.listings.push_back(listing);
+        search.folders.push_back(std::move(folder));
     }
+    IndexPictures(search);
     return pictureSearches.emplace(key, std::move(search)).first->second;
 }
 
@@ -204,34 +277,49 @@ void ScanContext::Cache::SyncIndex(const DirectoryParserList& list) {
         indexedList = &list;
         indexedCount = 0;
         tablePictureNames.clear();
-        indexedReferences.clear();
+        referencePictureNames.clear();
+        referenced.clear();
+        pictureAnswers.clear();
     }
     for (; indexedCount < list.entries.size(); ++indexedCount) {
         const DirectoryParser& entry = list.entries[indexedCount];
-        if (entry.type == MeasurePicture)
+        if (entry.type == MeasurePicture) {
             tablePictureNames.insert(NameWithoutExtension(entry.path));
+            pictureAnswers.clear();
+        }
     }
 }
 
 bool ScanContext::Cache::ListsTablePicture(const DirectoryParserList& list,
                                            const std::string& name) {
     SyncIndex(list);
-    return tablePictureNames.count(name) > 0;
+    const auto [answer, unknown] = pictureAnswers.try_emplace(name, false);
+    if (unknown) {
+        answer->second = tablePictureNames.count(name) > 0 ||
+                         std::any_of(referencePictureNames.begin(), referencePictureNames.end(),
+                                     [&name](const auto& names) { return names.count(name) > 0; });
+    }
+    return answer->second;
 }
 
-void ScanContext::Cache::AppendReference(DirectoryParserList& list,
-                                         const TableReference& reference) {
+void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReference reference) {
     SyncIndex(list);
     for (const std::string& fileName : reference.mmtFiles)
         list.mmtFiles.Append(fileName);
-    list.entries.insert(list.entries.end(), reference.entries.begin(), reference.entries.end());
-    if (indexedReferences.insert(&reference).second)
-        tablePictureNames.insert(reference.pictureNames.begin(), reference.pictureNames.end());
+    list.entries.insert(list.entries.end(), std::make_move_iterator(reference.entries.begin()),
+                        std::make_move_iterator(reference.entries.end()));
+    if (!reference.pictureNames.empty()) {
+        referencePictureNames.push_back(std::move(reference.pictureNames));
+        pictureAnswers.clear();
+    }
     indexedCount = list.entries.size();
 }
 
 ScanContext::ScanContext(CurrentSelection selection)
-    : selection_(std::move(selection)), cache_(std::make_unique<Cache>()) {}
+    : selection_(std::move(selection)), cache_(std::make_unique<Cache>()) {
+    cache_->collectionFolder = RootPath("Designers") + kPathSeparator + selection_.designer +
+                               kPathSeparator + selection_.collection + kPathSeparator;
+}
 
 ScanContext::~ScanContext() = default;
 
@@ -239,31 +327,33 @@ const CurrentSelection& ScanContext::Selection() const {
     return selection_;
 }
 
+FolderListings& ScanContext::Names() {
+    return cache_->names;
+}
+
 namespace {
 
-// The first search folder that holds fileName, answered from the folders' listings.
-std::string FindInFolders(ScanContext::Cache& cache, const PictureSearch& search,
-                          std::string_view fileName) {
-    const std::string name(fileName);
-    size_t first = 0;
-    const bool plain = IsPlainName(name) && !search.folders[0].empty();
-    if (plain) {
-        const auto found = search.firstFolder.find(name);
-        if (found == search.firstFolder.end())
-            return {};
-        first = found->second;
-    }
-    if (plain) {
-        // A plain name on a normalised folder needs no normalisation, only the length rule.
-        std::string candidate = search.folders[first] + kPathSeparator + name;
-        if (candidate.size() < kPathLengthLimit)
-            return candidate;
-    }
+// The first search folder from folder first on that holds fileName, whatever its case, as the
+// path on disk.
+std::string FindInFolders(FolderListings& names, const PictureSearch& search,
+                          std::string_view fileName, size_t first = 0) {
+    const bool plain = IsPlainName(fileName);
     for (size_t i = first; i < search.folders.size(); ++i) {
-        // A name with folders of its own is looked up in the folder it ends up in.
-        std::string candidate = PictureCandidate(search.folders[i], name);
-        if (!candidate.empty() && cache.FilesOf(FolderOf(candidate)).count(NameOf(candidate)) > 0)
-            return candidate;
+        if (!plain) {
+            // A name with folders of its own is looked up where it ends up.
+            const std::string candidate = CandidatePath(search.folders[i], fileName);
+            std::string found = candidate.empty() ? std::string() : names.FindFile(candidate);
+            if (!found.empty())
+                return found;
+            continue;
+        }
+        const FolderListing* listing = search.listings[i];
+        const std::string* name = listing == nullptr ? nullptr : listing->Find(fileName, false);
+        if (name == nullptr)
+            continue;
+        std::string found = listing->Path() + kPathSeparator + *name;
+        if (found.size() < kPathLengthLimit)
+            return found;
     }
     return {};
 }
@@ -271,19 +361,44 @@ std::string FindInFolders(ScanContext::Cache& cache, const PictureSearch& search
 }  // namespace
 
 std::string ScanContext::FindMeasurePicture(std::string_view fileName, std::string_view tableName) {
-    return FindInFolders(TheCache(), TheCache().PictureSearchOf(tableName), fileName);
+    return FindInFolders(Names(), TheCache().PictureSearchOf(tableName), fileName);
 }
 
 std::string FindMeasurePicture(std::string_view fileName, std::string_view tableName) {
-    for (const std::string& folder : MeasurePictureFolders(tableName)) {
-        std::string candidate = PictureCandidate(folder, fileName);
-        if (!candidate.empty() && FileExists(candidate))
-            return candidate;
-    }
-    return {};
+    ScanContext context(CurrentSelectionSnapshot());
+    return context.FindMeasurePicture(fileName, tableName);
 }
 
 namespace {
+
+// Buffers reused from table row to table row.
+struct RowBuffers {
+    std::string fileName;
+    std::string folded;
+};
+
+// The picture and the text of a table row, each found as FindInFolders would ("" when not),
+// with one look-up in the folders' index for a plain name.
+std::array<std::string, 2> FindTablePictures(FolderListings& names, const PictureSearch& search,
+                                             std::string_view picture, RowBuffers& buffers) {
+    std::array<std::string, 2> found;
+    // With its extension the name is never empty, "." or "..".
+    const bool plain = !HasPathCharacters(picture);
+    const FirstFolderIndex::Folders* first = nullptr;
+    if (plain) {
+        FoldNameCase(picture, buffers.folded);
+        first = search.firstFolder.Find(buffers.folded);
+        if (first == nullptr)
+            return found;
+    }
+    for (size_t e = 0; e < 2; ++e) {
+        if (plain && (*first)[e] == PictureSearch::kNone)
+            continue;
+        buffers.fileName.assign(picture).append(kPictureExtensions[e]);
+        found[e] = FindInFolders(names, search, buffers.fileName, plain ? (*first)[e] : 0);
+    }
+    return found;
+}
 
 // The entries that the measure_table name t contributes, for the first time in this scan.
 TableReference ResolveTable(const std::string& t, ScanContext& context) {
@@ -291,20 +406,25 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
     DirectoryParserList entries;
     const std::string lowerT = LowerCase(t);
     ScanContext::Cache& cache = context.TheCache();
+    FolderListings& names = context.Names();
     const PictureSearch* search = nullptr;  // only wanted once a table with rows matches
-    for (const TableFile& table : cache.Tables()) {
-        if (!table.loaded || table.lowerName != lowerT)
+    RowBuffers buffers;
+    for (TableFile& table : cache.Tables()) {
+        if (table.lowerName != lowerT)
+            continue;
+        ReadRows(table);
+        if (!table.loaded)
             continue;
         reference.mmtFiles.push_back(table.fileName);
         // The table file's own extension: on a case-sensitive file system "A.MMT" is not
         // found as "A.mmt".
-        entries.AddEntry(table.base, ExtensionWithoutDot(table.fileName), MeasureTableFile, t);
-        entries.AddSupportEntries(table.base, MeasureTableFile, t);
-        for (const std::string& picture : table.rowPictures) {
+        const std::string base = StripExtension(table.path, false);
+        entries.AddEntry(base, ExtensionWithoutDot(table.fileName), MeasureTableFile, t, names);
+        entries.AddSupportEntries(base, MeasureTableFile, t, names);
+        for (const std::string_view picture : table.pictures) {
             if (search == nullptr)
                 search = &cache.PictureSearchOf(t);
-            for (const char* extension : {"jpg", "txt"}) {
-                std::string found = FindInFolders(cache, *search, picture + "." + extension);
+            for (std::string& found : FindTablePictures(names, *search, picture, buffers)) {
                 if (found.empty())
                     continue;
                 reference.pictureNames.insert(NameWithoutExtension(found));
@@ -313,21 +433,28 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
         }
     }
     if (reference.mmtFiles.empty())
-        entries.AddEntry(t, "mmt", MeasureTableFile, t);
+        entries.AddEntry(t, "mmt", MeasureTableFile, t, names);
     reference.entries = std::move(entries.entries);
     return reference;
 }
 
 }  // namespace
 
+// A name met before in this list adds only its table file names: its entries would all be
+// duplicates.
 void AddMeasureTable(DirectoryParserList& list, const std::string& tableName,
                      ScanContext& context) {
-    auto& references = context.TheCache().references;
-    auto found = references.find(tableName);
-    if (found == references.end()) {
-        found = references.emplace(tableName, ResolveTable(tableName, context)).first;
+    ScanContext::Cache& cache = context.TheCache();
+    cache.SyncIndex(list);
+    if (const auto found = cache.referenced.find(tableName); found != cache.referenced.end()) {
+        for (const std::string& fileName : found->second)
+            list.mmtFiles.Append(fileName);
+        return;
     }
-    context.TheCache().AppendReference(list, found->second);
+    TableReference reference = ResolveTable(tableName, context);
+    std::vector<std::string> mmtFiles = reference.mmtFiles;
+    cache.AppendReference(list, std::move(reference));
+    cache.referenced.emplace(tableName, std::move(mmtFiles));
 }
 
 void AddMeasureTable(DirectoryParserList& list, const std::string& tableName) {
@@ -337,47 +464,70 @@ void AddMeasureTable(DirectoryParserList& list, const std::string& tableName) {
 
 namespace {
 
-// The capture of pattern on line, when the line can match at all (it holds keyword).
-bool Capture(RegularExp& pattern, std::string_view keyword, std::string_view line,
-             std::string_view& capture) {
-    if (line.find(keyword) == std::string_view::npos || !pattern.Find(line, false))
-        return false;
-    capture = pattern.GroupView(1);
-    return true;
+// StripExtension(path, false) of a normalised path, cut as text when that leaves a plain name.
+std::string StripNormalizedExtension(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameAt)
+        return nameAt < path.size() ? path : StripExtension(path, false);
+    const std::string_view stem = std::string_view(path).substr(nameAt, dot - nameAt);
+    if (stem.empty() || stem == "." || stem == "..")
+        return StripExtension(path, false);
+    return path.substr(0, dot);
 }
 
 void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& context) {
+    // Most lines name nothing: both picture keywords start with "add_pict".
+    const bool pictures = line.find("add_pict") != std::string_view::npos;
+    if (!pictures && line.find("measure_table(\"") == std::string_view::npos)
+        return;
     ScanContext::Cache& cache = context.TheCache();
-    std::string_view name;
-    if (Capture(cache.pictureInput, "add_picture_input", line, name) && !name.empty() &&
-        !cache.ListsTablePicture(list, std::string(name))) {
-        const std::string base = RootCombine("MeasurePictures", name);
-        list.AddEntry(base, "txt", GarmentPicture, "");
-        list.AddEntry(base, "jpg", GarmentPicture, "");
+    std::optional<std::string_view> name;
+    if (pictures)
+        name = PictureInputName(line);
+    if (name && !name->empty() && !cache.ListsTablePicture(list, std::string(*name))) {
+        const std::string base = FullPath(cache.measurePictures, *name);
+        list.AddEntry(base, "txt", GarmentPicture, "", context.Names());
+        list.AddEntry(base, "jpg", GarmentPicture, "", context.Names());
     }
-    if (Capture(cache.pictItem, "add_pict_item", line, name) && !Trim(name).empty()) {
-        const CurrentSelection& selection = context.Selection();
-        const std::string path = RootPath("Designers") + kPathSeparator + selection.designer +
-                                 kPathSeparator + selection.collection + kPathSeparator +
-                                 std::string(name);
-        list.AddEntry(StripExtension(NormalizePath(path), false), "jpg", GarmentPicture, "");
+    name = pictures ? PictItemName(line) : std::nullopt;
+    if (name && !Trim(*name).empty()) {
+        const std::string path = NormalizePath(cache.collectionFolder + std::string(*name));
+        list.AddEntry(StripNormalizedExtension(path), "jpg", GarmentPicture, "", context.Names());
     }
-    if (Capture(cache.measureTable, "measure_table(\"", line, name) && !name.empty()) {
-        AddMeasureTable(list, std::string(name), context);
+    name = MeasureTableName(line);
+    if (name && !name->empty()) {
+        AddMeasureTable(list, std::string(*name), context);
     }
 }
 
 }  // namespace
 
 void ScanMacro(DirectoryParserList& list, const std::string& garmentPath, ScanContext& context) {
-    list.AddEntry(StripExtension(garmentPath, false), "mac", GarmentFile, "");
-    list.AddSupportEntries(garmentPath, GarmentFile, "");
-    std::ifstream macro(garmentPath + ".mac", std::ios::binary);
-    if (!macro)
+    list.AddEntry(StripExtension(garmentPath, false), "mac", GarmentFile, "", context.Names());
+    list.AddSupportEntries(garmentPath, GarmentFile, "", context.Names());
+    const std::string macroPath = context.Names().FindFile(garmentPath + ".mac");
+    if (macroPath.empty())
         return;
-    std::string line;
-    while (ReadLine(macro, line))
+    std::string text;
+    try {
+        text = ReadTextFile(macroPath);
+    } catch (const FileError&) {
+        return;  // a macro that cannot be read names nothing
+    }
+    const std::string_view rest = text;
+    // Lines end at LF, a CR before it is no part of the line; a last line may lack its LF.
+    for (size_t start = 0; start < rest.size();) {
+        size_t end = rest.find('\n', start);
+        if (end == std::string_view::npos)
+            end = rest.size();
+        std::string_view line = rest.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         ScanLine(list, line, context);
+        start = end + 1;
+    }
 }
 
 void ScanMacro(DirectoryParserList& list, const std::string& garmentPath) {
@@ -408,10 +558,10 @@ void ScanCollection(const KitbinderData& /*data*/, const ScanInputs& inputs,
                     DirectoryParserList& list, bool useCachedNames, ScanProgress* progress) {
     ScanContext context(inputs.selection);
     const CurrentSelection& selection = context.Selection();
-    list.AddSupportEntries(FullPath(selection.designerFolder, selection.designer), DesignerFile,
-                           "");
+    list.AddSupportEntries(FullPath(selection.designerFolder, selection.designer), DesignerFile, "",
+                           context.Names());
     list.AddSupportEntries(FullPath(selection.collectionFolder, selection.collection),
-                           CollectionFile, "");
+                           CollectionFile, "", context.Names());
     for (const std::string& garment : inputs.garments) {
         const std::string path = GarmentPath(inputs, garment, useCachedNames);
         if (progress)

@@ -37,8 +37,8 @@ class ScanProgress {
     virtual void ScanningGarment(const std::string& currentFile) = 0;
 };
 
-// What one scan may read more than once: the listing of MeasureTables, the parsed tables with
-// the entries each contributes, and the listings of the measuring-picture folders. Lives for one
+// What one scan may read more than once: the listing of every folder it looks in, the tables
+// with the entries each contributes. Lives for one
 // scan only, so that the next scan sees the disk as it is then. Used by one thread at a time.
 class ScanContext {
   public:
@@ -48,6 +48,9 @@ class ScanContext {
     ScanContext& operator=(const ScanContext&) = delete;
 
     const CurrentSelection& Selection() const;
+    // The folder listings of this scan: every file it looks for is found whatever the case of
+    // its names, as on Windows.
+    FolderListings& Names();
     // As FindMeasurePicture below, answered from folder listings taken once per scan.
     std::string FindMeasurePicture(std::string_view fileName, std::string_view tableName);
 
@@ -74,7 +77,9 @@ void ScanMacro(DirectoryParserList& list, const std::string& garmentPath, ScanCo
 void ScanMacro(DirectoryParserList& list, const std::string& garmentPath);
 
 // Adds the entries of every table in MeasureTables whose inner name equals tableName ignoring
-// case; a table no file matches is added as tableName + ".mmt", without folder.
+// case; a table no file matches is added as tableName + ".mmt", without folder. A name already
+// added to the same list within the context adds only its table file names again, since every
+// entry would be a duplicate.
 void AddMeasureTable(DirectoryParserList& list, const std::string& tableName, ScanContext& context);
 void AddMeasureTable(DirectoryParserList& list, const std::string& tableName);
 

@@ -2,25 +2,28 @@
 
 #include <algorithm>
 #include <charconv>
+#include <span>
 
 #include "foundation/files.h"
-#include "foundation/regular_exp.h"
 
 namespace kb {
 namespace {
 
-// The header and row patterns, matched in single-line mode from the start of the remaining text.
-// The trailing "everything after the line" group of the file format is left out: it always
-// matches, and the next line starts at the end of the match, so the rest is never copied or
-// rescanned and a load takes time linear in the file.
-RegularExp& HeaderPattern() {
-    thread_local RegularExp pattern("^(.*?)\t(.*?)\t(.*?)\n");
-    return pattern;
-}
-
-RegularExp& RowPattern() {
-    thread_local RegularExp pattern("^(.*?)\t(.*?)\t(.*?)\t(.*?)\n");
-    return pattern;
+// One line of the format from offset: fields.size() fields, each but the last ending at the next
+// TAB, the last at the first LF after them (so a field may hold an LF, and extra TABs go into the
+// last field). This is what the format's lazy patterns "(.*?)\t...(.*?)\n" give in single-line
+// mode, found without backtracking. Answers the offset after the LF, or npos when the text
+// holds too few TABs or no LF after them.
+size_t SplitLine(std::string_view text, size_t offset, std::span<std::string_view> fields) {
+    const size_t last = fields.size() - 1;
+    for (size_t i = 0; i <= last; ++i) {
+        const size_t end = text.find(i < last ? '\t' : '\n', offset);
+        if (end == std::string_view::npos)
+            return std::string_view::npos;
+        fields[i] = text.substr(offset, end - offset);
+        offset = end + 1;
+    }
+    return offset;
 }
 
 // A row value, "." as decimal separator whatever the locale; spaces around it are allowed.
@@ -51,26 +54,43 @@ void ClearRows(MmtData& data) {
 
 }  // namespace
 
-bool ParseMmt(MmtData& data, std::string_view text, std::string_view path) {
-    ClearRows(data);
-    RegularExp& header = HeaderPattern();
-    if (!header.Find(text, true))
-        return false;
-    data.name = header.GroupView(1);
-    data.headerField2 = header.GroupView(2);
-    size_t offset = header.GroupEnd(0);
-    RegularExp& row = RowPattern();
-    while (offset < text.size()) {
-        const std::string_view rest = text.substr(offset);
-        if (!row.Find(rest, true))
+std::optional<MmtHeader> ReadMmtHeader(std::string_view text) {
+    std::string_view fields[3];
+    const size_t rowsAt = SplitLine(text, 0, fields);
+    if (rowsAt == std::string_view::npos)
+        return std::nullopt;
+    return MmtHeader{fields[0], fields[1], rowsAt};
+}
+
+bool ReadMmtRows(std::string_view text, const MmtHeader& header, std::string_view path,
+                 const std::function<void(const MmtRow&)>& onRow) {
+    std::string_view fields[4];
+    size_t rows = 0;
+    for (size_t offset = header.rowsAt; offset < text.size();) {
+        offset = SplitLine(text, offset, fields);
+        if (offset == std::string_view::npos)
             return false;
-        offset += row.GroupEnd(0);
-        data.rowNames.emplace_back(row.GroupView(1));
-        data.rowValues.push_back(ParseValue(row.GroupView(2), path, data.rowNames.size()));
-        data.rowTexts.emplace_back(row.GroupView(3));
-        data.rowPictures.emplace_back(row.GroupView(4));
+        const double value = ParseValue(fields[1], path, ++rows);
+        onRow(MmtRow{fields[0], value, fields[2], fields[3]});
     }
     return true;
+}
+
+bool ParseMmt(MmtData& data, std::string_view text, std::string_view path) {
+    ClearRows(data);
+    const std::optional<MmtHeader> header = ReadMmtHeader(text);
+    if (!header)
+        return false;
+    data.name = header->name;
+    data.headerField2 = header->field2;
+    // Each row is stored whole once its value has been read: a bad value leaves the four row
+    // lists of equal length.
+    return ReadMmtRows(text, *header, path, [&data](const MmtRow& row) {
+        data.rowNames.emplace_back(row.name);
+        data.rowValues.push_back(row.value);
+        data.rowTexts.emplace_back(row.text);
+        data.rowPictures.emplace_back(row.picture);
+    });
 }
 
 bool LoadMmt(MmtData& data, const std::string& path) {

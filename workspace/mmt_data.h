@@ -1,6 +1,8 @@
 #pragma once
 // Measurement table files (".mmt"): a header line "name\tfield2\tfield3\n", then rows
 // "name\tvalue\ttext\tpicture\n". Read only.
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -25,10 +27,33 @@ class MmtValueError : public std::runtime_error {
 
 // Reads the file at path (a missing file reads as empty text) and parses it into data. True when
 // the whole text fits the format; on false the header and the rows before the bad part stay.
-// Raises MmtValueError for a value that is not a number. Thread-safe.
+// Raises MmtValueError for a value that is not a number; the rows before it stay, the four row
+// lists always of equal length. Takes time linear in the text. Thread-safe.
 bool LoadMmt(MmtData& data, const std::string& path);
 
 // Parses text as LoadMmt does; path only names the file in error messages.
 bool ParseMmt(MmtData& data, std::string_view text, std::string_view path);
+
+// The header line of a table text, as views into the text.
+struct MmtHeader {
+    std::string_view name;
+    std::string_view field2;
+    size_t rowsAt = 0;  // where the first row starts
+};
+
+// One row of a table text; the texts are views into it.
+struct MmtRow {
+    std::string_view name;
+    double value = 0;
+    std::string_view text;
+    std::string_view picture;
+};
+
+// The header of text; nothing when the text holds no header line (then it is no table).
+std::optional<MmtHeader> ReadMmtHeader(std::string_view text);
+// Reads the rows of text from header.rowsAt on, handing each to onRow; true when the rest of
+// the text fits the format. Raises MmtValueError (naming path) for a value that is no number.
+bool ReadMmtRows(std::string_view text, const MmtHeader& header, std::string_view path,
+                 const std::function<void(const MmtRow&)>& onRow);
 
 }  // namespace kb

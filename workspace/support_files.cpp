@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/each_file.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "workspace/safe_paths.h"
@@ -11,11 +12,18 @@
 namespace kb {
 namespace {
 
-// The overwriting copy: skipped when the source is missing or is the target itself.
-void CopyOverwriting(const std::string& from, const std::string& to) {
-    if (from == to || !FileExists(from))
+// The overwriting copy of the file at from, both names found whatever their case as Windows
+// would (a target under another case is overwritten in place): skipped when the source is
+// missing or is the target itself.
+void CopyOverwriting(FolderListings& names, const std::string& from, const std::string& to) {
+    const std::string source = names.FindFile(from);
+    if (source.empty())
         return;
-    CopyFile(from, to, true);
+    const std::string existing = names.FindFile(to);
+    const std::string& target = existing.empty() ? to : existing;
+    if (source == target)
+        return;
+    CopyFile(source, target, true);
 }
 
 std::string Sibling(std::string_view path, int extensionIndex) {
@@ -25,24 +33,26 @@ std::string Sibling(std::string_view path, int extensionIndex) {
 }  // namespace
 
 void CopyWithSupportFiles(std::string_view source, std::string_view target) {
-    if (target.empty() || !FileExists(source))
+    FolderListings names(WorkspaceRoot(false));
+    if (target.empty() || names.FindFile(source).empty())
         return;
-    CopyOverwriting(std::string(source), std::string(target));
+    CopyOverwriting(names, std::string(source), std::string(target));
     for (int i = 0; !SupportExtension(i).empty(); ++i) {
-        CopyOverwriting(Sibling(source, i), Sibling(target, i));
+        CopyOverwriting(names, Sibling(source, i), Sibling(target, i));
     }
 }
 
 void DeleteWithSupportFiles(std::string_view path) {
-    std::vector<std::string> files{std::string(path)};
+    FolderListings names(WorkspaceRoot(false));
+    RequireSafeWorkspacePath(path);
+    std::vector<std::string> files{names.FindFile(path)};
     for (int i = 0; !SupportExtension(i).empty(); ++i)
-        files.push_back(Sibling(path, i));
+        files.push_back(names.FindFile(Sibling(path, i)));
+    std::erase(files, std::string());
     for (const std::string& file : files)
         RequireSafeWorkspacePath(file);
-    for (const std::string& file : files) {
-        if (FileExists(file))
-            DeleteFile(file);
-    }
+    for (const std::string& file : files)
+        DeleteFile(file);
 }
 
 }  // namespace kb

@@ -58,6 +58,10 @@ SyntheticWorkspace MakeSyntheticWorkspace(const std::string& documentsFolder,
     const fs::path root = fs::path(documentsFolder) / "Bobbinwright" / "Personal Files";
     const fs::path designer = root / "Designers" / workspace.designer;
     const fs::path collection = designer / workspace.collection;
+    for (const fs::path& folder : {root, root / "Designers", designer, collection,
+                                   root / "MeasureTables", root / "MeasurePictures"}) {
+        workspace.listedFolders.push_back(folder.string());
+    }
     WriteFile(designer / (workspace.designer + ".jpg"), "jpg");
     WriteFile(collection / (workspace.collection + ".jpg"), "jpg");
     for (int table = 0; table < shape.tables; ++table) {
@@ -66,12 +70,17 @@ SyntheticWorkspace MakeSyntheticWorkspace(const std::string& documentsFolder,
         WriteFile(root / "MeasureTables" / (TableName(table) + ".jpg"), "jpg");
         workspace.readFiles.push_back(path.string());
         const fs::path pictures = root / "MeasurePictures" / TableName(table);
+        workspace.listedFolders.push_back(pictures.string());
         for (int row = 0; row < shape.picturesPerTable; ++row) {
             const std::string name = "pic" + std::to_string(table) + "_" + std::to_string(row);
             WriteFile(pictures / (name + ".jpg"), "jpg");
             WriteFile(pictures / (name + ".txt"), "txt");
         }
     }
+    // A table that no macro names, with a value that is no number: it must stop nothing.
+    const fs::path broken = root / "MeasureTables" / "Broken.mmt";
+    WriteFile(broken, "Unused\tcm\t1\nChest\t92,5\tChest girth\tchest\n");
+    workspace.readFiles.push_back(broken.string());
     for (int ease = 0; ease < 20; ease += 2) {
         WriteFile(root / "MeasurePictures" / ("ease" + std::to_string(ease) + ".jpg"), "jpg");
     }

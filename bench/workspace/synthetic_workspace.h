@@ -19,6 +19,8 @@ struct SyntheticWorkspace {
     std::vector<std::string> garments;
     // Every file the scan reads whole: the macros and the tables.
     std::vector<std::string> readFiles;
+    // Every folder the scan lists to find files whatever the case of their names.
+    std::vector<std::string> listedFolders;
 };
 
 // Writes the workspace below documentsFolder/Bobbinwright/Personal Files; with write false only

@@ -215,5 +215,28 @@ TEST(RegularExp, ReplaceAllAgreesWithJavaScript) {
     }
 }
 
+// Subjects on which a backtracking search gives up (the lazy fields of a table row before a line
+// end that never comes; a nested repetition) read as no match, in both modes and in ReplaceAll.
+TEST(RegularExp, GivingUpIsNoMatch) {
+    const struct {
+        const char* pattern;
+        std::string text;
+    } cases[] = {
+        {"^(.*?)\t(.*?)\t(.*?)\t(.*?)\n", "\n" + std::string(118, '\t') + "PPPPPPP"},
+        {"^(a|aa)*(a|aa)*(a|aa)*$", std::string(60, 'a') + "b"},
+    };
+    for (const auto& c : cases) {
+        for (bool singleLine : {false, true}) {
+            RegularExp re(c.pattern);
+            EXPECT_NO_THROW(singleLine ? re.MatchSingleLine(c.text) : re.Match(c.text));
+            EXPECT_FALSE(re.matched) << c.pattern;
+            EXPECT_FALSE(re.Find(c.text, singleLine));
+        }
+        std::string text = c.text;
+        EXPECT_NO_THROW(RegularExp::ReplaceAll(text, c.pattern, "x", true));
+        EXPECT_EQ(text, c.text);
+    }
+}
+
 }  // namespace
 }  // namespace kb

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <iterator>
 
 #include "foundation/files.h"
@@ -99,6 +100,29 @@ TEST_F(WorkedOutline, IconsPointOnlyAtInstalledFiles) {
     const std::string script = Build({"Coat1", "Jacket", "Coat2"});
     EXPECT_EQ(script.find("Jacket"), std::string::npos) << Section(script, "Icons");
     EXPECT_EQ(Section(script, "Icons"), Section(Expected(), "Icons"));
+}
+
+// A workspace copied from Windows, whose names differ in case from the names the macros, tables
+// and item rules give: the script is the one Windows would give, each file named as on disk.
+TEST_F(WorkedOutline, NamesDifferingInCaseGiveTheWindowsAnswer) {
+    sample.Write(sample.DesignerFile("Anna_License.txt"), "Licence");
+    const std::string exact = Build();
+    const std::pair<std::string, std::string> renames[] = {
+        {sample.CollectionFile("Coat1.pdf"), sample.CollectionFile("Coat1.PDF")},
+        {sample.CollectionFile("Front.jpg"), sample.CollectionFile("FRONT.jpg")},
+        {sample.WorkspaceFile("MeasureTables/Women.pdf"),
+         sample.WorkspaceFile("MeasureTables/women.PDF")},
+        {sample.WorkspaceFile("MeasurePictures/bust.jpg"),
+         sample.WorkspaceFile("MeasurePictures/Bust.JPG")},
+        {sample.DesignerFile("Anna_License.txt"), sample.DesignerFile("anna_license.TXT")},
+    };
+    std::string expected = exact;
+    for (const auto& [from, to] : renames) {
+        ASSERT_NE(exact.find(from), std::string::npos) << from;
+        std::filesystem::rename(from, to);
+        expected = ReplaceEvery(expected, from, to);
+    }
+    EXPECT_EQ(Build(), expected);
 }
 
 TEST_F(WorkedOutline, RefreshesTheMacroCopiesAfterTheScan) {

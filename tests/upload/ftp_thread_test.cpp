@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include <QTemporaryDir>
 #include <fstream>
 #include <memory>
@@ -208,6 +211,23 @@ TEST_F(UploadTest, StoresEveryFileOfTheCollectionInOrder) {
     EXPECT_EQ(events.back(), "hide");
     const std::vector<std::pair<std::string, std::string>> verified{{"Account Verified", ""}};
     EXPECT_EQ(dialog.messages, verified);
+}
+
+// Names that differ in case from the table's row and the table file: found as on Windows and
+// stored under their names on disk.
+TEST_F(UploadTest, StoresFilesFoundWhateverTheCaseOfTheirNames) {
+    const std::string root = documents.path().toStdString() + "/Bobbinwright/Personal Files/";
+    std::filesystem::rename(root + "MeasurePictures/Women/bust.jpg",
+                            root + "MeasurePictures/Women/Bust.JPG");
+    std::filesystem::rename(root + "MeasureTables/Women.txt", root + "MeasureTables/WOMEN.TXT");
+    auto thread = Upload();
+    ASSERT_TRUE(thread);
+    thread->Wait();
+    const std::vector<std::string> names = test::StoredNames(Stored());
+    for (const char* name : {"measures/Anna/Coats/Bust.JPG", "measure_tables/Women/Bust.JPG",
+                             "measure_tables/Women/WOMEN.TXT"}) {
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+    }
 }
 
 TEST_F(UploadTest, LoginDecidesWhetherToStart) {

@@ -110,6 +110,23 @@ TEST_F(SupportFileOperations, CopyWithoutSourceOrTargetDoesNothing) {
     EXPECT_EQ(ReadTextFile(At("src/Coat1.jpg")), "picture");
 }
 
+// Names that differ in case are the same file, as on Windows: found, overwritten and deleted
+// under their names on disk.
+TEST_F(SupportFileOperations, NamesDifferingInCaseAreTheSameFile) {
+    Write("src/Coat1.mac", "macro");
+    Write("src/COAT1.PDF", "pdf");
+    Write("src/coat1.Jpg", "picture");
+    Write("dst/Coat1.JPG", "old picture");
+    CopyWithSupportFiles(At("src/coat1.MAC"), At("dst/Coat1.mac"));
+    EXPECT_EQ(ReadTextFile(At("dst/Coat1.mac")), "macro");
+    EXPECT_EQ(ReadTextFile(At("dst/Coat1.pdf")), "pdf");
+    EXPECT_EQ(ReadTextFile(At("dst/Coat1.JPG")), "picture");
+    EXPECT_FALSE(FileExists(At("dst/Coat1.jpg")));
+    DeleteWithSupportFiles(At("src/Coat1.mac"));
+    for (const char* gone : {"src/Coat1.mac", "src/COAT1.PDF", "src/coat1.Jpg"})
+        EXPECT_FALSE(FileExists(At(gone))) << gone;
+}
+
 TEST_F(SupportFileOperations, DeleteRemovesTheItemAndItsSupportFilesOnly) {
     for (const char* name : {"c/Coat.mac", "c/Coat.jpg", "c/Coat.html", "c/Coat_front.jpg"}) {
         Write(name);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -64,10 +65,12 @@ class MissingFileCheck : public TempWorkspace {
     }
 
     // Starts a check of garments and runs its steps here until the completion has run.
-    MissingFileReport Check(std::vector<std::string> garments) {
+    MissingFileReport Check(std::vector<std::string> garments,
+                            std::chrono::steady_clock::duration progressInterval = {}) {
         bool completed = false;
         MissingFileReport result;
         LoadThreadSteps steps;
+        steps.progressInterval = progressInterval;
         steps.progress = [&](const std::string& file) {
             EXPECT_EQ(std::this_thread::get_id(), testThread);
             progress.push_back(file);
@@ -105,6 +108,15 @@ TEST_F(MissingFileCheck, ReportsProgressTablesAndMissingFiles) {
     EXPECT_EQ(report.missing.mmtFiles.Texts(), std::vector<std::string>{"Women.mmt"});
 }
 
+// Each progress hand-off waits for the user-interface thread: they are spaced out, the first
+// garment always shown.
+TEST_F(MissingFileCheck, ProgressIsHandedOverAtMostOncePerInterval) {
+    const MissingFileReport report = Check({"Trench", "Duffle", "Trench"}, std::chrono::hours(1));
+    EXPECT_FALSE(report.Failed());
+    EXPECT_EQ(progress, std::vector<std::string>{"Trench"});
+    EXPECT_EQ(report.missing.mmtFiles.Texts(), std::vector<std::string>{"Women.mmt"});
+}
+
 TEST_F(MissingFileCheck, MissingTableIsListedUnderItsName) {
     Write("Designers/Anna/Coats/Cape.mac", "measure_table(\"Men\");\n");
     const MissingFileReport report = Check({"Cape"});
@@ -124,7 +136,7 @@ TEST_F(MissingFileCheck, CompleteCollectionHasNothingMissing) {
 }
 
 TEST_F(MissingFileCheck, ScanErrorStillReachesTheCompletionStep) {
-    Write("MeasureTables/Broken.mmt", "Men\tcm\tx\nChest\t92,5\tC\tc\n");
+    Write("MeasureTables/Broken.mmt", "women\tcm\tx\nChest\t92,5\tC\tc\n");
     const MissingFileReport report = Check({"Trench", "Duffle"});
     ASSERT_TRUE(report.Failed());
     EXPECT_NE(report.error.find(At("MeasureTables/Broken.mmt")), std::string::npos) << report.error;

@@ -93,8 +93,8 @@ TEST_F(MacroScan, SampleCoatsCollection) {
          "5 MeasurePictures/collar.jpg +", "4 Designers/Anna/Coats/Duffle.mac +",
          "4 Designers/Anna/Coats/Duffle.jpg +", "4 Designers/Anna/Coats/Duffle.pdf -",
          "4 Designers/Anna/Coats/Duffle.html -", "4 Designers/Anna/Coats/Duffle.txt +"},
-        // "women": the same table; its pictures are looked for in MeasurePictures/women.
-        WomenTable("women", false),
+        // "women": the same table; its pictures are found in MeasurePictures/Women.
+        WomenTable("women", true),
         {"5 Designers/Anna/Coats/Duffle_front.jpg +", "5 Designers/Anna/Coats/Duffle_hood.jpg -"},
     });
     EXPECT_EQ(Scan("Coats", {"Trench", "Duffle"}), expected);
@@ -249,9 +249,21 @@ TEST_F(MacroScan, EachScanSeesTheDiskAsItIsThen) {
     EXPECT_EQ(scanned[18], "5 Designers/Anna/Coats/Trench_front.jpg +");
 }
 
-TEST_F(MacroScan, TableValueThatIsNoNumberFailsTheScan) {
+// Only the tables a macro names are read beyond their header line: a broken table nobody uses
+// stops nothing, a used one stops the scan with its file, row and value.
+TEST_F(MacroScan, TableValueThatIsNoNumberFailsTheScanOnlyWhenTheTableIsUsed) {
     Write("MeasureTables/Bad.mmt", "Men\tcm\tx\nChest\t1,5\tC\tc\n");
-    EXPECT_THROW(Scan("Coats", {"Trench"}), MmtValueError);
+    Write("MeasureTables/Junk.mmt", std::string(1 << 20, '\t'));
+    EXPECT_EQ(Scan("Coats", {"Trench"})[13], "0 MeasureTables/Women.mmt + [Women]");
+    Write("Designers/Anna/Coats/Trench.mac", "measure_table(\"MEN\");\n");
+    try {
+        Scan("Coats", {"Trench"});
+        ADD_FAILURE() << "no error";
+    } catch (const MmtValueError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find(At("MeasureTables/Bad.mmt")), std::string::npos) << message;
+        EXPECT_NE(message.find("\"1,5\" of row 1"), std::string::npos) << message;
+    }
 }
 
 TEST_F(MacroScan, GarmentPathsFromTheCollectionBox) {
@@ -262,6 +274,63 @@ TEST_F(MacroScan, GarmentPathsFromTheCollectionBox) {
     DirectoryParserList cached;
     ScanCollection(KitbinderData{}, inputs, cached, true);
     EXPECT_EQ(Describe(cached)[8], "4 Designers/Anna/Coats/Sheath.mac -");
+}
+
+// A workspace copied from Windows: every name is found whatever its case, and the entries carry
+// the names as they are on disk.
+TEST_F(TempWorkspace, ScanFindsNamesAsWindowsWould) {
+    Write("Designers/Anna/Anna.jpg");
+    Write("Designers/Anna/Coats/Coat1.mac",
+          "measure_table(\"women\");\nadd_pict_item(1, \"front.jpg\");\n"
+          "add_picture_input(\"a\", 1, \"COLLAR\");\n");
+    Write("Designers/Anna/Coats/COAT1.jpg");
+    Write("Designers/Anna/Coats/Coat1.PDF");
+    Write("Designers/Anna/Coats/Front.JPG");
+    Write("MeasureTables/Women.MMT", "Women\tcm\tx\nBust\t92\tB\tbust_pic\n");
+    Write("MeasurePictures/Women/Bust_Pic.jpg");
+    Write("MeasurePictures/Women/bust_pic.TXT");
+    Write("MeasurePictures/Collar.jpg");
+    DirectoryParserList list;
+    ScanInputs inputs{{"Anna", "Coats", DesignersFolder("Anna"), CollectionFolder("Anna", "Coats"),
+                       MacroSourceFolder(0)},
+                      {"coat1"},
+                      {}};
+    ScanCollection(KitbinderData{}, inputs, list, true);
+    std::vector<std::string> found;
+    for (const DirectoryParser& e : list.entries) {
+        if (e.exists)
+            found.push_back(std::to_string(e.type) + " " + e.path.substr(root.size()) + " " +
+                            e.tableName);
+    }
+    const std::vector<std::string> expected = {
+        "2 Designers/Anna/Anna.jpg ",
+        "4 Designers/Anna/Coats/Coat1.mac ",
+        "4 Designers/Anna/Coats/COAT1.jpg ",
+        "4 Designers/Anna/Coats/Coat1.PDF ",
+        "0 MeasureTables/Women.MMT women",
+        "1 MeasurePictures/Women/Bust_Pic.jpg women",
+        "1 MeasurePictures/Women/bust_pic.TXT women",
+        "5 Designers/Anna/Coats/Front.JPG ",
+        "5 MeasurePictures/Collar.jpg ",
+    };
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(list.mmtFiles.Texts(), std::vector<std::string>{"Women.MMT"});
+}
+
+// A table name that cannot be a folder's name: no sub-folder of MeasurePictures is searched for
+// its pictures, the others are.
+TEST_F(TempWorkspace, TableNameThatCannotBeAFolder) {
+    Write("MeasureTables/T.mmt", "a|b\tcm\tx\nR\t1\tt\tpic\nS\t2\tt\tother\n");
+    Write("MeasurePictures/pic.jpg");
+    Write("MeasurePictures/a|b/other.jpg");
+    DirectoryParserList list;
+    ScanContext context({"Anna", "Coats", DesignersFolder("Anna"),
+                         CollectionFolder("Anna", "Coats"), MacroSourceFolder(0)});
+    ASSERT_NO_THROW(AddMeasureTable(list, "a|b", context));
+    ASSERT_EQ(list.entries.size(), 6u);
+    EXPECT_EQ(list.entries[5].path, At("MeasurePictures/pic.jpg"));
+    EXPECT_EQ(context.FindMeasurePicture("other.jpg", "a|b"), "");
+    EXPECT_NO_THROW(FindMeasurePicture("pic.jpg", "<>"));
 }
 
 }  // namespace

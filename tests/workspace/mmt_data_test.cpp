@@ -162,7 +162,6 @@ Parsed ParseLiterally(const std::string& text) {
         if (!row.matched)
             return parsed;
         rest = row.Group(5);
-        d.rowNames.push_back(row.Group(1));
         const std::string value = row.Group(2);
         char* end = nullptr;
         const double number = std::strtod(value.c_str(), &end);
@@ -170,6 +169,7 @@ Parsed ParseLiterally(const std::string& text) {
             parsed.threw = true;
             return parsed;
         }
+        d.rowNames.push_back(row.Group(1));
         d.rowValues.push_back(number);
         d.rowTexts.push_back(row.Group(3));
         d.rowPictures.push_back(row.Group(4));
@@ -198,6 +198,35 @@ TEST(MmtFormat, AgreesWithTheLiteralReadingOnRandomTexts) {
         ASSERT_EQ(fast.data.rowValues, literal.data.rowValues);
         ASSERT_EQ(fast.data.rowTexts, literal.data.rowTexts);
         ASSERT_EQ(fast.data.rowPictures, literal.data.rowPictures);
+    }
+}
+
+// Texts on which the format's patterns backtrack for long (TABs without a line end after them,
+// a large text that is no table) read as not fitting; a bad value leaves equal row lists.
+TEST(MmtFormat, HostileTextsDoNotFitAndBadValuesKeepRowsAligned) {
+    const std::string noTable(20 << 20, 'x');
+    const struct {
+        const char* name;
+        std::string text;
+        bool threw;
+        size_t rows;
+    } cases[] = {
+        {"fuzzer's TABs", std::string("\t\t\n\n") + std::string(118, '\t') + "PPPPPPP", false, 0},
+        {"TABs and no line end after them", "W\tcm\tx\n" + std::string(200000, '\t'), false, 0},
+        {"20 MB that is no table", noTable, false, 0},
+        {"20 MB with two TABs and no LF", "a\tb\t" + noTable, false, 0},
+        {"bad value after good rows", "W\tcm\tx\nA\t1\tt\tp\nB\tz\tt\tq\n", true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Parsed parsed = Parse(c.text);
+        EXPECT_FALSE(parsed.ok);
+        EXPECT_EQ(parsed.threw, c.threw);
+        const MmtData& d = parsed.data;
+        EXPECT_EQ(d.rowNames.size(), c.rows);
+        EXPECT_EQ(d.rowValues.size(), c.rows);
+        EXPECT_EQ(d.rowTexts.size(), c.rows);
+        EXPECT_EQ(d.rowPictures.size(), c.rows);
     }
 }
 
