@@ -10,6 +10,13 @@ target_compile_definitions(kb_foundation PRIVATE
     KB_INSTALLED_RESOURCES="${kb_installed_resources}"
     KB_INSTALLED_HELPERS="${kb_installed_helpers}")
 
+# The windows name their desktop entry and take the installed icon.
+if(TARGET kb_app_ui)
+    set_property(SOURCE ${PROJECT_SOURCE_DIR}/app/ui/kitbinder_application.cpp
+        DIRECTORY ${PROJECT_SOURCE_DIR}/app/ui
+        APPEND PROPERTY COMPILE_DEFINITIONS KB_APP_ID="${KB_APP_ID}")
+endif()
+
 set(KB_HOMEPAGE https://www.example.com/kitbinder)
 set(KB_SUMMARY "Keep garment macro collections and build their installers")
 set(KB_LICENSE MIT)
