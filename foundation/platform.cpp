@@ -124,15 +124,45 @@ std::string ExecutableName() {
     return ExecutablePath().filename().string();
 }
 
+// The installed layout's folders relative to the executable's folder; the build sets them from
+// its install folders, the defaults are those of the GNU layout.
+#ifndef KB_INSTALLED_RESOURCES
+#define KB_INSTALLED_RESOURCES "../share/kitbinder"
+#endif
+#ifndef KB_INSTALLED_HELPERS
+#define KB_INSTALLED_HELPERS "../libexec/kitbinder"
+#endif
+
+ProgramFiles LocateProgramFiles(const std::string& executableFolder) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(executableFolder);
+    const auto normal = [](const fs::path& path) {
+        std::string text = path.lexically_normal().string();
+        while (text.size() > 1 && text.back() == '/')
+            text.pop_back();
+        return text;
+    };
+    const fs::path installed = folder / KB_INSTALLED_RESOURCES;
+    std::error_code ec;
+    if (fs::is_directory(installed, ec))
+        return {normal(installed), normal(folder / KB_INSTALLED_HELPERS)};
+    return {normal(folder / ".." / "Kitbinder"), normal(folder)};
+}
+
+const ProgramFiles& OwnProgramFiles() {
+    static const ProgramFiles files = LocateProgramFiles(ExecutableFolder());
+    return files;
+}
+
 std::string FindProgram(const std::string& program) {
     if (program.empty())
         return {};
     if (program.find('/') != std::string::npos) {
         return IsExecutableFile(program) ? program : std::string();
     }
-    std::string beside = ExecutableFolder() + "/" + program;
-    if (IsExecutableFile(beside))
-        return beside;
+    std::string helper = OwnProgramFiles().helpers + "/" + program;
+    if (IsExecutableFile(helper))
+        return helper;
     const char* path = std::getenv("PATH");
     std::string_view folders = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
     while (!folders.empty()) {

@@ -17,6 +17,20 @@ std::string ExecutableFolder();
 // The running executable's file name, without folder.
 std::string ExecutableName();
 
+// Where the program's own files lie, seen from the folder of its executable.
+struct ProgramFiles {
+    std::string resources;  // the stock pictures
+    std::string helpers;    // the helper programs (installer compiler, database helper)
+};
+// The one place that tells the build tree from an installed program. Installed (a GNU layout
+// such as /usr/bin, /usr/libexec/kitbinder, /usr/share/kitbinder): the resource folder exists
+// at the installed place relative to the executable, and the helpers are in the libexec
+// folder. Otherwise the build tree: pictures in ../Kitbinder, helpers beside the executable.
+// Answers normalised absolute folders without a trailing separator.
+ProgramFiles LocateProgramFiles(const std::string& executableFolder);
+// LocateProgramFiles for the running executable.
+const ProgramFiles& OwnProgramFiles();
+
 // Opens a document or folder with the desktop's default handler; false when that failed.
 bool OpenWithDefaultHandler(const std::string& path);
 
@@ -26,7 +40,7 @@ struct ProgramResult {
     std::string output;    // standard output and error, when waited for
 };
 
-// Starts program (a path, or a bare name looked up beside the executable, then on PATH) with
+// Starts program (a path, or a bare name looked up in the helper folder, then on PATH) with
 // the arguments in workingFolder; with wait, waits for it and collects its output, handing each
 // piece to onOutput (when set) as it comes.
 ProgramResult StartProgram(const std::string& program, const std::vector<std::string>& arguments,

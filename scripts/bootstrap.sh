@@ -14,6 +14,8 @@ packages=(
   nsis p7zip-full
   # pictures drawn at build time, screenshots
   imagemagick xvfb x11-apps
+  # the installed program's checks and its Debian package
+  desktop-file-utils appstream lintian dpkg-dev file
 )
 # wine runs the built setups in the installer tests; skip it with KB_NO_WINE=1
 [ "${KB_NO_WINE:-0}" = 1 ] || packages+=(wine64)

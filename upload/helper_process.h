@@ -12,7 +12,7 @@ namespace kb {
 
 class HelperProcess {
   public:
-    // Starts program (a path, or a bare name found beside the executable or on the search
+    // Starts program (a path, or a bare name found in the helper folder or on the search
     // path). Running() is false when it could not be started.
     explicit HelperProcess(const std::string& program);
     // Ends the helper: closes its input, gives it a moment to finish, then kills it.

@@ -19,7 +19,8 @@
 
 namespace kb {
 
-// The helper's file name, found beside the executable or on the search path.
+// The helper's file name, found in the helper folder (see LocateProgramFiles) or on the search
+// path.
 inline constexpr const char* kStoreHelperName = "kbstore";
 
 // The largest request the helper takes: a document of the server's largest size with room to

@@ -54,7 +54,7 @@ std::string MacroSourceFolder(int sourceIndex, std::string_view sub) {
 }
 
 std::string ResourceFile(std::string_view name) {
-    return FullPath(ExecutableFolder(), "..", "Kitbinder", name);
+    return FullPath(OwnProgramFiles().resources, name);
 }
 
 std::string SupportExtension(int index) {

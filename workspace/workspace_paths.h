@@ -29,7 +29,8 @@ std::string CollectionFolder(std::string_view designer, std::string_view collect
 // root + "Designers" for source index 0 ("Stylesmith"), root + "Patterns" otherwise; + sub.
 std::string MacroSourceFolder(int sourceIndex, std::string_view sub = {});
 
-// A stock picture in the resource folder: ExecutableFolder()/../Kitbinder/name, normalised.
+// A stock picture in the resource folder (../Kitbinder beside bin/ in the build tree, the
+// installed share folder otherwise; see LocateProgramFiles), normalised.
 std::string ResourceFile(std::string_view name);
 
 // The support-file extension list: 0 "jpg", 1 "pdf", 2 "html", 3 "txt"; "" for any other

@@ -1,5 +1,6 @@
 #include "app/ui/kitbinder_application.h"
 
+#include <QIcon>
 #include <QLocale>
 #include <QMessageBox>
 #include <exception>
@@ -12,6 +13,11 @@ namespace kb {
 
 KitbinderApplication::KitbinderApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Kitbinder"));
+#ifdef KB_APP_ID
+    // The desktop matches the windows to the installed desktop entry and icon by this name.
+    setDesktopFileName(QStringLiteral(KB_APP_ID));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral(KB_APP_ID)));
+#endif
     // Numbers are written and read with "." whatever the person's locale.
     QLocale::setDefault(QLocale::c());
     QFont font(QStringLiteral("Sans Serif"), 8);

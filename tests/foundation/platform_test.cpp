@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "foundation/files.h"
 #include "temp_folder.h"
 
@@ -37,6 +39,34 @@ TEST(Platform, StartProgramReportsWhatCannotStart) {
     EXPECT_EQ(FindProgram("no-such-program-kb"), "");
     EXPECT_NE(FindProgram("sh"), "");
     EXPECT_TRUE(StartProgram("true", {}, "", false).started);
+}
+
+// The build tree and an installed program find their pictures and helpers in different places.
+TEST(Platform, ProgramFilesFollowTheLayout) {
+    struct Case {
+        const char* layout;
+        std::vector<const char*> folders;  // made below the temporary root
+        const char* resources;
+        const char* helpers;
+    };
+    const Case cases[] = {
+        {"build tree", {"bin", "Kitbinder"}, "Kitbinder", "bin"},
+        {"build tree without pictures yet", {"bin"}, "Kitbinder", "bin"},
+        {"installed",
+         {"bin", "share/kitbinder", "libexec/kitbinder"},
+         "share/kitbinder",
+         "libexec/kitbinder"},
+        // A build tree below an installed prefix stays a build tree.
+        {"installed share beside, not above", {"bin", "bin/share/kitbinder"}, "Kitbinder", "bin"},
+    };
+    for (const Case& c : cases) {
+        test::TempFolder dir;
+        for (const char* folder : c.folders)
+            ASSERT_TRUE(EnsureFolder(dir.Path() + "/" + folder));
+        const ProgramFiles files = LocateProgramFiles(dir.Path() + "/bin");
+        EXPECT_EQ(files.resources, dir.Path() + "/" + c.resources) << c.layout;
+        EXPECT_EQ(files.helpers, dir.Path() + "/" + c.helpers) << c.layout;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tools/sample_workspace/sample_workspace.h"
 
+#include <cstddef>
 #include <initializer_list>
 #include <string_view>
 
@@ -10,10 +11,21 @@
 namespace kb {
 namespace {
 
-#include "tools/sample_workspace/sample_pictures.inc"
+// The pictures drawn at build time (see CMakeLists.txt): kSample...Jpeg and kSampleSetupBmp.
+#include "sample_pictures.inc"
 
-const std::string_view kJpeg(reinterpret_cast<const char*>(kSampleJpeg), sizeof kSampleJpeg);
-const std::string_view kBmp(reinterpret_cast<const char*>(kSampleBmp), sizeof kSampleBmp);
+template <size_t N>
+constexpr std::string_view Bytes(const unsigned char (&bytes)[N]) {
+    return {reinterpret_cast<const char*>(bytes), N};
+}
+
+const std::string_view kDesignerPicture = Bytes(kSampleDesignerJpeg);
+const std::string_view kCoatsPicture = Bytes(kSampleCoatsJpeg);
+const std::string_view kDressesPicture = Bytes(kSampleDressesJpeg);
+const std::string_view kCoatPicture = Bytes(kSampleCoatJpeg);
+const std::string_view kDressPicture = Bytes(kSampleDressJpeg);
+const std::string_view kMeasurePicture = Bytes(kSampleMeasureJpeg);
+const std::string_view kSetupPicture = Bytes(kSampleSetupBmp);
 
 class SampleWriter {
   public:
@@ -24,9 +36,10 @@ class SampleWriter {
         if (!WriteTextFile(path, content))
             throw FileError("Cannot write " + path);
     }
-    void Pictures(std::initializer_list<std::string_view> relatives) const {
+    void Pictures(std::string_view picture,
+                  std::initializer_list<std::string_view> relatives) const {
         for (std::string_view relative : relatives)
-            File(relative, kJpeg);
+            File(relative, picture);
     }
     void Folder(std::string_view relative) const {
         const std::string path = PathJoin(root_, relative);
@@ -39,7 +52,7 @@ class SampleWriter {
 };
 
 void WriteDesigner(const SampleWriter& w) {
-    w.Pictures({"Designers/Anna/Anna.jpg"});
+    w.Pictures(kDesignerPicture, {"Designers/Anna/Anna.jpg"});
     w.File("Designers/Anna/Anna.txt", "Anna designs coats and dresses for every season.");
     w.File("Designers/Anna/Website.txt", "https://anna.example.com");
     w.File("Designers/Anna/Anna_License.txt",
@@ -47,15 +60,17 @@ void WriteDesigner(const SampleWriter& w) {
 }
 
 void WriteCoats(const SampleWriter& w) {
-    w.Pictures({"Designers/Anna/Coats/Coats.jpg", "Designers/Anna/Coats/Trench.jpg",
-                "Designers/Anna/Coats/Duffle.jpg", "Designers/Anna/Coats/Trench_front.jpg",
-                "Designers/Anna/Coats/Trench_back.jpg", "Designers/Anna/Coats/Duffle_front.jpg"});
+    w.Pictures(kCoatsPicture, {"Designers/Anna/Coats/Coats.jpg"});
+    w.Pictures(kCoatPicture,
+               {"Designers/Anna/Coats/Trench.jpg", "Designers/Anna/Coats/Duffle.jpg",
+                "Designers/Anna/Coats/Trench_front.jpg", "Designers/Anna/Coats/Trench_back.jpg",
+                "Designers/Anna/Coats/Duffle_front.jpg"});
     w.File("Designers/Anna/Coats/Coats.txt", "Coats for wind and rain.");
     w.File("Designers/Anna/Coats/Password.txt", "anna2024");
     w.File("Designers/Anna/Coats/CollectionVersion.txt", "1.2");
     w.File("Designers/Anna/Coats/Coats_BeforeInstall.txt", "Close Bobbinwright before installing.");
     w.File("Designers/Anna/Coats/Coats_AfterInstall.txt", "The coats are in your collection list.");
-    w.File("Designers/Anna/Coats/Coats_mini.bmp", kBmp);
+    w.File("Designers/Anna/Coats/Coats_mini.bmp", kSetupPicture);
     w.File("Designers/Anna/Coats/Trench.txt", "A double-breasted trench coat.");
     w.File("Designers/Anna/Coats/Trench.html", "<html><body>Trench coat</body></html>");
     w.File("Designers/Anna/Coats/Trench.mac",
@@ -74,8 +89,9 @@ void WriteCoats(const SampleWriter& w) {
 }
 
 void WriteDresses(const SampleWriter& w) {
-    w.Pictures({"Designers/Anna/Dresses/Dresses.jpg", "Designers/Anna/Dresses/Sheath.jpg",
-                "Designers/Anna/Dresses/Sheath_front.jpg"});
+    w.Pictures(kDressesPicture, {"Designers/Anna/Dresses/Dresses.jpg"});
+    w.Pictures(kDressPicture,
+               {"Designers/Anna/Dresses/Sheath.jpg", "Designers/Anna/Dresses/Sheath_front.jpg"});
     w.File("Designers/Anna/Dresses/Dresses.txt", "Dresses for the summer.");
     w.File("Designers/Anna/Dresses/CollectionVersion.txt", "0.9");
     w.File("Designers/Anna/Dresses/Sheath.txt", "A sheath dress.");
@@ -86,7 +102,8 @@ void WriteDresses(const SampleWriter& w) {
 }
 
 void WriteMacroSources(const SampleWriter& w) {
-    w.Pictures({"Designers/Cape.jpg", "Designers/Cape_back.jpg", "Patterns/Skirt.jpg"});
+    w.Pictures(kCoatPicture, {"Designers/Cape.jpg", "Designers/Cape_back.jpg"});
+    w.Pictures(kDressPicture, {"Patterns/Skirt.jpg"});
     w.File("Designers/Cape.txt", "A short cape.");
     w.File("Designers/Cape.mac",
            "measure_table(\"Women\");\n"
@@ -101,9 +118,10 @@ void WriteMeasures(const SampleWriter& w) {
            "Bust\t92.5\tBust girth\tbust\n"
            "Waist\t74\tWaist girth\twaist\n"
            "Hip\t98\tHip girth\thip\n");
-    w.Pictures({"MeasureTables/Women.jpg", "MeasurePictures/collar.jpg",
-                "MeasurePictures/Women/bust.jpg", "MeasurePictures/Women/waist.jpg",
-                "MeasurePictures/Women/hip.jpg"});
+    w.Pictures(
+        kMeasurePicture,
+        {"MeasureTables/Women.jpg", "MeasurePictures/collar.jpg", "MeasurePictures/Women/bust.jpg",
+         "MeasurePictures/Women/waist.jpg", "MeasurePictures/Women/hip.jpg"});
     w.File("MeasureTables/Women.txt", "Standard women's measurements.");
     w.File("MeasurePictures/collar.txt", "Measure the collar from point to point.");
     w.File("MeasurePictures/Women/bust.txt", "Around the fullest part of the bust.");
