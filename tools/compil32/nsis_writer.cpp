@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "tools/compil32/iss_script.h"
 #include "tools/compil32/nsis_text.h"
 
 namespace kb {
@@ -455,10 +456,30 @@ class NsisScriptWriter {
                     break;
             }
         }
+        for (const std::string& folder : InstalledFolders())
+            out_ << "  RMDir \"" << folder << "\"\n";
         out_ << "  DeleteRegKey " << UninstallKey() << "\n"
              << "  Delete \"$INSTDIR\\" << NsisEscape(plan_.UninstallerName()) << "\"\n"
              << "  RMDir \"$INSTDIR\"\n"
              << "SectionEnd\n";
+    }
+
+    // The folders below {app} that hold installed files, with their parents below {app}, as
+    // NSIS string bodies, deepest first: the uninstaller removes each that is left empty.
+    std::vector<std::string> InstalledFolders() const {
+        std::set<std::string> unique;
+        for (const SetupFile& file : plan_.files) {
+            std::string folder = file.installPath.substr(0, file.installPath.rfind('\\'));
+            while (folder.size() > 6 &&
+                   EqualsNoCase(std::string_view(folder).substr(0, 6), "{app}\\")) {
+                unique.insert(NsisInstallerPath(folder));
+                folder.erase(folder.rfind('\\'));
+            }
+        }
+        unique.erase("$INSTDIR");
+        std::vector<std::string> folders(unique.begin(), unique.end());
+        std::ranges::stable_sort(folders, std::ranges::greater(), &std::string::size);
+        return folders;
     }
 
     // Shortcuts go first, then their folders while empty; the group comes from the registry
