@@ -26,7 +26,9 @@ void TouchWorkspace(const SampleSetup& sample, std::int64_t time) {
             SetFileTime(entry.path().string(), time);
 }
 
-RunResult Compile(const SampleSetup& sample, const std::vector<std::string>& environment) {
+// Compiles with settings of its own (no signing certificate configured).
+RunResult Compile(const SampleSetup& sample, std::vector<std::string> environment) {
+    environment.push_back("XDG_CONFIG_HOME=" + sample.workspace + "/no-settings");
     return RunProgram({KB_COMPIL32_EXE, "/cc", sample.script}, environment);
 }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "foundation/platform.h"
+#include "tools/compil32/code_signing.h"
 #include "tools/compil32/iss_script.h"
 #include "tools/compil32/manifest.h"
 #include "tools/compil32/reproducible.h"
@@ -126,6 +127,37 @@ class OutputGuard {
     bool kept_ = false;
 };
 
+// The text in single quotes for sh, any character kept as it is.
+std::string ShellQuote(std::string_view text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+constexpr const char* kUninstallerSigner = "sign-uninstaller.sh";
+
+// The script makensis runs on the uninstaller: this program again, signing the file in place.
+void WriteUninstallerSigner(const std::string& stageFolder, const SetupPlan& plan,
+                            std::int64_t time, const Diagnostics& diagnostics) {
+    const std::string self = ExecutableFolder() + "/" + ExecutableName();
+    WriteBytes(stageFolder + "/" + kUninstallerSigner,
+               "exec " + ShellQuote(self) + " /signfile=\"$1\" /time=" + std::to_string(time) +
+                   " /description=" + ShellQuote(plan.appName) + "\n",
+               diagnostics);
+}
+
+// Signs the setup, checks the signature and answers how the manifest records it.
+std::string SignSetup(const std::string& setup, const SigningSettings& settings,
+                      const SetupPlan& plan, std::int64_t time) {
+    SignProgram(setup, settings, plan.appName, time);
+    VerifySignature(setup, settings);
+    return "yes, setup and uninstaller (Authenticode, osslsigncode), by " +
+           CertificateSubject(settings.certificate, settings.password) +
+           "; signature verified; time stamp: " +
+           (settings.timestampServer.empty() ? "none" : settings.timestampServer);
+}
+
 std::string LocalOptional(const std::string& planned, const std::string& staged) {
     return planned.empty() ? "" : staged;
 }
@@ -204,8 +236,13 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
     manifest.signature = "no";
     manifest.files = InstalledFiles(read.plan);
     const TemporaryFolder stage("compil32");
-    const NsisInputs inputs = PlanInputs(read.plan, stage.Path(), options.target,
-                                         CollectionSaltOf(read.plan, manifest.files));
+    NsisInputs inputs = PlanInputs(read.plan, stage.Path(), options.target,
+                                   CollectionSaltOf(read.plan, manifest.files));
+    const SigningSettings signing = options.sign ? ReadSigningSettings() : SigningSettings{};
+    if (signing.Configured()) {
+        WriteUninstallerSigner(stage.Path(), read.plan, time, diagnostics);
+        inputs.uninstallerSigner = kUninstallerSigner;
+    }
     fs::create_directories(stage.Path() + "/files");
     StageInputs(read.plan, inputs, diagnostics);
     StampStagedFiles(stage.Path(), time);
@@ -223,6 +260,8 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
     OutputGuard output(inputs.outFile);
     RunMakensis(options, nsisPath, stage.Path(), diagnostics);
     StampPeHeader(inputs.outFile, time);
+    if (signing.Configured())
+        manifest.signature = SignSetup(inputs.outFile, signing, read.plan, time);
     manifest.setupName = fs::path(inputs.outFile).filename().string();
     manifest.setup = Sha256OfFile(inputs.outFile);
     WriteManifest(ManifestPath(inputs.outFile), ManifestText(manifest));

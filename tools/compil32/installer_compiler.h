@@ -17,6 +17,8 @@ struct CompileOptions {
     std::string outputDir;  // when set, replaces the script's OutputDir
     // When set, receives makensis's "File: ..." line of each file as it is added to the setup.
     std::function<void(const std::string& line)> fileAdded;
+    // Sign the setup and its uninstaller when a certificate is configured (code_signing.h).
+    bool sign = true;
 };
 
 struct ReadScript {

@@ -223,6 +223,8 @@ class NsisScriptWriter {
                  << "!define PASSWORD_SALT_BYTES " << in_.password.salt.size() * 2 << "\n"
                  << "!define PASSWORD_ITERATIONS " << in_.password.iterations << "\n"
                  << "!define PASSWORD_DIGEST " << NsisQuote(in_.password.digest) << "\n";
+        if (!in_.uninstallerSigner.empty())
+            out_ << "!uninstfinalize 'sh " << in_.uninstallerSigner << " \"%1\"' = 0\n";
         out_ << "\n!define MUI_ABORTWARNING\n";
         if (!in_.wizardImageFile.empty()) {
             out_ << "!define MUI_WELCOMEFINISHPAGE_BITMAP " << NsisLocalPath(in_.wizardImageFile)
