@@ -12,6 +12,7 @@
 
 #include "tests/compil32/sample_setup.h"
 #include "tests/foundation/temp_folder.h"
+#include "tools/compil32/diagnostics.h"
 #include "tools/compil32/reproducible.h"
 
 namespace kb::test {
@@ -166,6 +167,36 @@ TEST_F(Compil32Reproducible, FailedBuildLeavesNeitherSetupNorManifest) {
     EXPECT_EQ(failed.exitCode, 1) << failed.output;
     EXPECT_FALSE(fs::exists(first_.setup));
     EXPECT_FALSE(fs::exists(first_.setup + ".sha256"));
+}
+
+}  // namespace
+}  // namespace kb::test
+
+namespace kb::test {
+namespace {
+
+// Files that are no PE program are refused with their name, and left as they were.
+TEST(Compil32PeStamp, RefusesFilesWithoutAPeHeader) {
+    TempFolder root;
+    std::string header = "MZ" + std::string(0x3A, '\0') + std::string("\x40\0\0\0", 4);
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"no MZ", "ZM" + std::string(200, '\0')},
+        {"PE offset past the end", "MZ" + std::string(0x3A, '\0') + std::string("\xFF\xFF\0\0", 4)},
+        {"no PE signature", header + "NE" + std::string(200, '\0')},
+        {"header cut short", header + std::string("PE\0\0", 4) + std::string(40, '\0')},
+    };
+    for (const auto& [what, bytes] : cases) {
+        const std::string path = root / what;
+        WriteBytes(path, bytes);
+        try {
+            StampPeHeader(path, 1700000000);
+            ADD_FAILURE() << what;
+        } catch (const CompileError& error) {
+            EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << what;
+        }
+        EXPECT_EQ(ReadBytes(path), bytes) << what;
+    }
 }
 
 }  // namespace
