@@ -118,10 +118,10 @@ bool IsShortcut(const std::string& path) {
     return path.ends_with(".lnk") || path.ends_with(".url");
 }
 
-// wine's own bookkeeping, not the setup's doing.
-bool IsWineNoise(const std::string& path) {
-    return path.starts_with("windows/") || path.find("/Temp/") != std::string::npos ||
-           path.ends_with("/Temp/");
+// The temporary folders, where the setup unpacks its plug-ins and the uninstaller runs a copy
+// of itself: what is left there is not the setup's to clean.
+bool IsTemporary(const std::string& path) {
+    return path.find("/Temp/") != std::string::npos || path.ends_with("/Temp/");
 }
 
 // The string values of a key from "reg query" (REG_SZ and REG_DWORD lines).
@@ -220,7 +220,7 @@ TestInstallReport TestInstall(const std::string& scriptPath, const TestInstallOp
     }
     report.installFolder = ValueOf(report, "InstallLocation");
     for (const std::string& path : Added(before, Snapshot(prefix.DriveC()))) {
-        if (path.ends_with("/") || IsWineNoise(path))
+        if (path.ends_with("/") || IsTemporary(path))
             continue;
         (IsShortcut(path) ? report.shortcuts : report.files).push_back(prefix.WindowsPath(path));
     }
@@ -232,7 +232,7 @@ TestInstallReport TestInstall(const std::string& scriptPath, const TestInstallOp
         uninstaller.empty() ? -1 : prefix.Run({uninstaller, "/VERYSILENT"}).exitCode;
     prefix.WaitIdle();
     for (const std::string& path : Added(before, Snapshot(prefix.DriveC())))
-        if (!IsWineNoise(path))
+        if (!IsTemporary(path))
             report.leftovers.push_back(prefix.WindowsPath(path));
     if (prefix.Run({"reg", "query", key, "/reg:32"}).exitCode == 0)
         report.leftovers.push_back(key);
