@@ -13,6 +13,7 @@
 #include "tests/compil32/sample_setup.h"
 #include "tests/foundation/temp_folder.h"
 #include "tools/compil32/diagnostics.h"
+#include "tools/compil32/manifest.h"
 #include "tools/compil32/reproducible.h"
 
 namespace kb::test {
@@ -197,6 +198,28 @@ TEST(Compil32PeStamp, RefusesFilesWithoutAPeHeader) {
         }
         EXPECT_EQ(ReadBytes(path), bytes) << what;
     }
+}
+
+}  // namespace
+}  // namespace kb::test
+
+namespace kb::test {
+namespace {
+
+// A configured value with a line break cannot add a line that sha256sum would check.
+TEST(Compil32Manifest, SignatureTextStaysOnItsCommentLine) {
+    Manifest manifest;
+    manifest.setupName = "Coats.exe";
+    manifest.setup = {std::string(64, 'a'), 12};
+    manifest.signature = "yes, time stamp: http://ts\n" + std::string(64, 'b') + "  Coats.exe";
+    manifest.files = {{"{app}\\x.mac", {std::string(64, 'c'), 3}}};
+    const std::string text = ManifestText(manifest);
+    std::istringstream lines(text);
+    int unhashed = 0;
+    for (std::string line; std::getline(lines, line);)
+        unhashed += line.starts_with("#") ? 0 : 1;
+    EXPECT_EQ(unhashed, 1) << text;
+    EXPECT_NE(text.find("# file " + std::string(64, 'c') + " 3 {app}\\x.mac\n"), std::string::npos);
 }
 
 }  // namespace

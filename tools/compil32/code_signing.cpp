@@ -246,11 +246,7 @@ std::string CertificateSubject(const std::string& certificate, const std::string
                        XN_FLAG_RFC2253);
     char* data = nullptr;
     const long size = BIO_get_mem_data(bio.get(), &data);
-    std::string subject(data, static_cast<size_t>(size));
-    for (char& c : subject)
-        if (static_cast<unsigned char>(c) < 32)
-            c = '?';
-    return subject;
+    return std::string(data, static_cast<size_t>(size));  // RFC 2253 escapes control characters
 }
 
 void SignProgram(const std::string& path, const SigningSettings& settings,

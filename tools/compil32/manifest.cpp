@@ -9,6 +9,18 @@
 
 namespace kb {
 
+namespace {
+
+// One line of text: control characters (a line break in a configured value) become "?".
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 32)
+            c = '?';
+    return text;
+}
+
+}  // namespace
+
 std::string ManifestPath(const std::string& setupPath) {
     return setupPath + ".sha256";
 }
@@ -19,7 +31,7 @@ std::string ManifestText(const Manifest& manifest) {
          << manifest.setupName << ".sha256\"\n"
          << manifest.setup.sha256 << "  " << manifest.setupName << "\n"
          << "# size: " << manifest.setup.size << "\n"
-         << "# signed: " << manifest.signature << "\n"
+         << "# signed: " << OneLine(manifest.signature) << "\n"
          << "# installed files, one a line: file <SHA-256> <size in bytes> <install path>\n";
     for (const ManifestFile& file : manifest.files)
         text << kManifestFileLine << file.digest.sha256 << " " << file.digest.size << " "
