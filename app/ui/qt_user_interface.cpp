@@ -4,9 +4,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMimeDatabase>
 #include <QImage>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QUrl>
 
 #include "app/ui/about_form.h"
