@@ -46,7 +46,8 @@ class Compil32Signing : public ::testing::Test {
         std::string command = "printf '%s\\n' \"$KB_TEST_INPUT\" | \"$0\" \"$@\"";
         std::vector<std::string> argv = {"sh", "-c", command, KB_COMPIL32_EXE};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        return RunProgram(argv, {"XDG_CONFIG_HOME=" + config_, "KB_TEST_INPUT=" + input});
+        return RunProgram(argv, {"XDG_CONFIG_HOME=" + config_, "KB_TEST_INPUT=" + input,
+                                 "SOURCE_DATE_EPOCH=1700000000"});
     }
 
     RunResult Verify(const std::string& program) {
@@ -76,6 +77,11 @@ TEST_F(Compil32Signing, SetupAndUninstallerAreSignedAndVerifyAndTheManifestSaysS
     EXPECT_NE(ReadBytes(sample_.setup + ".sha256").find("O=Anna,CN=Anna Test Signing"),
               std::string::npos)
         << ReadBytes(sample_.setup + ".sha256");
+
+    // Without a time-stamp server a signed build is reproducible too.
+    const std::string first = ReadBytes(sample_.setup);
+    ASSERT_EQ(Compil32({"/cc", sample_.script}).exitCode, 0);
+    EXPECT_TRUE(ReadBytes(sample_.setup) == first);
 
     // The password is in no file of the settings folder and in nothing the compiler printed.
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(config_)) {
