@@ -10,8 +10,8 @@ packages=(
   libpcre2-dev libicu-dev qt6-base-dev libcurl4-openssl-dev libmongoc-dev libbson-dev libssl-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev python3 python3-yaml nodejs openssl
-  # installer compiler and its checks
-  nsis p7zip-full
+  # installer compiler and its checks; code signing of setups
+  nsis p7zip-full osslsigncode
   # pictures drawn at build time, screenshots
   imagemagick xvfb x11-apps
   # the installed program's checks and its Debian package

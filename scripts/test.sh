@@ -27,3 +27,9 @@ fuzz_scratch=$(mktemp -d)
 build-asan/tests/compil32_fuzz -max_total_time=60 -dict=tests/compil32/compil32.dict \
   "$fuzz_scratch" tests/compil32/fuzz_corpus
 rm -rf "$fuzz_scratch"
+
+# The sealed signing password read back from the settings, in the same way.
+cmake --build build-asan --target compil32_secret_fuzz
+fuzz_scratch=$(mktemp -d)
+build-asan/tests/compil32_secret_fuzz -max_total_time=20 "$fuzz_scratch" tests/compil32/secret_corpus
+rm -rf "$fuzz_scratch"

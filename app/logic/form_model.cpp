@@ -197,6 +197,10 @@ FormModel::FormModel() {
     CreateSetupHelp = HelpText(false);
     MacroNextButton = Labelled("Create Setup", "Create installation file");
     ShowExplorerButton = Labelled("View Setups", "View Setups Folder");
+    TestInstallButton = Labelled("Test install",
+                                 "Test install | Install the last setup built in a throwaway wine "
+                                 "prefix, uninstall it, and report what was left");
+    TestInstallButton.enabled = false;
     LanguageLabel = Hidden("Language (future)");
     ComboBox1 = SourceList();
     ComboBox1.visible = false;

@@ -195,8 +195,9 @@ struct FormModel {
     Edit CreateSetupHelp;
     Button MacroNextButton;
     Button ShowExplorerButton;
-    Button LanguageLabel;  // hidden
-    ComboBox ComboBox1;    // hidden second macro-source list
+    Button TestInstallButton;  // enabled once a setup was built
+    Button LanguageLabel;      // hidden
+    ComboBox ComboBox1;        // hidden second macro-source list
 
     // File choosers.
     FileChooser FilePictureDialog, OpenFileText;

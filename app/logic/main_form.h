@@ -169,6 +169,9 @@ class TMainForm {
     // Stops a running build's compiler; the setup it was writing is removed.
     void CancelSetupBuild();
     void ShowExplorerButtonClick();
+    // Installs the last setup built (its 64-bit variant, from the same script) in a throwaway
+    // wine prefix, uninstalls it and shows the report in the build window, without waiting.
+    void TestInstallButtonClick();
     void Quit1Click();
     void Help2Click();
     void AboutMenu1Click();
@@ -226,6 +229,10 @@ class TMainForm {
     void EndSetupBuild(SetupBuild& build, const std::string& outcome, bool succeeded);
     // Stops a running compiler without reporting and removes what it was writing.
     void AbandonSetupBuild();
+    void StartTestInstall(const std::string& script);
+    void TestInstallFinished(SetupBuild& run, int exitCode, bool crashed);
+    // The built setup cannot be opened on this desktop: offers the test install instead.
+    void OfferTestInstall(const SetupBuild& build);
 
     UserInterface& ui_;
     UiDispatcher& dispatcher_;
@@ -236,6 +243,8 @@ class TMainForm {
     // The last Create Setup build, running or ended; held by pointer so that its compiler's
     // reports can find it.
     std::shared_ptr<SetupBuild> build_;
+    // The script of the last setup built, for the test install; "" before the first.
+    std::string testInstallScript_;
     bool checkCompleted_ = true;
     // Shared with the running check's steps: false once this form is gone.
     std::shared_ptr<std::atomic<bool>> alive_;

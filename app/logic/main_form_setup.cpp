@@ -2,6 +2,7 @@
 // the installer compiler run without blocking the window, and the new setup program; and the
 // view of the setups folder.
 #include <algorithm>
+#include <sstream>
 
 #include "app/logic/main_form.h"
 #include "foundation/files.h"
@@ -48,6 +49,29 @@ int FilesAdded(std::string_view output) {
     return count;
 }
 
+// The report's lines that say what was installed and what the uninstall left (with the
+// leftovers listed below it), as one line.
+std::string TestInstallSummary(const std::string& report) {
+    std::string summary;
+    bool leftovers = false;
+    std::istringstream lines(report);
+    for (std::string line; std::getline(lines, line);) {
+        if (leftovers && line.starts_with("  ")) {
+            summary += (summary.ends_with(':') ? " " : ", ") + line.substr(2);
+            continue;
+        }
+        leftovers = line.starts_with("uninstall left ") && line.ends_with(':');
+        if (!leftovers && !line.starts_with("installed ") && !line.starts_with("uninstall left") &&
+            !line.starts_with("the setup did not install") &&
+            !line.starts_with("the uninstaller failed"))
+            continue;
+        if (line.ends_with('.'))
+            line.pop_back();
+        summary += (summary.empty() ? "" : "; ") + line;
+    }
+    return summary + ".";
+}
+
 }  // namespace
 
 // One Create Setup build: where it writes, what its script lines came from, and its compiler.
@@ -58,6 +82,7 @@ struct TMainForm::SetupBuild {
     std::string output;
     bool cancelled = false;
     bool ended = false;
+    bool testInstall = false;  // a test install of the setup, which it must not remove
     std::unique_ptr<RunningProgram> compiler;
 
     std::string Script() const { return chosenBase + ".iss"; }
@@ -218,14 +243,16 @@ void TMainForm::CompilerFinished(SetupBuild& build, int exitCode, bool crashed) 
     }
     ui_.SetBuildProgress(build.filesToAdd, build.filesToAdd);
     ui_.SetBuildStep("Done");
-    EndSetupBuild(build, "The setup " + build.Setup() + " was built.", true);
-    const std::string setup = build.Setup();
-    if (!ui_.OpenDocument(setup))
-        Message("The setup was written to \"" + setup +
-                    "\" but could not be started here: no program opens it on this desktop. "
-                    "Copy it to a Windows computer to run it; it is in the folder \"" +
-                    FolderOf(setup) + "\".",
-                "Kitbinder", MessageButtons::Ok, MessageIcon::Information);
+    EndSetupBuild(build,
+                  "The setup " + build.Setup() +
+                      " was built. Its manifest (SHA-256 of the setup "
+                      "and of every installed file) is " +
+                      build.Setup() + ".sha256.",
+                  true);
+    testInstallScript_ = build.Script();
+    form.TestInstallButton.enabled = true;
+    if (!ui_.OpenDocument(build.Setup()))
+        OfferTestInstall(build);
 }
 
 void TMainForm::EndSetupBuild(SetupBuild& build, const std::string& outcome, bool succeeded) {
@@ -246,7 +273,8 @@ void TMainForm::AbandonSetupBuild() {
         return;
     build_->ended = true;
     build_->compiler.reset();
-    DeleteFile(build_->Setup());
+    if (!build_->testInstall)
+        DeleteFile(build_->Setup());
 }
 
 void TMainForm::MissingFilesDetailsClick() {
@@ -258,6 +286,83 @@ void TMainForm::MissingFilesDetailsClick() {
         }
         ui_.ShowReport("Missing files", details);
     });
+}
+
+void TMainForm::OfferTestInstall(const SetupBuild& build) {
+    const std::string setup = build.Setup();
+    const MessageAnswer answer =
+        Message("The setup was written to \"" + setup +
+                    "\" but cannot be started here: no program is registered for \".exe\" on this "
+                    "desktop. Copy it to a Windows computer to run it; it is in the folder \"" +
+                    FolderOf(setup) +
+                    "\".\n\nTest-install it now in a throwaway wine prefix instead? That installs "
+                    "it, lists what it installed and uninstalls it again.",
+                "Kitbinder", MessageButtons::YesNo, MessageIcon::Question);
+    if (answer == MessageAnswer::Yes)
+        StartTestInstall(build.Script());
+}
+
+void TMainForm::TestInstallButtonClick() {
+    Handle([&] {
+        if (SetupBuildRunning() || testInstallScript_.empty())
+            return;
+        StartTestInstall(testInstallScript_);
+    });
+}
+
+void TMainForm::StartTestInstall(const std::string& script) {
+    auto run = std::make_shared<SetupBuild>();
+    run->chosenBase = script.substr(0, script.size() - 4);
+    run->testInstall = true;
+    build_ = run;
+    ui_.ShowBuildWindow([this, alive = alive_] {
+        if (*alive)
+            CancelSetupBuild();
+    });
+    ui_.SetBuildStep(
+        "Test install: building the 64-bit setup from the same script, installing and "
+        "uninstalling it under wine...");
+    ui_.SetBuildProgress(0, 0);
+    std::weak_ptr<SetupBuild> weak = run;
+    ProgramWatch watch;
+    watch.output = [this, alive = alive_, weak](const std::string& text) {
+        if (auto running = weak.lock(); running && *alive) {
+            running->output += text;
+            ui_.AppendBuildLog(text);
+        }
+    };
+    watch.finished = [this, alive = alive_, weak](int exitCode, bool crashed) {
+        if (auto running = weak.lock(); running && *alive)
+            Handle([&] { TestInstallFinished(*running, exitCode, crashed); });
+    };
+    std::unique_ptr<RunningProgram> program =
+        ui_.StartWatchedProgram(kCompiler, {"/testinstall", script}, StartDirectory, watch);
+    if (!program && !run->ended) {
+        EndSetupBuild(*run,
+                      std::string("The installer compiler ") + kCompiler + " could not be started.",
+                      false);
+        return;
+    }
+    run->compiler = std::move(program);
+}
+
+void TMainForm::TestInstallFinished(SetupBuild& run, int exitCode, bool crashed) {
+    if (run.ended)
+        return;
+    // Compil32's exit codes: 0 installed and uninstalled cleanly, 3 no wine.
+    std::string outcome;
+    if (run.cancelled)
+        outcome = "Test install cancelled.";
+    else if (crashed)
+        outcome = "The test install stopped unexpectedly.";
+    else if (exitCode == 3)
+        outcome = "Test install needs wine, which is not installed (Debian package wine64).";
+    else if (exitCode == 0 || run.output.find("\ninstalled ") != std::string::npos)
+        outcome = "Test install: " + TestInstallSummary(run.output);
+    else
+        outcome = "The test install failed: see the messages above.";
+    ui_.SetBuildStep("Done");
+    EndSetupBuild(run, outcome, exitCode == 0 && !crashed && !run.cancelled);
 }
 
 void TMainForm::ShowExplorerButtonClick() {

@@ -280,6 +280,7 @@ void FormView::BindModel() {
     KB_BIND(CreateSetupHelp, ShowEdit);
     KB_BIND(MacroNextButton, ShowButton);
     KB_BIND(ShowExplorerButton, ShowButton);
+    KB_BIND(TestInstallButton, ShowButton);
     KB_BIND(LanguageLabel, ShowButton);
     KB_BIND(ComboBox1, ShowCombo);
 
@@ -385,6 +386,7 @@ void FormView::BindEvents() {
         {"MacroNextButton", &TMainForm::MacroNextButtonClick},
         {"MissingFilesDetailsButton", &TMainForm::MissingFilesDetailsClick},
         {"ShowExplorerButton", &TMainForm::ShowExplorerButtonClick},
+        {"TestInstallButton", &TMainForm::TestInstallButtonClick},
         {"FilePicture", &TMainForm::PictureClick},
         {"Quit1", &TMainForm::Quit1Click},
         {"Ftp1", &TMainForm::Ftp1Click},

@@ -342,6 +342,7 @@ void MainWindow::BuildCreateTab(QWidget* page) {
     AddHelpText(page, "CreateSetupHelp", QRect(16, 352, 400, 76));
     AddButton(page, "MacroNextButton", QRect(300, 432, 110, 24));
     AddButton(page, "ShowExplorerButton", QRect(416, 432, 88, 24));
+    AddButton(page, "TestInstallButton", QRect(194, 432, 100, 24));
     // Kept for a later version of the window; the logic never shows them.
     AddLabel(page, "LanguageLabel", QRect(260, 324, 100, 16));
     AddCombo(page, "ComboBox1", QRect(360, 320, 120, 24), false);

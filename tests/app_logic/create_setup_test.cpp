@@ -35,6 +35,22 @@ const char kCompilerFailingOnAGarmentLine[] =
     "echo \"$2:$line: Source file does not exist\"\n"
     "exit 1\n";
 
+// Builds setups, and answers /testinstall with a report and the exit code of KB_TEST_EXIT,
+// recording its arguments.
+const char kCompilerWithTestInstall[] =
+    "#!/bin/sh\n"
+    "if [ \"$1\" = /testinstall ]; then\n"
+    "  printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/test-install-args.txt\"\n"
+    "  echo 'Test install of Coats.exe (its 64-bit build, from the same script):'\n"
+    "  echo 'installed 3 files into C:/Program Files/Coats/'\n"
+    "  echo '  C:/Program Files/Coats/Coat.mac'\n"
+    "  echo \"$KB_TEST_LEFT\"\n"
+    "  echo '  C:/Program Files/Coats/'\n"
+    "  echo '  C:/Program Files/Coats/Data/'\n"
+    "  exit \"$KB_TEST_EXIT\"\n"
+    "fi\n"
+    "printf 'setup' > \"${2%.iss}.exe\"\n";
+
 class CreateSetupTest : public MainFormTest {
   protected:
     void SetUp() override {
@@ -236,7 +252,10 @@ TEST_F(CreateSetupTest, TheBuildWindowShowsStepsLogAndOutcome) {
                   "build window", "step Checking the collection...",
                   "step Writing the installer script...", "step Compiling the setup...",
                   "progress 0/0", "progress 0/4", "progress 4/4", "step Done",
-                  "succeeded The setup " + At("Installations/Coats.exe") + " was built."}));
+                  "succeeded The setup " + At("Installations/Coats.exe") +
+                      " was built. Its manifest (SHA-256 of the setup and of every installed "
+                      "file) is " +
+                      At("Installations/Coats.exe") + ".sha256."}));
     // The warnings of the checks lead the log.
     EXPECT_TRUE(ui.buildLog.starts_with("Warning: collection Coats: optional file missing"))
         << ui.buildLog;
@@ -358,6 +377,84 @@ TEST(AboutTextsTest, VersionAndBuildDate) {
         EXPECT_EQ(texts.build, c.expectedBuild) << c.version;
         EXPECT_EQ(texts.date, c.expectedDate) << c.date;
     }
+}
+
+// The Create tab's Test install runs Compil32's test install of the last script built and
+// ends the build window with the report's summary; before a build it does nothing.
+TEST_F(CreateSetupTest, TestInstallRunsTheCommandOnTheLastScriptAndSummarisesIt) {
+    InstallCompiler(kCompilerWithTestInstall);
+    TMainForm& form = Start();
+    EXPECT_FALSE(Model().TestInstallButton.enabled);
+    form.TestInstallButtonClick();
+    EXPECT_TRUE(ui.started.empty());
+    CreateSetup(At("Installations/Coats.exe"));
+    EXPECT_TRUE(Model().TestInstallButton.enabled);
+
+    struct Case {
+        const char* exit;
+        const char* left;
+        std::string outcome;
+    };
+    const Case cases[] = {
+        {"0", "uninstall left nothing.",
+         "succeeded Test install: installed 3 files into C:/Program Files/Coats/; uninstall "
+         "left nothing."},
+        {"1", "uninstall left 2:",
+         "failed Test install: installed 3 files into C:/Program Files/Coats/; uninstall left "
+         "2: C:/Program Files/Coats/, C:/Program Files/Coats/Data/."},
+        {"3", "",
+         "failed Test install needs wine, which is not installed (Debian package wine64)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.exit);
+        setenv("KB_TEST_EXIT", c.exit, 1);
+        setenv("KB_TEST_LEFT", c.left, 1);
+        ui.buildLog.clear();
+        form.TestInstallButtonClick();
+        EXPECT_EQ(ui.started.back().program, "Compil32.exe");
+        EXPECT_EQ(ui.started.back().arguments,
+                  (std::vector<std::string>{"/testinstall", At("Installations/Coats.iss")}));
+        EXPECT_EQ(ReadTextFile(bin_ + "/test-install-args.txt"),
+                  "/testinstall\n" + At("Installations/Coats.iss") + "\n");
+        EXPECT_EQ(ui.buildEvents.back(), c.outcome);
+        EXPECT_NE(ui.buildLog.find("  C:/Program Files/Coats/Coat.mac"), std::string::npos);
+        // The test install leaves the designer's setup alone.
+        EXPECT_EQ(Read("Installations/Coats.exe"), "setup");
+    }
+    unsetenv("KB_TEST_EXIT");
+    unsetenv("KB_TEST_LEFT");
+}
+
+// With no program for ".exe" the built setup cannot be started: the person is offered the test
+// install instead, and it runs when they say yes.
+TEST_F(CreateSetupTest, ASetupThatCannotBeStartedHereOffersTheTestInstall) {
+    InstallCompiler(kCompilerWithTestInstall);
+    setenv("KB_TEST_EXIT", "0", 1);
+    Start();
+    ui.canOpen = false;
+    ui.answers = {MessageAnswer::Yes};
+    CreateSetup(At("Installations/Coats.exe"));
+    unsetenv("KB_TEST_EXIT");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_NE(ui.messages[0].text.find("no program is registered for \".exe\""), std::string::npos);
+    EXPECT_NE(ui.messages[0].text.find("Test-install it now"), std::string::npos);
+    ASSERT_EQ(ui.started.size(), 2u);
+    EXPECT_EQ(ui.started[1].arguments,
+              (std::vector<std::string>{"/testinstall", At("Installations/Coats.iss")}));
+    EXPECT_EQ(ui.buildEvents.back().substr(0, 33), "succeeded Test install: installed");
+}
+
+// Closing the window during a test install stops it and keeps the setup it was testing.
+TEST_F(CreateSetupTest, ClosingDuringATestInstallKeepsTheSetup) {
+    InstallCompiler(kCompilerWithTestInstall);
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));
+    ui.holdPrograms = true;
+    Form().TestInstallButtonClick();
+    ASSERT_TRUE(ui.ProgramHeld());
+    Restart();
+    EXPECT_EQ(Read("Installations/Coats.exe"), "setup");
 }
 
 }  // namespace

@@ -232,8 +232,12 @@ TEST(Compil32Text, PasswordDigestMatchesPbkdf2OfTheUtf16Texts) {
     const PasswordHash hash = HashPassword("sec ret", "0123456789abcdef");
     EXPECT_EQ(hash.digest, "3d11297003698fec7c4fd8ed8e0fd951869b625f3b3d051326d1772e35235f54");
     EXPECT_EQ(hash.iterations, kPasswordIterations);
-    EXPECT_EQ(RandomSalt().size(), 32u);
-    EXPECT_NE(RandomSalt(), RandomSalt());
+    const std::string salt = CollectionSalt("Anna - Coats", {"ab", "cd"});
+    EXPECT_EQ(salt.size(), 32u);
+    EXPECT_EQ(salt, CollectionSalt("Anna - Coats", {"ab", "cd"}));
+    EXPECT_NE(salt, CollectionSalt("Anna - Hats", {"ab", "cd"}));
+    EXPECT_NE(salt, CollectionSalt("Anna - Coats", {"ab", "ce"}));
+    EXPECT_NE(salt, CollectionSalt("Anna - Coats", {"abcd"}));
 }
 
 TEST(Compil32Text, ScriptTextDecoding) {

@@ -1,5 +1,6 @@
-// Setups run for real under wine in a fresh prefix: the registry check, the password, a very
-// silent install and the uninstaller. Debian's wine64 runs only 64-bit programs, so the suite
+// Setups run for real under wine: the test install command (its own throwaway prefix) on the
+// sample, and in one shared fresh prefix the registry check, the password, a very silent
+// install and the uninstaller. Debian's wine64 runs only 64-bit programs, so the suite
 // builds the amd64 variant of the sample setup; it behaves as the 32-bit one (32-bit registry
 // view, {pf} as the 32-bit Program Files folder).
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "tests/compil32/generated_setup.h"
 #include "tests/compil32/sample_setup.h"
 #include "tests/foundation/temp_folder.h"
+#include "tools/compil32/test_install.h"
 
 namespace kb::test {
 namespace {
@@ -201,6 +203,55 @@ TEST_F(Compil32Wine, RefusesThenInstallsThenUninstalls) {
         EXPECT_TRUE(fs::is_regular_file(
             *root_ / "wine/drive_c/Custom Place/Shared/MeasureTables/Women.mmt"));
     }
+}
+
+// The command a designer runs: every sample file, the shortcuts and the uninstall entry are
+// reported, and the uninstaller leaves nothing (before the uninstaller removed the folders of
+// the installed files, seven empty folders were left).
+TEST_F(Compil32Wine, TestInstallCommandReportsTheSampleAndACleanUninstall) {
+    const RunResult tested = RunProgram({KB_COMPIL32_EXE, "/testinstall", sample_.script});
+    EXPECT_EQ(tested.exitCode, 0) << tested.output;
+    const std::string& report = tested.output;
+    EXPECT_NE(report.find("64-bit build"), std::string::npos) << report;
+    EXPECT_NE(report.find("installed " + std::to_string(sample_.files.size() + 1) +
+                          " files into C:\\Program Files"),
+              std::string::npos)
+        << report;
+    for (const SampleFile& file : sample_.files)
+        EXPECT_NE(
+            report.find("Bobbinwright Software\\" + ReplaceAll(file.installPath, "/", "\\") + "\n"),
+            std::string::npos)
+            << file.installPath;
+    EXPECT_NE(report.find("5 shortcuts:"), std::string::npos) << report;
+    EXPECT_NE(report.find("\\Collections\\Anna\\Coats\\Coat [2].lnk\n"), std::string::npos);
+    EXPECT_NE(report.find("\\Collections\\Anna\\Website Anna.url\n"), std::string::npos);
+    EXPECT_NE(report.find(std::string("uninstall entry ") + kUninstallKey + ":"), std::string::npos)
+        << report;
+    EXPECT_NE(report.find("  DisplayName = Anna - Coats\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("uninstall left nothing.\n"), std::string::npos) << report;
+}
+
+// What the uninstaller keeps on purpose is reported as left behind, and the command fails.
+TEST_F(Compil32Wine, TestInstallReportsWhatTheUninstallLeaves) {
+    const std::string script =
+        WriteScript(sample_, "Keep.iss",
+                    "[Setup]\nAppName=Keep\nDefaultDirName={pf}\\Keep\nOutputBaseFilename=Keep\n"
+                    "[Files]\nSource: ../Designers/Anna/Anna.jpg; DestDir: {app}\\Pictures\n"
+                    "[Dirs]\nName: {app}\\Data; Flags: uninsneveruninstall\n");
+    const TestInstallReport report = TestInstall(script, TestInstallOptions{});
+    EXPECT_TRUE(report.Installed()) << report.Summary();
+    EXPECT_EQ(report.uninstallExitCode, 0) << report.Summary();
+    EXPECT_FALSE(report.Clean());
+    EXPECT_EQ(report.shortcuts.size(), 0u);
+    ASSERT_EQ(report.files.size(), 2u) << report.Summary();
+    EXPECT_TRUE(report.files[0].ends_with("\\Keep\\Pictures\\Anna.jpg")) << report.files[0];
+    EXPECT_TRUE(report.files[1].ends_with("\\Keep\\Uninstall Keep.exe")) << report.files[1];
+    // The install folder stays because the kept folder is in it.
+    ASSERT_EQ(report.leftovers.size(), 2u) << report.Summary();
+    EXPECT_TRUE(report.leftovers[0].ends_with("\\Keep\\")) << report.leftovers[0];
+    EXPECT_TRUE(report.leftovers[1].ends_with("\\Keep\\Data\\")) << report.leftovers[1];
+    EXPECT_NE(report.Summary().find("uninstall left 2:"), std::string::npos);
+    EXPECT_FALSE(fs::exists(sample_.workspace + "/Installations/Keep.exe"));
 }
 
 // Values that makensis would read as its own, typed into Kit Binder's fields, come out of the

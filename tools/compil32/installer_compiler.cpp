@@ -1,14 +1,16 @@
 #include "tools/compil32/installer_compiler.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "foundation/platform.h"
+#include "tools/compil32/code_signing.h"
 #include "tools/compil32/iss_script.h"
+#include "tools/compil32/manifest.h"
+#include "tools/compil32/reproducible.h"
 #include "tools/compil32/script_text.h"
+#include "tools/compil32/temporary_folder.h"
 
 namespace kb {
 namespace {
@@ -44,28 +46,6 @@ std::string PageText(std::string_view bytes) {
     return text;
 }
 
-// A temporary folder that is removed with everything in it.
-class StageFolder {
-  public:
-    StageFolder() {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/compil32-XXXXXX";
-        if (!mkdtemp(pattern.data()))
-            throw CompileError("Cannot make a temporary folder");
-        path_ = pattern;
-    }
-    ~StageFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    StageFolder(const StageFolder&) = delete;
-    StageFolder& operator=(const StageFolder&) = delete;
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
 void StageText(const std::string& from, const std::string& to, const Diagnostics& diagnostics) {
     if (from.empty())
         return;
@@ -90,6 +70,92 @@ void StageInputs(const SetupPlan& plan, const NsisInputs& inputs, const Diagnost
     StageText(plan.infoAfterFile, inputs.infoAfterFile, diagnostics);
     StageFile(plan.wizardImageFile, inputs.wizardImageFile);
     StageFile(plan.wizardSmallImageFile, inputs.wizardSmallImageFile);
+}
+
+// Every local file the setup is made of.
+std::vector<std::string> LocalSources(const SetupPlan& plan) {
+    std::vector<std::string> sources;
+    for (const SetupFile& file : plan.files)
+        sources.push_back(file.source);
+    for (const std::string* path : {&plan.licenseFile, &plan.infoBeforeFile, &plan.infoAfterFile,
+                                    &plan.wizardImageFile, &plan.wizardSmallImageFile})
+        if (!path->empty())
+            sources.push_back(*path);
+    return sources;
+}
+
+// The staged copies carry the setup's time, which makensis records for each installed file.
+void StampStagedFiles(const std::string& stageFolder, std::int64_t time) {
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(stageFolder))
+        if (entry.is_regular_file())
+            SetFileTime(entry.path().string(), time);
+}
+
+std::vector<ManifestFile> InstalledFiles(const SetupPlan& plan) {
+    std::vector<ManifestFile> files;
+    for (const SetupFile& file : plan.files)
+        files.push_back({file.installPath, Sha256OfFile(file.source)});
+    return files;
+}
+
+std::string CollectionSaltOf(const SetupPlan& plan, const std::vector<ManifestFile>& files) {
+    std::vector<std::string> digests;
+    for (const ManifestFile& file : files)
+        digests.push_back(file.digest.sha256);
+    return CollectionSalt(plan.appId, digests);
+}
+
+// Removes the setup and its manifest unless Keep() was called: a failed build leaves neither.
+class OutputGuard {
+  public:
+    explicit OutputGuard(std::string setup) : setup_(std::move(setup)) { Remove(); }
+    ~OutputGuard() {
+        if (!kept_)
+            Remove();
+    }
+    OutputGuard(const OutputGuard&) = delete;
+    OutputGuard& operator=(const OutputGuard&) = delete;
+    void Keep() { kept_ = true; }
+
+  private:
+    void Remove() const {
+        std::error_code ignored;
+        fs::remove(ManifestPath(setup_), ignored);
+        fs::remove(setup_, ignored);
+    }
+    std::string setup_;
+    bool kept_ = false;
+};
+
+// The text in single quotes for sh, any character kept as it is.
+std::string ShellQuote(std::string_view text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+constexpr const char* kUninstallerSigner = "sign-uninstaller.sh";
+
+// The script makensis runs on the uninstaller: this program again, signing the file in place.
+void WriteUninstallerSigner(const std::string& stageFolder, const SetupPlan& plan,
+                            std::int64_t time, const Diagnostics& diagnostics) {
+    const std::string self = ExecutableFolder() + "/" + ExecutableName();
+    WriteBytes(stageFolder + "/" + kUninstallerSigner,
+               "exec " + ShellQuote(self) + " /signfile=\"$1\" /time=" + std::to_string(time) +
+                   " /description=" + ShellQuote(plan.appName) + "\n",
+               diagnostics);
+}
+
+// Signs the setup, checks the signature and answers how the manifest records it.
+std::string SignSetup(const std::string& setup, const SigningSettings& settings,
+                      const SetupPlan& plan, std::int64_t time) {
+    SignProgram(setup, settings, plan.appName, time);
+    VerifySignature(setup, settings);
+    return "yes, setup and uninstaller (Authenticode, osslsigncode), by " +
+           CertificateSubject(settings.certificate, settings.password) +
+           "; signature verified; time stamp: " +
+           (settings.timestampServer.empty() ? "none" : settings.timestampServer);
 }
 
 std::string LocalOptional(const std::string& planned, const std::string& staged) {
@@ -148,15 +214,38 @@ NsisInputs PlanInputs(const SetupPlan& plan, const std::string& stageFolder,
     return inputs;
 }
 
+void RunMakensis(const CompileOptions& options, const std::string& nsisPath,
+                 const std::string& stageFolder, const Diagnostics& diagnostics) {
+    const ProgramResult made = StartProgram(options.makensis, {"-V2", "-WX", nsisPath}, stageFolder,
+                                            true, FileLines(options.fileAdded));
+    if (!made.started)
+        diagnostics.Fail(0, "Cannot run " + options.makensis + " (is NSIS installed?)");
+    if (made.exitCode != 0)
+        diagnostics.Fail(0, "makensis could not build the setup:\n" + made.output);
+}
+
 std::string CompileSetupScript(const std::string& scriptPath, const CompileOptions& options,
                                std::vector<std::string>& warnings) {
     ReadScript read = ReadSetupScript(scriptPath);
     warnings = read.warnings;
+    if (!options.outputDir.empty())
+        read.plan.outputDir = fs::absolute(options.outputDir).string();
     const Diagnostics diagnostics(scriptPath);
-    const StageFolder stage;
-    const NsisInputs inputs = PlanInputs(read.plan, stage.Path(), options.target, RandomSalt());
+    const std::int64_t time = SetupTime(LocalSources(read.plan));
+    Manifest manifest;
+    manifest.signature = "no";
+    manifest.files = InstalledFiles(read.plan);
+    const TemporaryFolder stage("compil32");
+    NsisInputs inputs = PlanInputs(read.plan, stage.Path(), options.target,
+                                   CollectionSaltOf(read.plan, manifest.files));
+    const SigningSettings signing = options.sign ? ReadSigningSettings() : SigningSettings{};
+    if (signing.Configured()) {
+        WriteUninstallerSigner(stage.Path(), read.plan, time, diagnostics);
+        inputs.uninstallerSigner = kUninstallerSigner;
+    }
     fs::create_directories(stage.Path() + "/files");
     StageInputs(read.plan, inputs, diagnostics);
+    StampStagedFiles(stage.Path(), time);
     const std::string nsis = "\xEF\xBB\xBF" + WriteNsisScript(read.plan, inputs);
     const std::string nsisPath = stage.Path() + "/setup.nsi";
     WriteBytes(nsisPath, nsis, diagnostics);
@@ -168,12 +257,15 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
     if (error)
         diagnostics.Fail(
             0, "Cannot make the output folder \"" + read.plan.outputDir + "\": " + error.message());
-    const ProgramResult made = StartProgram(options.makensis, {"-V2", "-WX", nsisPath},
-                                            stage.Path(), true, FileLines(options.fileAdded));
-    if (!made.started)
-        diagnostics.Fail(0, "Cannot run " + options.makensis + " (is NSIS installed?)");
-    if (made.exitCode != 0)
-        diagnostics.Fail(0, "makensis could not build the setup:\n" + made.output);
+    OutputGuard output(inputs.outFile);
+    RunMakensis(options, nsisPath, stage.Path(), diagnostics);
+    StampPeHeader(inputs.outFile, time);
+    if (signing.Configured())
+        manifest.signature = SignSetup(inputs.outFile, signing, read.plan, time);
+    manifest.setupName = fs::path(inputs.outFile).filename().string();
+    manifest.setup = Sha256OfFile(inputs.outFile);
+    WriteManifest(ManifestPath(inputs.outFile), ManifestText(manifest));
+    output.Keep();
     return inputs.outFile;
 }
 

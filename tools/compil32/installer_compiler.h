@@ -13,9 +13,12 @@ namespace kb {
 struct CompileOptions {
     std::string target = "x86-unicode";  // or "amd64-unicode"
     std::string makensis = "makensis";
-    std::string nsisCopy;  // when set, the translated NSIS script is also written there
+    std::string nsisCopy;   // when set, the translated NSIS script is also written there
+    std::string outputDir;  // when set, replaces the script's OutputDir
     // When set, receives makensis's "File: ..." line of each file as it is added to the setup.
     std::function<void(const std::string& line)> fileAdded;
+    // Sign the setup and its uninstaller when a certificate is configured (code_signing.h).
+    bool sign = true;
 };
 
 struct ReadScript {
@@ -33,8 +36,10 @@ NsisInputs PlanInputs(const SetupPlan& plan, const std::string& stageFolder,
                       const std::string& target, const std::string& salt,
                       int iterations = kPasswordIterations);
 
-// Compiles the script; answers the path of the setup written. Throws CompileError whose
-// message says which file and line is wrong, or what makensis reported.
+// Compiles the script; answers the path of the setup written, with its manifest beside it
+// (ManifestPath). The same script and sources give the same bytes (see reproducible.h). Throws
+// CompileError whose message says which file and line is wrong, or what makensis reported; a
+// failed build leaves neither setup nor manifest.
 std::string CompileSetupScript(const std::string& scriptPath, const CompileOptions& options,
                                std::vector<std::string>& warnings);
 

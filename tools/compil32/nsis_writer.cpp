@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "tools/compil32/iss_script.h"
 #include "tools/compil32/nsis_text.h"
 
 namespace kb {
@@ -222,6 +223,8 @@ class NsisScriptWriter {
                  << "!define PASSWORD_SALT_BYTES " << in_.password.salt.size() * 2 << "\n"
                  << "!define PASSWORD_ITERATIONS " << in_.password.iterations << "\n"
                  << "!define PASSWORD_DIGEST " << NsisQuote(in_.password.digest) << "\n";
+        if (!in_.uninstallerSigner.empty())
+            out_ << "!uninstfinalize 'sh " << in_.uninstallerSigner << " \"%1\"' = 0\n";
         out_ << "\n!define MUI_ABORTWARNING\n";
         if (!in_.wizardImageFile.empty()) {
             out_ << "!define MUI_WELCOMEFINISHPAGE_BITMAP " << NsisLocalPath(in_.wizardImageFile)
@@ -455,10 +458,30 @@ class NsisScriptWriter {
                     break;
             }
         }
+        for (const std::string& folder : InstalledFolders())
+            out_ << "  RMDir \"" << folder << "\"\n";
         out_ << "  DeleteRegKey " << UninstallKey() << "\n"
              << "  Delete \"$INSTDIR\\" << NsisEscape(plan_.UninstallerName()) << "\"\n"
              << "  RMDir \"$INSTDIR\"\n"
              << "SectionEnd\n";
+    }
+
+    // The folders below {app} that hold installed files, with their parents below {app}, as
+    // NSIS string bodies, deepest first: the uninstaller removes each that is left empty.
+    std::vector<std::string> InstalledFolders() const {
+        std::set<std::string> unique;
+        for (const SetupFile& file : plan_.files) {
+            std::string folder = file.installPath.substr(0, file.installPath.rfind('\\'));
+            while (folder.size() > 6 &&
+                   EqualsNoCase(std::string_view(folder).substr(0, 6), "{app}\\")) {
+                unique.insert(NsisInstallerPath(folder));
+                folder.erase(folder.rfind('\\'));
+            }
+        }
+        unique.erase("$INSTDIR");
+        std::vector<std::string> folders(unique.begin(), unique.end());
+        std::ranges::stable_sort(folders, std::ranges::greater(), &std::string::size);
+        return folders;
     }
 
     // Shortcuts go first, then their folders while empty; the group comes from the registry

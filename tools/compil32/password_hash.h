@@ -4,6 +4,7 @@
 // salt text, which is what the setup can hand to Windows' BCryptDeriveKeyPBKDF2 directly.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kb {
 
@@ -15,8 +16,10 @@ struct PasswordHash {
 
 inline constexpr int kPasswordIterations = 100000;
 
-// A fresh salt from the system's random source.
-std::string RandomSalt();
+// A salt derived from the collection: the application's identity and the digests of the files
+// the setup installs. The same sources give the same salt (and so the same setup); another
+// collection, or changed files, another one.
+std::string CollectionSalt(std::string_view appId, const std::vector<std::string>& fileDigests);
 
 PasswordHash HashPassword(std::string_view password, std::string salt,
                           int iterations = kPasswordIterations);

@@ -1,5 +1,6 @@
 #include "tools/compil32/setup_plan.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -187,12 +188,18 @@ class PlanBuilder {
             diag_.Fail(entry.line, "Wildcards in Source are not supported: \"" + source + "\"");
         SetupFile file{entry.line, ExistingFile(source, entry.line),
                        InstallerPath(Required(entry, "DestDir"), entry.line),
-                       entry.Find("DestName").value_or("")};
+                       entry.Find("DestName").value_or(""), ""};
         if (file.destName.empty())
             file.destName = fs::path(file.source).filename().string();
-        if (file.destName.find_first_of("\\/:*?\"<>|") != std::string::npos)
+        const bool control = std::ranges::any_of(
+            file.destName, [](char c) { return static_cast<unsigned char>(c) < 32; });
+        if (control || file.destName.find_first_of("\\/:*?\"<>|") != std::string::npos)
             diag_.Fail(entry.line,
                        "Invalid file name for the installed file: \"" + file.destName + "\"");
+        std::string destDir = Required(entry, "DestDir");
+        while (destDir.ends_with('\\'))
+            destDir.pop_back();
+        file.installPath = destDir + "\\" + file.destName;
         ReadFlags(entry, {"ignoreversion"});
         plan_.files.push_back(std::move(file));
     }

@@ -13,9 +13,10 @@ namespace kb {
 
 struct SetupFile {
     int line = 0;
-    std::string source;    // absolute local path
-    std::string destDir;   // NSIS string body
-    std::string destName;  // file name only
+    std::string source;       // absolute local path
+    std::string destDir;      // NSIS string body
+    std::string destName;     // file name only
+    std::string installPath;  // as the script names it: DestDir + "\\" + the file name
 };
 
 struct SetupIcon {
