@@ -442,8 +442,11 @@ void MainWindowTest::createSetupBuildsInstaller() {
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
     QCOMPARE(build.Log().count(QStringLiteral("\nFile: ")), bar->maximum());
-    QCOMPARE(build.findChild<QLabel*>(QStringLiteral("BuildOutcome"))->text(),
-             QString::fromStdString("The setup " + setup + " was built."));
+    const QString outcome = build.findChild<QLabel*>(QStringLiteral("BuildOutcome"))->text();
+    QVERIFY2(outcome.startsWith(QString::fromStdString("The setup " + setup + " was built.")),
+             qPrintable(outcome));
+    QVERIFY2(outcome.contains(QString::fromStdString(setup + ".sha256")), qPrintable(outcome));
+    QVERIFY(FileExists(setup + ".sha256"));
     QCOMPARE(build.findChild<QPushButton*>(QStringLiteral("BuildCancelButton"))->text(),
              QStringLiteral("Close"));
     QVERIFY(FileExists(setup));
