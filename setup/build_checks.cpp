@@ -241,20 +241,40 @@ std::string SeverityName(ProblemSeverity severity) {
 
 }  // namespace
 
-std::string MissingFileDetails(const SetupScan& scan) {
-    Groups missing;
-    size_t count = 0;
+std::vector<MissingFileGroup> MissingFilesByOrigin(const SetupScan& scan) {
+    std::map<std::pair<int, std::string>, MissingFileGroup> groups;
     std::set<std::string> seen;
     for (size_t i = 0; i < scan.list.entries.size(); ++i) {
         const DirectoryParser& entry = scan.list.entries[i];
         if (entry.exists || !seen.insert(entry.path).second)
             continue;
-        ++count;
-        const bool optional = IsOptionalExtension(ExtensionOf(entry.path));
-        AddToGroup(
-            missing, scan.OriginOf(i),
-            NameOf(entry.path) + (optional ? " (optional)" : "") + "  in " + FolderOf(entry.path));
+        const std::string origin = scan.OriginOf(i);
+        MissingFileGroup& group = groups[GroupKey(origin)];
+        group.origin = origin;
+        group.files.push_back({entry.path, IsOptionalExtension(ExtensionOf(entry.path))});
     }
+    std::vector<MissingFileGroup> ordered;
+    for (auto& [key, group] : groups) {
+        std::sort(group.files.begin(), group.files.end(),
+                  [](const MissingFile& a, const MissingFile& b) {
+                      return std::make_tuple(NameOf(a.path), !a.optional, a.path) <
+                             std::make_tuple(NameOf(b.path), !b.optional, b.path);
+                  });
+        ordered.push_back(std::move(group));
+    }
+    return ordered;
+}
+
+std::string MissingFileDetails(const SetupScan& scan) {
+    Groups missing;
+    size_t count = 0;
+    for (const MissingFileGroup& group : MissingFilesByOrigin(scan))
+        for (const MissingFile& file : group.files) {
+            ++count;
+            AddToGroup(missing, group.origin,
+                       NameOf(file.path) + (file.optional ? " (optional)" : "") + "  in " +
+                           FolderOf(file.path));
+        }
     std::string text = count == 0
                            ? "All support files found.\n"
                            : std::to_string(count) + " missing files:\n\n" + GroupsText(missing);

@@ -53,6 +53,22 @@ bool HasErrors(const std::vector<BuildProblem>& problems);
 // The report as plain text, one problem a line: "Error: garment Coat1: ...".
 std::string ProblemReportText(const std::vector<BuildProblem>& problems);
 
+// A file the scan expected but did not find.
+struct MissingFile {
+    std::string path;
+    bool optional = false;  // a document or text (".pdf", ".html", ".txt"): the setup leaves it out
+};
+
+// The missing files that one item (designer, collection, a garment, a table) brought in.
+struct MissingFileGroup {
+    std::string origin;  // as SetupScan::OriginOf names it: "garment Duffle", ...
+    std::vector<MissingFile> files;
+};
+
+// The missing files of a scan, each path once, grouped by the item they come from: designer,
+// collection, garments, tables, each kind by name; within a group sorted by file name.
+std::vector<MissingFileGroup> MissingFilesByOrigin(const SetupScan& scan);
+
 // The missing-file report in detail: the missing files grouped by the item they come from
 // (designer, collection, garments by name, tables), each with its folder, optional ones marked,
 // sorted by name; then the measuring pictures that a referenced table's rows name but that exist

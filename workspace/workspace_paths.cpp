@@ -15,10 +15,21 @@ std::string WithSub(std::string text, std::string_view sub) {
     return text;
 }
 
+std::string& GivenWorkspaceFolder() {
+    static std::string folder;
+    return folder;
+}
+
 }  // namespace
 
+void SetWorkspaceFolder(std::string_view folder) {
+    GivenWorkspaceFolder() = folder.empty() ? std::string() : NormalizePath(folder);
+}
+
 std::string WorkspaceRoot(bool withSlash) {
-    std::string root = FullPath(DocumentsFolder(), "Bobbinwright", "Personal Files");
+    const std::string& given = GivenWorkspaceFolder();
+    std::string root =
+        given.empty() ? FullPath(DocumentsFolder(), "Bobbinwright", "Personal Files") : given;
     if (withSlash)
         root += kPathSeparator;
     return root;

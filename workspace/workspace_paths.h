@@ -3,13 +3,17 @@
 //
 // The workspace root is DocumentsFolder()/Bobbinwright/Personal Files. DocumentsFolder() comes
 // from foundation/platform.h; kb::SetDocumentsFolder redirects the whole workspace (tests,
-// sample workspaces) and is the only redirection point.
+// sample workspaces). SetWorkspaceFolder names a workspace root directly (the command line's
+// --workspace) and takes precedence.
 // In the operations below, "+ sub" means: when sub is not empty, a separator and sub are
 // appended. Workspace paths use "/" (PathJoin); installer paths always use "\".
 #include <string>
 #include <string_view>
 
 namespace kb {
+
+// Makes folder the workspace root (made absolute); "" returns to the documents folder's.
+void SetWorkspaceFolder(std::string_view folder);
 
 // The workspace root as an absolute, normalised path; with withSlash followed by one separator.
 std::string WorkspaceRoot(bool withSlash = true);

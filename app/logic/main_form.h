@@ -221,8 +221,8 @@ class TMainForm {
     void ShowRefusedPictures(const std::vector<std::string>& lines);
     struct SetupBuild;
     bool ConfirmReplaceSetup(const std::string& setup);
-    void StartSetupBuild(const std::string& chosenBase, const std::string& baseName);
-    void PrepareSetupBuild(SetupBuild& build, const std::string& baseName);
+    void StartSetupBuild(const std::string& chosenBase);
+    void PrepareSetupBuild(SetupBuild& build);
     void StartCompiler(const std::shared_ptr<SetupBuild>& build);
     void CompilerOutput(SetupBuild& build, const std::string& text);
     void CompilerFinished(SetupBuild& build, int exitCode, bool crashed);

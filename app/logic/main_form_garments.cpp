@@ -9,6 +9,7 @@
 #include "foundation/paths.h"
 #include "foundation/regular_exp.h"
 #include "foundation/string_list.h"
+#include "workspace/collections.h"
 #include "workspace/current_selection.h"
 #include "workspace/load_thread.h"
 #include "workspace/support_files.h"
@@ -19,15 +20,6 @@ namespace kb {
 namespace {
 
 const char kMacroExtension[] = ".mac";
-
-// The garment named by a file of the collection folder; "" for a file that is no macro.
-std::string GarmentOf(const std::string& fileName) {
-    size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos || dot == 0 ||
-        fileName.compare(dot, std::string::npos, kMacroExtension) != 0)
-        return {};
-    return fileName.substr(0, dot);
-}
 
 std::string MacroPath(const std::string& garment) {
     return CurrentCollectionFolder() + kPathSeparator + garment + kMacroExtension;
@@ -56,11 +48,7 @@ void TMainForm::FillGarmentList() {
         form.MacroList.entries.clear();
         form.MacroList.selected = -1;
         ShowScanWarnings(true);
-        for (const std::string& name : EachFile(CurrentCollectionFolder())) {
-            std::string garment = GarmentOf(name);
-            if (!garment.empty())
-                form.MacroList.entries.push_back(garment);
-        }
+        form.MacroList.entries = GarmentNames(CurrentCollectionFolder());
         form.GarmentExistsCheck.visible = form.MacroList.entries.empty();
     });
 }

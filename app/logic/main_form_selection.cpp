@@ -8,6 +8,7 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/settings_store.h"
+#include "workspace/collections.h"
 #include "workspace/current_selection.h"
 #include "workspace/safe_paths.h"
 #include "workspace/workspace_paths.h"
@@ -29,10 +30,6 @@ std::string Beside(const std::string& folder, const std::string& name) {
 
 std::string ActiveCollectionKey(const std::string& designer) {
     return designer + "_ActiveCollection";
-}
-
-std::vector<std::string> SubFolders(const std::string& folder) {
-    return EachDirectory(folder).Names();
 }
 
 // The entry shown before the selected one; nothing (-1) when the first or none was selected.
@@ -81,7 +78,7 @@ void TMainForm::FillDesignerList() {
     Handle([&] {
         ComboBox& box = form.DesignerCombo;
         std::string typed = box.text;
-        box.SetEntries(SubFolders(DesignersFolder()));
+        box.SetEntries(DesignerNames());
         if (box.Selected() < 0)
             box.Select(0);
         if (!typed.empty())
@@ -94,7 +91,7 @@ void TMainForm::FillCollectionList() {
     Handle([&] {
         ComboBox& box = form.CollectionCombo;
         std::string typed = box.text;
-        box.SetEntries(SubFolders(DesignersFolder(CurrentDesigner())));
+        box.SetEntries(CollectionNames(CurrentDesigner()));
         if (box.Selected() < 0)
             box.Select(0);
         if (box.entries.empty()) {
@@ -172,36 +169,26 @@ void TMainForm::UpdateCurrentSelection() {
             int selected = box.Selected();
             return selected < 0 ? std::string() : box.entries[selected];
         };
-        CurrentSelection selection;
-        selection.designer = selectedText(form.DesignerCombo);
-        selection.collection = selectedText(form.CollectionCombo);
-        selection.designerFolder = DesignersFolder(selection.designer);
-        selection.collectionFolder = DesignerFolder(selection.designer, selection.collection);
-        selection.macroSourceFolder = MacroSourceFolder(form.MacroSource.Selected());
-        SetCurrentSelection(std::move(selection));
+        SetCurrentSelection(SelectionOf(selectedText(form.DesignerCombo),
+                                        selectedText(form.CollectionCombo),
+                                        form.MacroSource.Selected()));
     });
 }
 
 void TMainForm::LoadSelectionFields() {
     Handle([&] {
         SaveItemText();
-        std::string website = ReadTextFile(Beside(CurrentDesignerFolder(), "Website.txt"));
-        Data.website = website;
-        PutWebsite(website);
-        std::string password;
-        std::string version = "0.1";
-        int collection = form.CollectionCombo.Selected();
-        if (collection >= 0 && !form.CollectionCombo.entries[collection].empty()) {
-            std::string folder = CurrentCollectionFolder();
-            password = ReadTextFile(Beside(folder, "Password.txt"));
-            version = ReadTextFile(Beside(folder, "CollectionVersion.txt"));
-        }
-        if (version.empty())
-            version = "0.1";
-        Data.password = password;
-        Data.version = version;
-        form.PasswordEdit.text = password;
-        form.CollectionVersionEdit.text = version;
+        const int collection = form.CollectionCombo.Selected();
+        const bool hasCollection =
+            collection >= 0 && !form.CollectionCombo.entries[collection].empty();
+        const KitbinderData stored = ReadItemSettings(
+            CurrentDesignerFolder(), hasCollection ? CurrentCollectionFolder() : std::string());
+        Data.website = stored.website;
+        PutWebsite(stored.website);
+        Data.password = stored.password;
+        Data.version = stored.version;
+        form.PasswordEdit.text = stored.password;
+        form.CollectionVersionEdit.text = stored.version;
         form.MacroList.entries.clear();
         form.MacroList.selected = -1;
         form.GarmentExistsCheck.visible = true;

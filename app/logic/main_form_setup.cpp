@@ -8,15 +8,12 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "setup/build_checks.h"
-#include "setup/script_origins.h"
-#include "setup/setup_script.h"
+#include "setup/setup_build.h"
 #include "workspace/workspace_paths.h"
 
 namespace kb {
 
 namespace {
-
-const char kCompiler[] = "Compil32.exe";
 
 // Shows the busy pointer for the life of a scope.
 class BusyCursor {
@@ -29,25 +26,6 @@ class BusyCursor {
   private:
     UserInterface& ui_;
 };
-
-// The number of files a script installs: its [Files] lines.
-int FilesToAdd(const std::string& script) {
-    int count = 0;
-    for (size_t at = script.find("\nSource: "); at != std::string::npos;
-         at = script.find("\nSource: ", at + 1))
-        ++count;
-    return count;
-}
-
-// The lines of the compiler's output that report a file added to the setup.
-int FilesAdded(std::string_view output) {
-    int count = 0;
-    for (size_t at = output.find("File: "); at != std::string_view::npos;
-         at = output.find("File: ", at + 1))
-        if (at == 0 || output[at - 1] == '\n')
-            ++count;
-    return count;
-}
 
 // The report's lines that say what was installed and what the uninstall left (with the
 // leftovers listed below it), as one line.
@@ -76,17 +54,15 @@ std::string TestInstallSummary(const std::string& report) {
 
 // One Create Setup build: where it writes, what its script lines came from, and its compiler.
 struct TMainForm::SetupBuild {
-    std::string chosenBase;  // the setup's path without ".exe"
-    std::vector<std::string> origins;
-    int filesToAdd = 0;
+    PreparedSetup prepared;
     std::string output;
     bool cancelled = false;
     bool ended = false;
     bool testInstall = false;  // a test install of the setup, which it must not remove
     std::unique_ptr<RunningProgram> compiler;
 
-    std::string Script() const { return chosenBase + ".iss"; }
-    std::string Setup() const { return chosenBase + ".exe"; }
+    std::string Script() const { return prepared.Script(); }
+    std::string Setup() const { return prepared.Setup(); }
 };
 
 void TMainForm::MacroNextButtonClick() {
@@ -115,18 +91,14 @@ void TMainForm::CreateSetupClick() {
         std::optional<std::string> chosen = Choose(form.SaveDialog1);
         if (!chosen)
             return;
-        std::string baseName = StripExtension(*chosen, true);
-        // Without a name of its own the script would be named after the folder, beside it.
-        if (baseName.find_first_not_of(". ") == std::string::npos) {
-            Message("The setup needs a file name: \"" + NameOf(*chosen) +
-                        "\" has none. Choose a name such as Coats.exe.",
-                    "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
+        if (const std::string problem = SetupNameProblem(*chosen); !problem.empty()) {
+            Message(problem, "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
             return;
         }
-        std::string chosenBase = PathJoin(FolderOf(*chosen), baseName);
+        const std::string chosenBase = SetupBase(*chosen);
         if (FileExists(chosenBase + ".exe") && !ConfirmReplaceSetup(chosenBase + ".exe"))
             return;
-        StartSetupBuild(chosenBase, baseName);
+        StartSetupBuild(chosenBase);
     });
 }
 
@@ -139,16 +111,16 @@ bool TMainForm::ConfirmReplaceSetup(const std::string& setup) {
                    MessageButtons::YesNo, MessageIcon::Warning) == MessageAnswer::Yes;
 }
 
-void TMainForm::StartSetupBuild(const std::string& chosenBase, const std::string& baseName) {
+void TMainForm::StartSetupBuild(const std::string& chosenBase) {
     auto build = std::make_shared<SetupBuild>();
-    build->chosenBase = chosenBase;
+    build->prepared.base = chosenBase;
     build_ = build;
     ui_.ShowBuildWindow([this, alive = alive_] {
         if (*alive)
             CancelSetupBuild();
     });
     try {
-        PrepareSetupBuild(*build, baseName);
+        PrepareSetupBuild(*build);
     } catch (const std::exception& error) {
         EndSetupBuild(*build, std::string("The build failed: ") + error.what(), false);
         throw;
@@ -158,30 +130,18 @@ void TMainForm::StartSetupBuild(const std::string& chosenBase, const std::string
 }
 
 // Checks the collection and writes the script; ends the build when the checks found errors.
-void TMainForm::PrepareSetupBuild(SetupBuild& build, const std::string& baseName) {
+void TMainForm::PrepareSetupBuild(SetupBuild& build) {
     BusyCursor busy(ui_);
-    ui_.SetBuildStep("Checking the collection...");
-    const SetupScan scan = ScanForSetup(Data, form.MacroList.entries);
-    const std::vector<BuildProblem> problems = CheckBuild(Data, scan, baseName);
-    if (!problems.empty())
-        ui_.AppendBuildLog(ProblemReportText(problems));
-    if (HasErrors(problems)) {
+    build.prepared =
+        PrepareSetup(Data, form.MacroList.entries, build.prepared.base, ScriptUse::Compile,
+                     [&](const std::string& step) { ui_.SetBuildStep(step); });
+    if (!build.prepared.problems.empty())
+        ui_.AppendBuildLog(ProblemReportText(build.prepared.problems));
+    if (!build.prepared.scriptWritten)
         EndSetupBuild(build,
                       "Nothing was compiled: mend the errors listed above, then create the "
                       "setup again.",
                       false);
-        return;
-    }
-    ui_.SetBuildStep("Writing the installer script...");
-    if (FileExists(build.Script()))
-        DeleteFile(build.Script());
-    const std::string text = SetupScriptFromScan(Data, scan, baseName);
-    if (!baseName.empty())
-        WriteTextFile(build.Script(), text);
-    build.origins = ScriptLineOrigins(text, scan);
-    build.filesToAdd = FilesToAdd(text);
-    // The person agreed to replace the old setup; a build that fails or is cancelled leaves none.
-    DeleteFile(build.Setup());
 }
 
 void TMainForm::StartCompiler(const std::shared_ptr<SetupBuild>& build) {
@@ -198,13 +158,14 @@ void TMainForm::StartCompiler(const std::shared_ptr<SetupBuild>& build) {
             Handle([&] { CompilerFinished(*running, exitCode, crashed); });
     };
     Notify();
-    std::unique_ptr<RunningProgram> compiler =
-        ui_.StartWatchedProgram(kCompiler, {"/cc", build->Script()}, StartDirectory, watch);
+    std::unique_ptr<RunningProgram> compiler = ui_.StartWatchedProgram(
+        kInstallerCompiler, CompilerArguments(build->Script()), StartDirectory, watch);
     if (!compiler && !build->ended) {
-        EndSetupBuild(*build,
-                      std::string("The installer compiler ") + kCompiler + " could not be started.",
-                      false);
-        Message(std::string("The installer compiler ") + kCompiler +
+        EndSetupBuild(
+            *build,
+            std::string("The installer compiler ") + kInstallerCompiler + " could not be started.",
+            false);
+        Message(std::string("The installer compiler ") + kInstallerCompiler +
                     " could not be started. Install it beside this program or on the "
                     "search path.",
                 "Kitbinder", MessageButtons::Ok, MessageIcon::Error);
@@ -216,39 +177,28 @@ void TMainForm::StartCompiler(const std::shared_ptr<SetupBuild>& build) {
 void TMainForm::CompilerOutput(SetupBuild& build, const std::string& text) {
     build.output += text;
     ui_.AppendBuildLog(text);
-    if (build.filesToAdd > 0)
-        ui_.SetBuildProgress(std::min(FilesAdded(build.output), build.filesToAdd),
-                             build.filesToAdd);
+    const int total = build.prepared.filesToAdd;
+    if (total > 0)
+        ui_.SetBuildProgress(std::min(FilesAdded(build.output), total), total);
 }
 
 void TMainForm::CompilerFinished(SetupBuild& build, int exitCode, bool crashed) {
     if (build.ended)
         return;
-    if (build.cancelled) {
-        DeleteFile(build.Setup());
-        EndSetupBuild(build, "Cancelled: no setup was written.", false);
+    const SetupOutcome outcome =
+        FinishSetup(build.prepared, exitCode, crashed, build.output, build.cancelled);
+    if (!outcome.succeeded) {
+        if (!outcome.explained.empty())
+            ui_.AppendBuildLog("\n" + outcome.explained);
+        EndSetupBuild(build, outcome.summary, false);
+        if (!build.cancelled)
+            Message(outcome.failure + ":\n" + outcome.explained, "Kitbinder", MessageButtons::Ok,
+                    MessageIcon::Error);
         return;
     }
-    if (crashed || exitCode != 0) {
-        DeleteFile(build.Setup());
-        const std::string explained =
-            ExplainCompilerOutput(build.output, NameOf(build.Script()), build.origins);
-        ui_.AppendBuildLog("\n" + explained);
-        const std::string failure =
-            crashed ? std::string("The installer compiler stopped unexpectedly")
-                    : "The installer compiler failed (exit code " + std::to_string(exitCode) + ")";
-        EndSetupBuild(build, failure + ".", false);
-        Message(failure + ":\n" + explained, "Kitbinder", MessageButtons::Ok, MessageIcon::Error);
-        return;
-    }
-    ui_.SetBuildProgress(build.filesToAdd, build.filesToAdd);
+    ui_.SetBuildProgress(build.prepared.filesToAdd, build.prepared.filesToAdd);
     ui_.SetBuildStep("Done");
-    EndSetupBuild(build,
-                  "The setup " + build.Setup() +
-                      " was built. Its manifest (SHA-256 of the setup "
-                      "and of every installed file) is " +
-                      build.Setup() + ".sha256.",
-                  true);
+    EndSetupBuild(build, outcome.summary, true);
     testInstallScript_ = build.Script();
     form.TestInstallButton.enabled = true;
     if (!ui_.OpenDocument(build.Setup()))
@@ -312,7 +262,7 @@ void TMainForm::TestInstallButtonClick() {
 
 void TMainForm::StartTestInstall(const std::string& script) {
     auto run = std::make_shared<SetupBuild>();
-    run->chosenBase = script.substr(0, script.size() - 4);
+    run->prepared.base = script.substr(0, script.size() - 4);
     run->testInstall = true;
     build_ = run;
     ui_.ShowBuildWindow([this, alive = alive_] {
@@ -335,12 +285,13 @@ void TMainForm::StartTestInstall(const std::string& script) {
         if (auto running = weak.lock(); running && *alive)
             Handle([&] { TestInstallFinished(*running, exitCode, crashed); });
     };
-    std::unique_ptr<RunningProgram> program =
-        ui_.StartWatchedProgram(kCompiler, {"/testinstall", script}, StartDirectory, watch);
+    std::unique_ptr<RunningProgram> program = ui_.StartWatchedProgram(
+        kInstallerCompiler, {"/testinstall", script}, StartDirectory, watch);
     if (!program && !run->ended) {
-        EndSetupBuild(*run,
-                      std::string("The installer compiler ") + kCompiler + " could not be started.",
-                      false);
+        EndSetupBuild(
+            *run,
+            std::string("The installer compiler ") + kInstallerCompiler + " could not be started.",
+            false);
         return;
     }
     run->compiler = std::move(program);
