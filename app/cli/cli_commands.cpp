@@ -1,0 +1,361 @@
+#include "app/cli/cli_commands.h"
+
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+
+#include "app/cli/build_progress.h"
+#include "foundation/files.h"
+#include "foundation/paths.h"
+#include "foundation/platform.h"
+#include "setup/build_checks.h"
+#include "setup/setup_build.h"
+#include "workspace/collections.h"
+#include "workspace/current_selection.h"
+#include "workspace/workspace_paths.h"
+
+namespace kb::cli {
+
+namespace {
+
+// Bad input that stops the command before it writes anything: exit code 2.
+class InputError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The macro source of a build without the window: the window's default, the Designers folder.
+constexpr int kMacroSource = 0;
+
+struct Target {
+    std::string designer;
+    std::string collection;
+
+    std::string Label() const { return designer + "/" + collection; }
+};
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text.empty() ? "none" : text;
+}
+
+// name when it is one of names; otherwise an InputError that lists them.
+const std::string& Existing(const std::string& kind, const std::string& name,
+                            const std::vector<std::string>& names, const std::string& where) {
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found == names.end())
+        throw InputError("no " + kind + " \"" + name + "\" in " + where + "; the " + kind +
+                         "s there: " + Joined(names));
+    return *found;
+}
+
+void UseWorkspace(const Options& options) {
+    if (!options.workspace.empty())
+        SetWorkspaceFolder(
+            std::filesystem::absolute(options.workspace).lexically_normal().string());
+    if (!FolderExists(DesignersFolder()))
+        throw InputError("no workspace at " + WorkspaceRoot(false) +
+                         ": it has no Designers folder");
+}
+
+// The collections that names (nothing, a designer, or a designer and a collection) stand for,
+// designers and collections in name order.
+std::vector<Target> Targets(const std::vector<std::string>& names) {
+    const std::vector<std::string> designers = Sorted(DesignerNames());
+    std::vector<Target> targets;
+    for (const std::string& designer : designers) {
+        if (!names.empty() && designer != names[0])
+            continue;
+        const std::vector<std::string> collections = Sorted(CollectionNames(designer));
+        for (const std::string& collection : collections)
+            if (names.size() < 2 || collection == names[1])
+                targets.push_back({designer, collection});
+    }
+    if (!names.empty()) {
+        Existing("designer", names[0], designers, DesignersFolder());
+        if (names.size() > 1)
+            Existing("collection", names[1], Sorted(CollectionNames(names[0])),
+                     DesignersFolder(names[0]));
+    }
+    return targets;
+}
+
+// Makes target the current selection, as choosing it in the window does.
+void Select(const Target& target) {
+    SetCurrentSelection(SelectionOf(target.designer, target.collection, kMacroSource));
+}
+
+KitbinderData StoredSettings() {
+    const CurrentSelection selection = CurrentSelectionSnapshot();
+    return ReadItemSettings(selection.designerFolder, selection.collectionFolder);
+}
+
+void WriteJson(std::ostream& out, const QJsonObject& object) {
+    out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+}
+
+// --- list ---
+
+int List(const Options& options, Streams& streams) {
+    QJsonArray designers;
+    for (const std::string& designer : Sorted(DesignerNames())) {
+        if (!options.json)
+            streams.out << designer << "\n";
+        QJsonArray collections;
+        for (const std::string& collection : Sorted(CollectionNames(designer))) {
+            const std::vector<std::string> garments =
+                Sorted(GarmentNames(DesignerFolder(designer, collection)));
+            if (!options.json) {
+                streams.out << "  " << collection << "\n";
+                for (const std::string& garment : garments)
+                    streams.out << "    " << garment << "\n";
+            }
+            QJsonArray garmentArray;
+            for (const std::string& garment : garments)
+                garmentArray.append(Q(garment));
+            collections.append(QJsonObject{{"name", Q(collection)}, {"garments", garmentArray}});
+        }
+        designers.append(QJsonObject{{"name", Q(designer)}, {"collections", collections}});
+    }
+    if (options.json)
+        WriteJson(streams.out,
+                  QJsonObject{{"workspace", Q(WorkspaceRoot(false))}, {"designers", designers}});
+    return kExitOk;
+}
+
+// --- check ---
+
+struct CheckResult {
+    std::vector<MissingFileGroup> missing;
+    std::vector<std::string> tables;
+    int required = 0;
+    int optional = 0;
+};
+
+CheckResult CheckCollection(const Target& target) {
+    Select(target);
+    const CurrentSelection selection = CurrentSelectionSnapshot();
+    const SetupScan scan = ScanForSetup(StoredSettings(), GarmentNames(selection.collectionFolder));
+    CheckResult result;
+    result.missing = MissingFilesByOrigin(scan);
+    result.tables.assign(scan.list.mmtFiles.begin(), scan.list.mmtFiles.end());
+    for (const MissingFileGroup& group : result.missing)
+        for (const MissingFile& file : group.files)
+            ++(file.optional ? result.optional : result.required);
+    return result;
+}
+
+void PrintCheck(std::ostream& out, const Target& target, const CheckResult& result) {
+    out << target.Label() << ": ";
+    if (result.required + result.optional == 0)
+        out << "nothing missing\n";
+    else
+        out << result.required << " missing, " << result.optional << " optional missing\n";
+    for (const MissingFileGroup& group : result.missing) {
+        out << "  " << group.origin << "\n";
+        for (const MissingFile& file : group.files)
+            out << "    " << NameOf(file.path) << (file.optional ? " (optional)" : "") << "  in "
+                << FolderOf(file.path) << "\n";
+    }
+    out << "  tables: " << (result.tables.empty() ? "none" : Joined(result.tables)) << "\n";
+}
+
+// Adds the check's fields to entry.
+void AddCheckJson(QJsonObject& entry, const CheckResult& result) {
+    QJsonArray groups;
+    for (const MissingFileGroup& group : result.missing) {
+        QJsonArray files;
+        for (const MissingFile& file : group.files)
+            files.append(QJsonObject{{"name", Q(NameOf(file.path))},
+                                     {"path", Q(file.path)},
+                                     {"optional", file.optional}});
+        groups.append(QJsonObject{{"item", Q(group.origin)}, {"files", files}});
+    }
+    QJsonArray tables;
+    for (const std::string& table : result.tables)
+        tables.append(Q(table));
+    entry.insert("missing", groups);
+    entry.insert("missingRequired", result.required);
+    entry.insert("missingOptional", result.optional);
+    entry.insert("tables", tables);
+}
+
+int Check(const Options& options, Streams& streams) {
+    int exitCode = kExitOk;
+    QJsonArray collections;
+    for (const Target& target : Targets(options.names)) {
+        QJsonObject entry{{"designer", Q(target.designer)}, {"collection", Q(target.collection)}};
+        try {
+            const CheckResult result = CheckCollection(target);
+            if (options.json)
+                AddCheckJson(entry, result);
+            else
+                PrintCheck(streams.out, target, result);
+            if (result.required > 0)
+                exitCode = std::max(exitCode, kExitFound);
+        } catch (const std::exception& error) {
+            streams.err << "kitbinder-cli: " << target.Label() << ": " << error.what() << "\n";
+            entry.insert("error", Q(error.what()));
+            exitCode = kExitError;
+        }
+        collections.append(entry);
+    }
+    if (options.json)
+        WriteJson(streams.out, QJsonObject{{"workspace", Q(WorkspaceRoot(false))},
+                                           {"collections", collections}});
+    return exitCode;
+}
+
+// --- build ---
+
+// The setup base (path without ".exe") of each target, checked before anything is written.
+std::vector<std::string> SetupBases(const Options& options, const std::vector<Target>& targets) {
+    std::vector<std::string> bases;
+    if (options.output) {
+        const std::string chosen = std::filesystem::absolute(*options.output).string();
+        if (std::string problem = SetupNameProblem(chosen); !problem.empty())
+            throw InputError(problem);
+        if (std::string problem = WindowsNameProblem(StripExtension(chosen, true));
+            !problem.empty())
+            throw InputError("\"" + NameOf(chosen) +
+                             "\" cannot be a setup's file name: " + problem);
+        const std::string base = SetupBase(chosen);
+        bases.push_back(base);
+        return bases;
+    }
+    std::set<std::string> seen;
+    for (const Target& target : targets) {
+        bases.push_back(PathJoin(RootPath("Installations"), target.collection));
+        if (!seen.insert(bases.back()).second)
+            throw InputError("two collections named \"" + target.collection +
+                             "\" would both write " + bases.back() +
+                             ".exe; build them one by one with --output");
+    }
+    EnsureFolder(RootPath("Installations"));
+    return bases;
+}
+
+void RequireWritableFolder(const std::string& folder) {
+    if (!FolderExists(folder))
+        throw InputError("cannot write the setup into " + folder + ": no such folder");
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        throw InputError("cannot write the setup into " + folder + ": the folder is not writable");
+}
+
+int BuildCollection(const Target& target, const std::string& base, const Options& options,
+                    BuildProgress& progress, std::ostream& err) {
+    Select(target);
+    const CurrentSelection selection = CurrentSelectionSnapshot();
+    KitbinderData data = StoredSettings();
+    const PreparedSetup prepared =
+        PrepareSetup(data, GarmentNames(selection.collectionFolder), base,
+                     options.scriptOnly ? ScriptUse::ScriptOnly : ScriptUse::Compile,
+                     [&](const std::string& step) { progress.Step(step); });
+    if (!prepared.problems.empty()) {
+        progress.Pause();
+        err << ProblemReportText(prepared.problems);
+    }
+    if (!prepared.scriptWritten) {
+        progress.End("nothing was compiled: the checks found errors");
+        return kExitFound;
+    }
+    if (options.scriptOnly) {
+        progress.End("script written: " + prepared.Script());
+        return kExitOk;
+    }
+    progress.Step("Compiling the setup...");
+    progress.Files(0, prepared.filesToAdd);
+    std::string output;
+    const ProgramResult compiled = StartProgram(
+        kInstallerCompiler, CompilerArguments(prepared.Script()), "", true,
+        [&](std::string_view text) {
+            output += text;
+            progress.Files(std::min(FilesAdded(output), prepared.filesToAdd), prepared.filesToAdd);
+        });
+    if (!compiled.started)
+        throw InputError(std::string("the installer compiler ") + kInstallerCompiler +
+                         " could not be started");
+    const SetupOutcome outcome =
+        FinishSetup(prepared, compiled.exitCode, compiled.exitCode < 0, compiled.output);
+    if (!outcome.succeeded) {
+        progress.Pause();
+        err << outcome.explained << (outcome.explained.ends_with('\n') ? "" : "\n");
+        progress.End(outcome.summary);
+        return kExitFound;
+    }
+    progress.End("built " + prepared.Setup());
+    return kExitOk;
+}
+
+int Build(const Options& options, Streams& streams) {
+    const std::vector<Target> targets = Targets(options.names);
+    if (!options.scriptOnly && FindProgram(kInstallerCompiler).empty())
+        throw InputError(std::string("the installer compiler ") + kInstallerCompiler +
+                         " was found neither beside this program nor on the search path");
+    const std::vector<std::string> bases = SetupBases(options, targets);
+    for (const std::string& base : bases)
+        RequireWritableFolder(FolderOf(base));
+    int exitCode = kExitOk;
+    for (size_t i = 0; i < targets.size(); ++i) {
+        BuildProgress progress(streams.out, streams.terminal, targets[i].Label(), i + 1,
+                               targets.size());
+        try {
+            exitCode = std::max(
+                exitCode, BuildCollection(targets[i], bases[i], options, progress, streams.err));
+        } catch (const std::exception& error) {
+            progress.End("failed");
+            streams.err << "kitbinder-cli: " << targets[i].Label() << ": " << error.what() << "\n";
+            exitCode = kExitError;
+        }
+    }
+    return exitCode;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& arguments, Streams streams) {
+    try {
+        const Options options = ParseOptions(arguments);
+        switch (options.command) {
+            case Command::Help:
+                streams.out << HelpText();
+                return kExitOk;
+            case Command::Version:
+                streams.out << "kitbinder-cli " << KB_VERSION << "\n";
+                return kExitOk;
+            case Command::List:
+                UseWorkspace(options);
+                return List(options, streams);
+            case Command::Check:
+                UseWorkspace(options);
+                return Check(options, streams);
+            case Command::Build:
+                UseWorkspace(options);
+                return Build(options, streams);
+        }
+    } catch (const UsageError& error) {
+        streams.err << "kitbinder-cli: " << error.what() << "\nTry 'kitbinder-cli --help'.\n";
+    } catch (const std::exception& error) {
+        streams.err << "kitbinder-cli: " << error.what() << "\n";
+    }
+    return kExitError;
+}
+
+}  // namespace kb::cli

@@ -1,0 +1,358 @@
+// kitbinder-cli run as a process on a sample workspace made for each test: what it prints, its
+// exit codes, the setups it builds (read back with 7z), and the bad inputs it refuses.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "foundation/platform.h"
+#include "setup/setup_script.h"
+#include "tests/foundation/temp_folder.h"
+#include "tools/sample_workspace/sample_workspace.h"
+#include "workspace/collections.h"
+#include "workspace/current_selection.h"
+#include "workspace/workspace_paths.h"
+
+namespace kb {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Ran {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+Ran RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
+    QProcess process;
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    process.start(QString::fromStdString(program), list);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(180000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void Write(const std::string& path, const std::string& text) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+bool OnPath(const std::string& program) {
+    return !FindProgram(program).empty();
+}
+
+QJsonObject ParseJson(const std::string& text) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+    return document.object();
+}
+
+QJsonArray Strings(std::initializer_list<const char*> texts) {
+    QJsonArray array;
+    for (const char* text : texts)
+        array.append(QString(text));
+    return array;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override { root_ = MakeSampleWorkspace(temp_.Path()); }
+
+    Ran Cli(std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), {"--workspace", root_});
+        return RunProgram(KB_CLI_EXE, arguments);
+    }
+    std::string At(const std::string& relative) const { return root_ + "/" + relative; }
+    // The sample's one missing required file, written.
+    void MendSample() const {
+        Write(At("Designers/Anna/Coats/") + kSampleMissingFile,
+              ReadAll(At("Designers/Anna/Coats/Duffle.jpg")));
+    }
+    std::vector<std::string> Installations() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(At("Installations")))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // The paths inside a setup, as 7z lists them.
+    static std::vector<std::string> SetupPaths(const std::string& setup) {
+        const Ran listing = RunProgram("7z", {"l", "-slt", setup});
+        EXPECT_EQ(listing.exitCode, 0) << listing.out;
+        std::vector<std::string> paths;
+        std::istringstream lines(listing.out);
+        for (std::string line; std::getline(lines, line);)
+            if (line.starts_with("Path = ") && line != "Path = " + setup)
+                paths.push_back(line.substr(7));
+        return paths;
+    }
+    static bool CanBuildSetups() { return OnPath("makensis") && OnPath("7z"); }
+
+    test::TempFolder temp_;
+    std::string root_;
+};
+
+TEST_F(CliTest, ListShowsDesignersCollectionsAndGarments) {
+    const Ran text = Cli({"list"});
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_EQ(text.out, "Anna\n  Coats\n    Duffle\n    Trench\n  Dresses\n    Sheath\n");
+    EXPECT_EQ(text.err, "");
+
+    const Ran json = Cli({"list", "--json"});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    const QJsonObject expected{
+        {"workspace", QString::fromStdString(root_)},
+        {"designers",
+         QJsonArray{QJsonObject{
+             {"name", "Anna"},
+             {"collections",
+              QJsonArray{
+                  QJsonObject{{"name", "Coats"}, {"garments", Strings({"Duffle", "Trench"})}},
+                  QJsonObject{{"name", "Dresses"}, {"garments", Strings({"Sheath"})}}}}}}}};
+    EXPECT_EQ(ParseJson(json.out), expected);
+}
+
+TEST_F(CliTest, CheckExitCodesFollowTheMissingFiles) {
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string inOut;  // a text the results name
+        std::string inErr;
+    };
+    const std::string table = At("MeasureTables/Women.mmt");
+    const std::vector<Case> cases = {
+        {"a required picture missing",
+         nullptr,
+         {"check", "Anna", "Coats"},
+         1,
+         kSampleMissingFile,
+         ""},
+        {"only optional documents missing",
+         nullptr,
+         {"check", "Anna", "Dresses"},
+         0,
+         "Dresses.pdf (optional)",
+         ""},
+        {"all collections, one with a missing file",
+         nullptr,
+         {"check"},
+         1,
+         "Anna/Dresses: 0 missing",
+         ""},
+        {"a designer's collections, mended",
+         [this] { MendSample(); },
+         {"check", "Anna"},
+         0,
+         "Anna/Coats: 0 missing",
+         ""},
+        {"a malformed table",
+         [&] { Write(table, "Women\tcm\t1\nBust\tbig\tBust girth\tbust\n"); },
+         {"check", "Anna", "Dresses"},
+         2,
+         "",
+         table},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        if (c.change)
+            c.change();
+        const Ran run = Cli(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.what << "\n" << run.out << run.err;
+        EXPECT_NE(run.out.find(c.inOut), std::string::npos) << c.what << "\n" << run.out;
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << c.what << "\n" << run.err;
+        if (c.exitCode != 2) {
+            EXPECT_NE(run.out.find("tables: Women.mmt"), std::string::npos) << c.what;
+        }
+    }
+}
+
+TEST_F(CliTest, CheckJsonGroupsTheMissingFilesByItem) {
+    const Ran run = Cli({"check", "--json", "Anna", "Coats"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    const QJsonObject result = ParseJson(run.out);
+    EXPECT_EQ(result["workspace"].toString().toStdString(), root_);
+    const QJsonArray collections = result["collections"].toArray();
+    ASSERT_EQ(collections.size(), 1);
+    const QJsonObject coats = collections[0].toObject();
+    EXPECT_EQ(coats["designer"], "Anna");
+    EXPECT_EQ(coats["collection"], "Coats");
+    EXPECT_EQ(coats["missingRequired"], 1);
+    EXPECT_EQ(coats["missingOptional"], 9);
+    EXPECT_EQ(coats["tables"], Strings({"Women.mmt"}));
+    QJsonObject duffle;
+    for (const QJsonValue group : coats["missing"].toArray())
+        if (group["item"] == "garment Duffle")
+            duffle = group.toObject();
+    const QJsonObject hood{
+        {"name", kSampleMissingFile},
+        {"path", QString::fromStdString(At("Designers/Anna/Coats/") + kSampleMissingFile)},
+        {"optional", false}};
+    EXPECT_TRUE(duffle["files"].toArray().contains(hood)) << run.out;
+}
+
+TEST_F(CliTest, CheckJsonNamesTheCollectionThatCouldNotBeChecked) {
+    Write(At("MeasureTables/Women.mmt"), "Women\tcm\t1\nBust\tbig\tBust girth\tbust\n");
+    const Ran run = Cli({"check", "--json", "Anna"});
+    EXPECT_EQ(run.exitCode, 2);
+    const QJsonArray collections = ParseJson(run.out)["collections"].toArray();
+    ASSERT_EQ(collections.size(), 2);
+    for (const QJsonValue collection : collections)
+        EXPECT_TRUE(collection["error"].toString().contains("Women.mmt")) << run.out;
+}
+
+TEST_F(CliTest, BuildWritesTheScriptAndSetupCreateSetupWrites) {
+    if (!CanBuildSetups())
+        GTEST_SKIP() << "makensis or 7z is missing";
+    const Ran run = Cli({"build", "Anna", "Dresses"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const std::string setup = At("Installations/Dresses.exe");
+    EXPECT_NE(run.out.find("Anna/Dresses: built " + setup), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\r'), std::string::npos) << "progress rewrote a line in a pipe";
+
+    // The script is the one the window's setup builder writes for the same collection.
+    SetWorkspaceFolder(root_);
+    SetCurrentSelection(SelectionOf("Anna", "Dresses", 0));
+    KitbinderData data = ReadItemSettings(CurrentDesignerFolder(), CurrentCollectionFolder());
+    const std::string script =
+        BuildSetupScript(data, GarmentNames(CurrentCollectionFolder()), "Dresses");
+    SetWorkspaceFolder("");
+    EXPECT_EQ(ReadAll(At("Installations/Dresses.iss")), script);
+
+    const std::vector<std::string> paths = SetupPaths(setup);
+    for (const char* installed : {"Designers/Anna/Dresses/Sheath.mac", "MeasureTables/Women.mmt"})
+        EXPECT_NE(std::find(paths.begin(), paths.end(),
+                            std::string("$PROGRAMFILES/Bobbinwright Software/Shared/") + installed),
+                  paths.end())
+            << installed;
+}
+
+TEST_F(CliTest, BuildAllBuildsEveryCollection) {
+    if (!CanBuildSetups())
+        GTEST_SKIP() << "makensis or 7z is missing";
+    MendSample();
+    const Ran run = Cli({"build", "--all"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(Installations(),
+              (std::vector<std::string>{"Coats.exe", "Coats.iss", "Dresses.exe", "Dresses.iss"}));
+    EXPECT_LT(run.out.find("Anna/Coats: built"), run.out.find("Anna/Dresses: built")) << run.out;
+    const std::vector<std::string> paths = SetupPaths(At("Installations/Coats.exe"));
+    EXPECT_NE(
+        std::find(paths.begin(), paths.end(),
+                  std::string("$PROGRAMFILES/Bobbinwright Software/Shared/Designers/Anna/Coats/") +
+                      kSampleMissingFile),
+        paths.end());
+}
+
+TEST_F(CliTest, BuildToAChosenSetupAndScriptOnly) {
+    if (!CanBuildSetups())
+        GTEST_SKIP() << "makensis or 7z is missing";
+    const std::string chosen = temp_ / "out/Summer Dresses.exe";
+    fs::create_directories(temp_ / "out");
+    Ran run = Cli({"build", "Anna", "Dresses", "-o", chosen});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::exists(chosen));
+    EXPECT_TRUE(fs::exists(temp_ / "out/Summer Dresses.iss"));
+
+    run = Cli({"build", "--script-only", "Anna", "Dresses"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Installations(), std::vector<std::string>{"Dresses.iss"});
+}
+
+TEST_F(CliTest, ABuildTheChecksStopWritesNothing) {
+    const Ran run = Cli({"build", "Anna", "Coats"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find(std::string("Error: garment Duffle: file missing: ") +
+                           At("Designers/Anna/Coats/") + kSampleMissingFile),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(Installations(), std::vector<std::string>{});
+}
+
+TEST_F(CliTest, BadInputIsRefusedAndNothingIsWritten) {
+    Write(temp_ / "a file", "not a folder");
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string inErr;
+    };
+    const std::vector<Case> cases = {
+        {{"build", "Bob", "Coats"},
+         "no designer \"Bob\" in " + At("Designers") + "; the designers there: Anna"},
+        {{"check", "Anna", "Hats"},
+         "no collection \"Hats\" in " + At("Designers/Anna") +
+             "; the collections there: Coats, Dresses"},
+        {{"build", "Anna", "..", "--script-only"}, "no collection \"..\""},
+        {{"build", "Anna", "Dresses", "-o", temp_ / "missing/Setup.exe"}, "no such folder"},
+        {{"build", "Anna", "Dresses", "-o", temp_ / "a file/Setup.exe"}, "no such folder"},
+        {{"build", "Anna", "Dresses", "-o", temp_ / "CON.exe"}, "cannot be a setup's file name"},
+        {{"build", "Anna", "Dresses", "-o", temp_ / "a|b.exe"}, "cannot be a setup's file name"},
+        {{"build", "Anna", "Dresses", "-o", temp_ / "..exe"}, "needs a file name"},
+        {{"build", "--all", "Anna"}, "build --all takes no names"},
+        {{"build", "Anna"}, "build needs a designer and a collection"},
+        {{"list", "--script-only"}, "work with build only"},
+        {{"build", "--json", "Anna", "Dresses"}, "--json works with list and check only"},
+        {{"frobnicate"}, "unknown command \"frobnicate\""},
+        {{"check", "--colour"}, "Unknown option 'colour'"},
+        {{}, "no command given"},
+    };
+    for (const Case& c : cases) {
+        const Ran run = Cli(c.arguments);
+        const std::string what = c.arguments.empty() ? "(none)" : c.arguments.back();
+        EXPECT_EQ(run.exitCode, 2) << what;
+        EXPECT_EQ(run.out, "") << what;
+        EXPECT_NE(run.err.find(c.inErr), std::string::npos) << what << "\n" << run.err;
+        EXPECT_EQ(Installations(), std::vector<std::string>{}) << what;
+    }
+
+    const Ran noWorkspace = RunProgram(KB_CLI_EXE, {"list", "--workspace", temp_ / "nowhere"});
+    EXPECT_EQ(noWorkspace.exitCode, 2);
+    EXPECT_NE(noWorkspace.err.find("no workspace at " + temp_ / "nowhere"), std::string::npos)
+        << noWorkspace.err;
+}
+
+TEST_F(CliTest, AnUnwritableOutputFolderIsRefused) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "every folder is writable for root";
+    fs::create_directories(temp_ / "locked");
+    fs::permissions(temp_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    const Ran run = Cli({"build", "Anna", "Dresses", "-o", temp_ / "locked/Dresses.exe"});
+    fs::permissions(temp_ / "locked", fs::perms::owner_all);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("the folder is not writable"), std::string::npos) << run.err;
+    EXPECT_EQ(Installations(), std::vector<std::string>{});
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+    const Ran help = RunProgram(KB_CLI_EXE, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: kitbinder-cli")) << help.out;
+    const Ran version = RunProgram(KB_CLI_EXE, {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.starts_with("kitbinder-cli ")) << version.out;
+}
+
+}  // namespace
+}  // namespace kb
