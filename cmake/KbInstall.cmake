@@ -41,7 +41,7 @@ find_program(KB_GZIP gzip REQUIRED)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.Debian.in
                ${CMAKE_BINARY_DIR}/packaging/changelog.Debian @ONLY)
 set(kb_compressed)
-foreach(file ${PROJECT_SOURCE_DIR}/packaging/kitbinder.1
+foreach(file ${PROJECT_SOURCE_DIR}/packaging/kitbinder.1 ${PROJECT_SOURCE_DIR}/docs/kitbinder-cli.1
              ${CMAKE_BINARY_DIR}/packaging/changelog.Debian)
     get_filename_component(name ${file} NAME)
     set(output ${CMAKE_BINARY_DIR}/packaging/${name}.gz)
@@ -54,7 +54,11 @@ foreach(file ${PROJECT_SOURCE_DIR}/packaging/kitbinder.1
 endforeach()
 add_custom_target(kb_packaging_files ALL DEPENDS ${kb_compressed})
 install(FILES ${CMAKE_BINARY_DIR}/packaging/kitbinder.1.gz
+              ${CMAKE_BINARY_DIR}/packaging/kitbinder-cli.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Completion of the command line's commands, options and names, where bash-completion looks.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/kitbinder-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kitbinder-cli)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz DESTINATION ${kb_docdir})
 
 # The help file, when one has been written.

@@ -13,7 +13,8 @@ fail() { echo "install_test: $*" >&2; exit 1; }
 DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >"$stage/install.log"
 usr="$stage/root/usr"
 
-for file in bin/kitbinder libexec/kitbinder/Compil32.exe libexec/kitbinder/kbstore \
+for file in bin/kitbinder bin/kitbinder-cli share/man/man1/kitbinder-cli.1.gz \
+    share/bash-completion/completions/kitbinder-cli libexec/kitbinder/Compil32.exe libexec/kitbinder/kbstore \
     share/kitbinder/KB_Designer.jpg share/kitbinder/KB_Collection.jpg \
     share/kitbinder/KB_Garment.jpg share/kitbinder/KB_Measure.jpg share/kitbinder/KB_Create.jpg \
     share/kitbinder/Kitbinder.bmp share/kitbinder/Wizmodernimage.bmp \
@@ -26,8 +27,9 @@ for size in 16 22 24 32 48 64 128 256 512; do
     [ -f "$icon" ] || fail "no ${size}x$size icon"
     identify -format '%wx%h' "$icon" | grep -qx "${size}x$size" || fail "$icon is not ${size}x$size"
 done
-# Only the program itself lands on everyone's search path.
-[ "$(ls "$usr/bin")" = kitbinder ] || fail "bin/ holds more than kitbinder: $(ls "$usr/bin")"
+# Only the programs themselves land on everyone's search path.
+[ "$(ls "$usr/bin" | tr '\n' ' ')" = "kitbinder kitbinder-cli " ] ||
+    fail "bin/ holds more than kitbinder and kitbinder-cli: $(ls "$usr/bin")"
 
 desktop-file-validate "$usr/share/applications/$app.desktop"
 appstreamcli validate --no-net "$usr/share/metainfo/$app.metainfo.xml"
@@ -59,3 +61,10 @@ pid=
 cp "$driver" "$usr/bin/installed_setup"
 HOME="$home" XDG_CONFIG_HOME="$stage/config" XDG_RUNTIME_DIR="$stage/runtime" \
     QT_QPA_PLATFORM=offscreen PATH=/usr/bin:/bin "$usr/bin/installed_setup"
+
+# The installed command line builds a setup with the installed installer compiler.
+"$build/bin/make_sample_workspace" "$stage/cli" >/dev/null
+PATH=/usr/bin:/bin "$usr/bin/kitbinder-cli" --workspace "$stage/cli/Bobbinwright/Personal Files" \
+    build Anna Dresses >"$stage/cli.log" 2>&1 || { cat "$stage/cli.log"; fail "kitbinder-cli build failed"; }
+[ -s "$stage/cli/Bobbinwright/Personal Files/Installations/Dresses.exe" ] ||
+    fail "the installed kitbinder-cli wrote no setup"
