@@ -1,11 +1,14 @@
 #include "app/cli/cli_commands.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
@@ -97,9 +100,22 @@ std::vector<Target> Targets(const std::vector<std::string>& names) {
     return targets;
 }
 
+// Folder listings read an unreadable folder as empty; here that is an error, not a collection
+// without garments.
+void RequireReadableFolder(const std::string& folder) {
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr)
+        throw InputError("cannot read the folder " + folder + ": " + std::strerror(errno));
+    ::closedir(listing);
+}
+
 // Makes target the current selection, as choosing it in the window does.
 void Select(const Target& target) {
-    SetCurrentSelection(SelectionOf(target.designer, target.collection, kMacroSource));
+    const CurrentSelection selection =
+        SelectionOf(target.designer, target.collection, kMacroSource);
+    RequireReadableFolder(selection.designerFolder);
+    RequireReadableFolder(selection.collectionFolder);
+    SetCurrentSelection(selection);
 }
 
 KitbinderData StoredSettings() {

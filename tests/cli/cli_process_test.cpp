@@ -345,6 +345,17 @@ TEST_F(CliTest, AnUnwritableOutputFolderIsRefused) {
     EXPECT_EQ(Installations(), std::vector<std::string>{});
 }
 
+TEST_F(CliTest, AnUnreadableCollectionFolderIsAnError) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "every folder is readable for root";
+    const std::string folder = At("Designers/Anna/Dresses");
+    fs::permissions(folder, fs::perms::none);
+    const Ran run = Cli({"check", "Anna", "Dresses"});
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("cannot read the folder " + folder), std::string::npos) << run.err;
+}
+
 TEST_F(CliTest, HelpAndVersion) {
     const Ran help = RunProgram(KB_CLI_EXE, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
