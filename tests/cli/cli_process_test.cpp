@@ -242,6 +242,13 @@ TEST_F(CliTest, BuildWritesTheScriptAndSetupCreateSetupWrites) {
     SetWorkspaceFolder("");
     EXPECT_EQ(ReadAll(At("Installations/Dresses.iss")), script);
 
+    // The compiler's manifest beside the setup checks it.
+    const Ran checked =
+        RunProgram("sh", {"-c", "cd \"$0\" && sha256sum -c --ignore-missing Dresses.exe.sha256",
+                          At("Installations")});
+    EXPECT_EQ(checked.exitCode, 0) << checked.out << checked.err;
+    EXPECT_NE(checked.out.find("Dresses.exe: OK"), std::string::npos) << checked.out;
+
     const std::vector<std::string> paths = SetupPaths(setup);
     for (const char* installed : {"Designers/Anna/Dresses/Sheath.mac", "MeasureTables/Women.mmt"})
         EXPECT_NE(std::find(paths.begin(), paths.end(),
@@ -257,7 +264,8 @@ TEST_F(CliTest, BuildAllBuildsEveryCollection) {
     const Ran run = Cli({"build", "--all"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_EQ(Installations(),
-              (std::vector<std::string>{"Coats.exe", "Coats.iss", "Dresses.exe", "Dresses.iss"}));
+              (std::vector<std::string>{"Coats.exe", "Coats.exe.sha256", "Coats.iss", "Dresses.exe",
+                                        "Dresses.exe.sha256", "Dresses.iss"}));
     EXPECT_LT(run.out.find("Anna/Coats: built"), run.out.find("Anna/Dresses: built")) << run.out;
     const std::vector<std::string> paths = SetupPaths(At("Installations/Coats.exe"));
     EXPECT_NE(
