@@ -1,4 +1,4 @@
-#include "foundation/yaml.h"
+#include "foundation/yaml/yaml.h"
 
 #include "foundation/regular_exp.h"
 

@@ -1,4 +1,4 @@
-#include "foundation/yaml_node.h"
+#include "foundation/yaml/yaml_node.h"
 
 #include <initializer_list>
 

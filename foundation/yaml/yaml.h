@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/yaml_node.h"
+#include "foundation/yaml/yaml_node.h"
 
 namespace kb {
 
