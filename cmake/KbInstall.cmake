@@ -11,11 +11,9 @@ target_compile_definitions(kb_foundation PRIVATE
     KB_INSTALLED_HELPERS="${kb_installed_helpers}")
 
 # The windows name their desktop entry and take the installed icon.
-if(TARGET kb_app_ui)
-    set_property(SOURCE ${PROJECT_SOURCE_DIR}/app/ui/kitbinder_application.cpp
-        DIRECTORY ${PROJECT_SOURCE_DIR}/app/ui
-        APPEND PROPERTY COMPILE_DEFINITIONS KB_APP_ID="${KB_APP_ID}")
-endif()
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/app/ui/kitbinder_application.cpp
+    DIRECTORY ${PROJECT_SOURCE_DIR}/app/ui
+    APPEND PROPERTY COMPILE_DEFINITIONS KB_APP_ID="${KB_APP_ID}")
 
 set(KB_HOMEPAGE https://www.example.com/kitbinder)
 set(KB_SUMMARY "Keep garment macro collections and build their installers")
@@ -60,11 +58,6 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/kitbinder.1.gz
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kitbinder-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kitbinder-cli)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz DESTINATION ${kb_docdir})
-
-# The help file, when one has been written.
-if(EXISTS ${PROJECT_SOURCE_DIR}/docs/KBinder.chm)
-    install(FILES ${PROJECT_SOURCE_DIR}/docs/KBinder.chm DESTINATION ${kb_docdir})
-endif()
 
 # cpack -G DEB (in the build folder): kitbinder_<version>-1_<arch>.deb, installed below /usr.
 set(CPACK_PACKAGE_NAME kitbinder)

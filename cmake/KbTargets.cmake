@@ -6,13 +6,109 @@ function(kb_library name)
     target_link_libraries(${name} PUBLIC ${ARG_LIBS})
 endfunction()
 
-# kb_test(<name> SOURCES ... LIBS ...): a GoogleTest executable whose tests CTest lists one by one.
-function(kb_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+# The test helpers below share these arguments:
+#   SOURCES ...  the program's sources
+#   LIBS ...     what it links
+#   DEPENDS ...  targets built before it that it finds at run time (helper programs, pictures)
+#   TIMEOUT s    seconds CTest gives the test (300 unless told)
+# Test programs are written to tests/ of the build folder.
+
+# kb_test_program(<name> SOURCES ... LIBS ... [DEPENDS ...]): the executable common to all kinds.
+function(kb_test_program name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    if(ARG_DEPENDS)
+        add_dependencies(${name} ${ARG_DEPENDS})
+    endif()
+endfunction()
+
+# kb_test(<name> SOURCES ... LIBS ... [DEPENDS ...] [TIMEOUT s]): a GoogleTest program whose
+# tests CTest lists one by one.
+function(kb_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    kb_test_program(${name} SOURCES ${ARG_SOURCES} DEPENDS ${ARG_DEPENDS}
+        LIBS ${ARG_LIBS} GTest::gtest_main GTest::gmock)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# kb_suite_test(<test name> <program> SOURCES ... LIBS ... [DEPENDS ...] [TIMEOUT s]): a
+# GoogleTest program run as one CTest test, for suites whose cases share a costly preparation
+# (a wine prefix made once).
+function(kb_suite_test test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    kb_test_program(${name} SOURCES ${ARG_SOURCES} DEPENDS ${ARG_DEPENDS}
+        LIBS ${ARG_LIBS} GTest::gtest_main)
+    add_test(NAME ${test} COMMAND ${name})
+    set_tests_properties(${test} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# kb_display_test(<name> SOURCES ... LIBS ... [DEPENDS ...] [TIMEOUT s] [ENVIRONMENT ...]
+#                 [RUNNER <script> <arguments>...]): NEEDS_DISPLAY, a Qt program that shows
+# windows, run as one CTest test labelled NEEDS_DISPLAY (ctest -L / -LE NEEDS_DISPLAY picks or
+# leaves them). It runs on Qt's offscreen platform, or under RUNNER (given the program's path
+# first), which chooses its own display; a RUNNER exit code of 77 means skipped.
+function(kb_display_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;ENVIRONMENT;RUNNER" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    find_package(Qt6 REQUIRED COMPONENTS Test Widgets)
+    kb_test_program(${name} SOURCES ${ARG_SOURCES} DEPENDS ${ARG_DEPENDS}
+        LIBS ${ARG_LIBS} Qt6::Test)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    if(ARG_RUNNER)
+        list(POP_FRONT ARG_RUNNER runner)
+        add_test(NAME ${name} COMMAND ${runner} $<TARGET_FILE:${name}> ${ARG_RUNNER})
+        set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+        list(PREPEND ARG_ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS NEEDS_DISPLAY)
+    if(ARG_ENVIRONMENT)
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+    endif()
+endfunction()
+
+# kb_fuzz(<name> SOURCES ... LIBS ... [COVER <library>] [DRIVER <source>]): a fuzz target, not
+# part of "all". With clang it is a libFuzzer target, and the sources of the COVER library are
+# compiled into it (instead of linking the library) so that the fuzzer sees their coverage.
+# With another compiler it is built only when a DRIVER stands in for libFuzzer (corpus replay
+# and timed mutation), linking the COVER library.
+function(kb_fuzz name)
+    cmake_parse_arguments(ARG "" "COVER;DRIVER" "SOURCES;LIBS" ${ARGN})
+    if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        add_executable(${name} EXCLUDE_FROM_ALL ${ARG_SOURCES})
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+        if(ARG_COVER)
+            get_target_property(folder ${ARG_COVER} SOURCE_DIR)
+            get_target_property(sources ${ARG_COVER} SOURCES)
+            foreach(source ${sources})
+                cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${folder})
+                target_sources(${name} PRIVATE ${source})
+            endforeach()
+            get_target_property(libs ${ARG_COVER} LINK_LIBRARIES)
+            target_link_libraries(${name} PRIVATE ${libs})
+        endif()
+    elseif(ARG_DRIVER)
+        add_executable(${name} EXCLUDE_FROM_ALL ${ARG_SOURCES} ${ARG_DRIVER})
+        target_link_libraries(${name} PRIVATE ${ARG_COVER})
+    else()
+        return()
+    endif()
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
 endfunction()
 
 # kb_bench(<name> SOURCES ... LIBS ...): a Google Benchmark program that prints its figures.

@@ -22,14 +22,14 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # default compiler (g++) it runs as a plain program that replays the corpus and mutates it;
 # configured with clang++ the same target is a libFuzzer one. New inputs go to a scratch folder,
 # never into the committed corpus.
-cmake --build build-asan --target compil32_fuzz
+cmake --build build-asan --target compiler_fuzz
 fuzz_scratch=$(mktemp -d)
-build-asan/tests/compil32_fuzz -max_total_time=60 -dict=tests/compil32/compil32.dict \
-  "$fuzz_scratch" tests/compil32/fuzz_corpus
+build-asan/tests/compiler_fuzz -max_total_time=60 -dict=tests/compiler/compil32.dict \
+  "$fuzz_scratch" tests/compiler/fuzz_corpus
 rm -rf "$fuzz_scratch"
 
 # The sealed signing password read back from the settings, in the same way.
-cmake --build build-asan --target compil32_secret_fuzz
+cmake --build build-asan --target compiler_secret_fuzz
 fuzz_scratch=$(mktemp -d)
-build-asan/tests/compil32_secret_fuzz -max_total_time=20 "$fuzz_scratch" tests/compil32/secret_corpus
+build-asan/tests/compiler_secret_fuzz -max_total_time=20 "$fuzz_scratch" tests/compiler/secret_corpus
 rm -rf "$fuzz_scratch"

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "foundation/yaml.h"
+#include "foundation/yaml/yaml.h"
 
 namespace {
 

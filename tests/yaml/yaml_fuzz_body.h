@@ -3,7 +3,7 @@
 // and read the rendering again. Nothing may crash or trip a sanitizer.
 #include <string_view>
 
-#include "foundation/yaml.h"
+#include "foundation/yaml/yaml.h"
 
 namespace kb::test {
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "foundation/yaml_node.h"
+#include "foundation/yaml/yaml_node.h"
 #include "tests/yaml/yaml_test_tree.h"
 
 namespace kb {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "foundation/yaml.h"
+#include "foundation/yaml/yaml.h"
 #include "tests/yaml/yaml_random_tree.h"
 #include "tests/yaml/yaml_test_tree.h"
 

@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "foundation/yaml_node.h"
+#include "foundation/yaml/yaml_node.h"
 
 namespace kb::test {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "foundation/yaml.h"
+#include "foundation/yaml/yaml.h"
 #include "tests/yaml/yaml_test_tree.h"
 
 namespace kb {

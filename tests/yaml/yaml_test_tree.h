@@ -2,7 +2,7 @@
 // Helpers shared by the YAML tests: building nodes and a JSON form of a tree.
 #include <string>
 
-#include "foundation/yaml_node.h"
+#include "foundation/yaml/yaml_node.h"
 
 namespace kb::test {
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "foundation/yaml.h"
+#include "foundation/yaml/yaml.h"
 #include "tests/yaml/yaml_test_tree.h"
 
 namespace kb {

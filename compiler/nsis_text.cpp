@@ -1,0 +1,149 @@
+#include "compiler/nsis_text.h"
+
+#include <array>
+
+#include "compiler/iss_script.h"
+
+namespace compiler {
+namespace {
+
+constexpr std::string_view kOpenBrace = "${U+7B}";
+constexpr std::string_view kBackslash = "${U+5C}";
+
+struct Constant {
+    std::string_view inno;
+    std::string_view nsis;
+};
+
+// Every setup runs as a 32-bit program would, so {pf} is the 32-bit Program Files folder.
+constexpr std::array kConstants = {
+    Constant{"app", "$INSTDIR"},
+    Constant{"pf", "$PROGRAMFILES32"},
+    Constant{"pf32", "$PROGRAMFILES32"},
+    Constant{"commonpf", "$PROGRAMFILES32"},
+    Constant{"commonpf32", "$PROGRAMFILES32"},
+    Constant{"pf64", "$PROGRAMFILES64"},
+    Constant{"commonpf64", "$PROGRAMFILES64"},
+    Constant{"group", "$SMPROGRAMS\\$StartMenuGroup"},
+    Constant{"win", "$WINDIR"},
+    Constant{"sys", "$SYSDIR"},
+    Constant{"src", "$EXEDIR"},
+    Constant{"tmp", "$PLUGINSDIR"},
+    Constant{"commondesktop", "$DESKTOP"},
+    Constant{"commondocs", "$DOCUMENTS"},
+    Constant{"commonappdata", "$APPDATA"},
+    Constant{"commonstartmenu", "$STARTMENU"},
+    Constant{"commonprograms", "$SMPROGRAMS"},
+};
+
+std::string_view NsisConstant(std::string_view name) {
+    for (const Constant& constant : kConstants)
+        if (EqualsNoCase(constant.inno, name))
+            return constant.nsis;
+    throw std::invalid_argument("Unknown constant \"{" + std::string(name) + "}\"");
+}
+
+// Collapses runs of backslashes and drops one at the end.
+std::string TidyBackslashes(std::string_view path) {
+    std::string tidy;
+    for (char c : path)
+        if (c != '\\' || tidy.empty() || tidy.back() != '\\')
+            tidy += c;
+    if (tidy.size() > 1 && tidy.back() == '\\')
+        tidy.pop_back();
+    return tidy;
+}
+
+}  // namespace
+
+std::string NsisJoin(std::string_view folder, std::string_view name) {
+    // An escaped dollar is "$$"; a variable name never ends in "$".
+    const bool endsInDollar = !folder.empty() && folder.back() == '$';
+    return std::string(folder) + std::string(endsInDollar ? kBackslash : "\\") + std::string(name);
+}
+
+std::string NsisEscape(std::string_view text) {
+    std::string escaped;
+    bool afterDollar = false;
+    for (char c : text) {
+        // makensis expands "${" and reads "$\" before it turns "$$" into "$", so these two
+        // characters right after an escaped dollar are written as code points.
+        if (afterDollar && (c == '{' || c == '\\')) {
+            escaped += c == '{' ? kOpenBrace : kBackslash;
+            afterDollar = false;
+            continue;
+        }
+        afterDollar = c == '$';
+        switch (c) {
+            case '$':
+                escaped += "$$";
+                break;
+            case '"':
+                escaped += "$\\\"";
+                break;
+            case '\n':
+                escaped += "$\\n";
+                break;
+            case '\r':
+                escaped += "$\\r";
+                break;
+            case '\t':
+                escaped += "$\\t";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string NsisQuote(std::string_view text) {
+    return "\"" + NsisEscape(text) + "\"";
+}
+
+std::string NsisLocalPath(std::string_view path) {
+    std::string quoted = "\"";
+    for (size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        const bool afterDollar = i > 0 && path[i - 1] == '$';
+        if (afterDollar && c == '{')
+            quoted += kOpenBrace;
+        else if (afterDollar && c == '\\')
+            quoted += kBackslash;
+        else if (c == '"')
+            quoted += "$\\\"";
+        else
+            quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string NsisInstallerPath(std::string_view innoPath) {
+    const std::string path = TidyBackslashes(innoPath);
+    std::string result;
+    std::string literal;  // escaped as one run, so that "$" and a following "{" or "\" meet
+    size_t pos = 0;
+    while (pos < path.size()) {
+        const size_t brace = path.find('{', pos);
+        literal +=
+            std::string_view(path).substr(pos, brace == std::string::npos ? brace : brace - pos);
+        if (brace == std::string::npos)
+            break;
+        if (brace + 1 < path.size() && path[brace + 1] == '{') {
+            literal += '{';
+            pos = brace + 2;
+            continue;
+        }
+        const size_t close = path.find('}', brace);
+        if (close == std::string::npos)
+            throw std::invalid_argument("Constant is not closed: \"" + path.substr(brace) + "\"");
+        result +=
+            NsisEscape(literal) +
+            std::string(NsisConstant(std::string_view(path).substr(brace + 1, close - brace - 1)));
+        literal.clear();
+        pos = close + 1;
+    }
+    return result + NsisEscape(literal);
+}
+
+}  // namespace compiler

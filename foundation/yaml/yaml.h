@@ -1,0 +1,69 @@
+#pragma once
+// A small YAML document: a tree of YamlNode read line by line from a subset of YAML (block
+// mappings, block sequences, plain and double-quoted scalars, literal blocks after a lone "|")
+// and rendered back by YamlNode::ToLines. Reading never fails on content. A document is read or
+// changed by one thread at a time; different documents may be read on different threads.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/yaml/yaml_node.h"
+
+namespace kb {
+
+class Yaml {
+  public:
+    Yaml();
+    // Reads text as if it ended in LF, so that a last line without a line end is read too.
+    explicit Yaml(std::string_view text);
+    Yaml(const Yaml&) = delete;
+    Yaml& operator=(const Yaml&) = delete;
+
+    // Reads every line of text that ends in LF; text after the last LF is not read. CR is an
+    // ordinary character. Continues from the state earlier lines left (an open block stays open).
+    void AddText(std::string_view text);
+    // Reads one line, given without its LF.
+    void AddLine(std::string_view line);
+
+    pYamlNode& operator[](std::string_view key) { return (*root)[key]; }
+    bool HasKey(std::string_view key) const { return root->HasKey(key); }
+
+    // "---\n" followed by the root's ToText().
+    std::string ToText() const;
+
+    pYamlNode root;
+
+  private:
+    void ReadConstruct(std::string_view text);
+    void ReadValue(std::string_view text);
+    size_t SlotDepth(size_t width, YamlNode::NodeType kind);
+    void OpenItem(size_t depth);
+    void OpenKey(size_t depth, std::string key);
+    void OpenBlock();
+    bool ReadBlockLine(std::string_view line);
+    void EnsureLevels(size_t count);
+
+    // The node open at each depth; entry 0 is the root.
+    YamlNodeVector levels_;
+    // Per indentation slot (columns / 2): the kind of construct last read there (Unset when
+    // nothing is open) and its depth in levels_. Both grow with the deepest slot seen.
+    std::vector<YamlNode::NodeType> slotKinds_;
+    std::vector<size_t> slotDepths_;
+    // Depth of the first construct of the current line, and the position of the construct
+    // being read within the line (-1 before the first).
+    size_t baseDepth_ = 0;
+    std::ptrdiff_t inlinePos_ = -1;
+    // The open literal block: the node receiving it (null when it has no place) and the
+    // columns every block line starts with.
+    bool inBlock_ = false;
+    pYamlNode blockNode_;
+    size_t blockIndent_ = 0;
+    // Leading spaces of the line being read.
+    size_t lineIndent_ = 0;
+};
+
+using pYaml = std::shared_ptr<Yaml>;
+
+}  // namespace kb

@@ -1,0 +1,35 @@
+#pragma once
+// Setups built the way Kit Binder builds them: a collection in a temporary workspace, the
+// script from the generator, and Compil32.exe on it. Used to follow typed values from the
+// fields of the program to the installed result.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/setup/sample_collection.h"
+
+namespace compiler::test {
+
+// What the designer typed in each field that reaches the setup.
+struct TypedFields {
+    std::string designer, collection, garment, version, website, password, setupName;
+};
+
+// Texts that NSIS would read as its own ("${...}", "$\n", "$$", language strings, variables),
+// spread over the fields so that each field gets each value once. Names (designer, collection,
+// garment, setup name) get only the values without a backslash, which a name cannot hold.
+std::vector<TypedFields> DollarFieldCases();
+
+struct GeneratedSetup {
+    std::unique_ptr<kb::testing::SampleCollection> workspace;
+    std::string script;  // Installations/<setup name>.iss
+    std::string setup;   // Installations/<setup name>.exe
+    int exitCode = -1;   // of Compil32.exe
+    std::string output;  // of Compil32.exe
+};
+
+// Makes the collection with one garment and its PDF, builds the script with the generator and
+// compiles it for the target.
+GeneratedSetup BuildGeneratedSetup(const TypedFields& fields, const std::string& target);
+
+}  // namespace compiler::test
