@@ -124,6 +124,17 @@ bool IsTemporary(const std::string& path) {
     return path.find("/Temp/") != std::string::npos || path.ends_with("/Temp/");
 }
 
+// Files that wine writes of its own accord while programs run (the compiled driver information
+// caches in windows/inf), at times that vary from run to run: never the setup's.
+bool IsWineOwn(const std::string& path) {
+    return path.starts_with("windows/inf/") && path.ends_with(".pnf");
+}
+
+// What a snapshot difference holds that the setup did not write.
+bool IsNotTheSetups(const std::string& path) {
+    return IsTemporary(path) || IsWineOwn(path);
+}
+
 // The string values of a key from "reg query" (REG_SZ and REG_DWORD lines).
 std::vector<std::pair<std::string, std::string>> RegistryValues(const std::string& output) {
     std::vector<std::pair<std::string, std::string>> values;
@@ -220,7 +231,7 @@ TestInstallReport TestInstall(const std::string& scriptPath, const TestInstallOp
     }
     report.installFolder = ValueOf(report, "InstallLocation");
     for (const std::string& path : Added(before, Snapshot(prefix.DriveC()))) {
-        if (path.ends_with("/") || IsTemporary(path))
+        if (path.ends_with("/") || IsNotTheSetups(path))
             continue;
         (IsShortcut(path) ? report.shortcuts : report.files).push_back(prefix.WindowsPath(path));
     }
@@ -232,7 +243,7 @@ TestInstallReport TestInstall(const std::string& scriptPath, const TestInstallOp
         uninstaller.empty() ? -1 : prefix.Run({uninstaller, "/VERYSILENT"}).exitCode;
     prefix.WaitIdle();
     for (const std::string& path : Added(before, Snapshot(prefix.DriveC())))
-        if (!IsTemporary(path))
+        if (!IsNotTheSetups(path))
             report.leftovers.push_back(prefix.WindowsPath(path));
     if (prefix.Run({"reg", "query", key, "/reg:32"}).exitCode == 0)
         report.leftovers.push_back(key);
