@@ -7,11 +7,11 @@
 #include "foundation/each_file.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
-#include "foundation/regular_exp.h"
 #include "foundation/string_list.h"
 #include "workspace/collections.h"
 #include "workspace/current_selection.h"
 #include "workspace/load_thread.h"
+#include "workspace/macro_lines.h"
 #include "workspace/support_files.h"
 #include "workspace/workspace_paths.h"
 
@@ -75,19 +75,19 @@ void TMainForm::AddGarment(const std::string& path) {
 
 void TMainForm::CopyGarmentPictures(const std::string& path) {
     Handle([&] {
-        // The quoted text after the last comma of an add_pict_item line names a picture.
-        static RegularExp pictureLine(".*add_pict_item.*,.*[\"](.*)[\"].*");
         std::string macroFolder = FolderOf(path);
         std::string collectionFolder =
             PathJoin(DesignersFolder(), CurrentDesigner(), CurrentCollection());
+        // Names are found whatever their case, as on Windows where the macros were written.
+        FolderListings names(WorkspaceRoot(false));
         std::vector<std::string> refused;
         std::ifstream macro(path, std::ios::binary);
         std::string line;
         for (int number = 1; macro && ReadLine(macro, line); ++number) {
-            pictureLine.Match(line);
-            if (!pictureLine.matched)
+            const std::optional<std::string_view> named = PictItemName(line);
+            if (!named)
                 continue;
-            std::string picture = pictureLine.Group(1);
+            const std::string picture(*named);
             std::string source = FullPath(macroFolder, picture);
             std::string target = FullPath(collectionFolder, picture);
             // A picture name never reaches outside the macro's folder or the collection.
@@ -96,7 +96,10 @@ void TMainForm::CopyGarmentPictures(const std::string& path) {
                                   picture + "\"");
                 continue;
             }
-            CopyFile(source, target, true);
+            const std::string found = names.FindFile(source);
+            const std::string existing = names.FindFile(target);
+            if (!found.empty())
+                CopyFile(found, existing.empty() ? target : existing, true);
         }
         if (!refused.empty())
             ShowRefusedPictures(refused);

@@ -111,6 +111,24 @@ TEST_F(GarmentTest, AddingCopiesTheMacroItsSupportFilesAndItsPictures) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// Macros are written on Windows, where file names are found whatever their case: a picture named
+// front.jpg is the file Front.JPG, and it replaces the collection's FRONT.jpg in place.
+TEST_F(GarmentTest, PictureNamesAreFoundWhateverTheirCase) {
+    StartOnGarments();
+    Write("Designers/Coat1.mac",
+          "add_pict_item(1, \"front.jpg\");\n"
+          "add_pict_item(2, \"Pictures/back.jpg\");\n");
+    Write("Designers/Front.JPG", "new front");
+    Write("Designers/pictures/BACK.jpg", "back");
+    Write("Designers/Anna/Coats/FRONT.jpg", "old front");
+    AddGarment(At("Designers/Coat1.mac"));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(Read("Designers/Anna/Coats/FRONT.jpg"), "new front");
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/front.jpg"));
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/Front.JPG"));
+    EXPECT_EQ(Read("Designers/Anna/Coats/Pictures/back.jpg"), "back");
+}
+
 // A picture name read from a macro never leads a copy out of the macro's folder or into a file
 // outside the collection; the person is told which lines were skipped.
 TEST_F(GarmentTest, PictureNamesStayInsideTheMacroFolderAndTheCollection) {
