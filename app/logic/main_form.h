@@ -23,6 +23,7 @@
 namespace kb {
 
 class LoadThread;
+class WorkerThread;
 struct MissingFileReport;
 
 // The application-wide error display: a message box with the error's text, caption "Kitbinder".
@@ -153,6 +154,8 @@ class TMainForm {
     void WaitForCheck();
     // Asks a running check to stop handing steps to the user-interface thread.
     void CancelCheck();
+    // The last check started, running or ended; null before the first.
+    std::shared_ptr<WorkerThread> CheckWorker() const;
     // The missing files of the collection as it is now, grouped by garment and table, in a
     // report window that can be copied.
     void MissingFilesDetailsClick();

@@ -192,6 +192,10 @@ void TMainForm::CancelCheck() {
         check_->Cancel();
 }
 
+std::shared_ptr<WorkerThread> TMainForm::CheckWorker() const {
+    return check_;
+}
+
 void TMainForm::CheckMacroButtonClick() {
     Handle([&] {
         if (CheckRunning())

@@ -1,8 +1,5 @@
 #include "app/ui/kitbinder_windows.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 #include "app/logic/main_form.h"
 #include "app/ui/about_form.h"
 #include "app/ui/build_form.h"
@@ -53,19 +50,16 @@ void KitbinderWindows::StartUpload() {
                        collection < 0 ? "" : form.CollectionCombo.entries[size_t(collection)]));
 }
 
-bool KitbinderWindows::WorkersRunning() const {
-    return logic_->CheckRunning() || (upload_ && !upload_->Finished());
-}
-
-// A worker may be waiting for a step on this thread: cancel the workers, then keep serving the
-// event queue until they have ended, so none outlives the windows and the dispatcher it uses.
+// A worker may be waiting for a step on this thread: cancel the workers, then serve the event
+// queue until they have ended, so none outlives the windows and the dispatcher it uses.
 void KitbinderWindows::StopWorkers() {
     logic_->CancelCheck();
     if (upload_)
         upload_->Cancel();
-    while (WorkersRunning()) {
-        QCoreApplication::processEvents();
-        QThread::msleep(10);
+    const std::shared_ptr<WorkerThread> workers[] = {logic_->CheckWorker(), upload_};
+    for (const std::shared_ptr<WorkerThread>& worker : workers) {
+        if (worker)
+            ServeUntilFinished(*worker);
     }
 }
 

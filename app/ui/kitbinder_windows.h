@@ -43,7 +43,6 @@ class KitbinderWindows {
   private:
     void Closing();
     void StartUpload();
-    bool WorkersRunning() const;
     void StopWorkers();
 
     QtUserInterface ui_;
