@@ -19,6 +19,7 @@
 #include "app/logic/user_interface.h"
 #include "foundation/ui_dispatcher.h"
 #include "workspace/kitbinder_data.h"
+#include "workspace/macro_scan.h"
 
 namespace kb {
 
@@ -55,8 +56,9 @@ class TMainForm {
     // The process's working directory at start-up.
     std::string StartDirectory;
 
-    // The upload command (hidden menu item "Upload"); empty until the upload is wired in.
-    std::function<void()> UploadHandler;
+    // The upload command (hidden menu item "Upload"), given the collection to upload; empty
+    // until the upload is wired in.
+    std::function<void(ScanInputs inputs)> UploadHandler;
 
     // --- Start-up and shutdown ---
     // The window's creation steps: workspace folders, lists, restored designer and tab. Errors
@@ -178,6 +180,7 @@ class TMainForm {
     void Quit1Click();
     void Help2Click();
     void AboutMenu1Click();
+    // Hands the upload the garment list and the collection selected in the collection box.
     void Ftp1Click();
     void Create1Click();
 
@@ -196,6 +199,9 @@ class TMainForm {
     // Runs body as a handler: the outermost call shows errors and reports the change.
     void Handle(const std::function<void()>& body);
     void Notify();
+    // What a scan of the collection as the window shows it reads: the current selection, the
+    // garment list and the collection box's selected entry.
+    ScanInputs CurrentScanInputs() const;
     Item ItemOf(Tab tab) const;
     // The file written when the tab's item gets a new file of that extension ("" for none).
     std::string ItemFile(Tab tab, const std::string& extension) const;

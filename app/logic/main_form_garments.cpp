@@ -192,6 +192,12 @@ void TMainForm::CancelCheck() {
         check_->Cancel();
 }
 
+ScanInputs TMainForm::CurrentScanInputs() const {
+    const int collection = form.CollectionCombo.Selected();
+    return MakeScanInputs(form.MacroList.entries,
+                          collection < 0 ? "" : form.CollectionCombo.entries[size_t(collection)]);
+}
+
 std::shared_ptr<WorkerThread> TMainForm::CheckWorker() const {
     return check_;
 }
@@ -219,13 +225,8 @@ void TMainForm::CheckMacroButtonClick() {
             if (*alive)
                 CheckMacroCompleted(report);
         };
-        int collection = form.CollectionCombo.Selected();
         checkCompleted_ = false;
-        check_ = LoadThread::Start(
-            dispatcher_, Data,
-            MakeScanInputs(form.MacroList.entries,
-                           collection < 0 ? "" : form.CollectionCombo.entries[collection]),
-            std::move(steps));
+        check_ = LoadThread::Start(dispatcher_, Data, CurrentScanInputs(), std::move(steps));
     });
 }
 
