@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test twice: in a normal build and in an
-# AddressSanitizer + UndefinedBehaviorSanitizer build.
+# AddressSanitizer + UndefinedBehaviorSanitizer build; then the tests of the threaded code once
+# more in a ThreadSanitizer build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/bootstrap.sh
@@ -17,6 +18,16 @@ bash scripts/build.sh build-asan -DKB_SANITIZE=ON -DKB_BUILD_BENCH=OFF
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j "$(nproc)")
+
+# ThreadSanitizer: only the libraries with worker threads and their callers' tests are built
+# here, to keep the run short.
+cmake -S . -B build-tsan -G Ninja -DKB_SANITIZE_THREAD=ON -DKB_BUILD_BENCH=OFF >/dev/null
+tsan_tests=(foundation_tests workspace_tests kb_upload_tests app_logic_tests)
+cmake --build build-tsan -j "$(nproc)" --target "${tsan_tests[@]}"
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+for test in "${tsan_tests[@]}"; do
+  build-tsan/tests/"$test"
+done
 
 # A minute of the installer script translator's fuzz target in the sanitizer build. With the
 # default compiler (g++) it runs as a plain program that replays the corpus and mutates it;

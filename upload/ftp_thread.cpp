@@ -1,11 +1,6 @@
 #include "upload/ftp_thread.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <thread>
 
 #include "foundation/each_file.h"
 #include "foundation/files.h"
@@ -19,15 +14,8 @@
 namespace kb {
 namespace {
 
-// Thrown inside the worker when the upload was cancelled, to leave it early.
-struct UploadCancelled {};
 // Thrown inside the worker when the database connection was lost, to end the upload.
 struct ConnectionLost {};
-
-void SetIdlePriority() {
-    sched_param parameters{};
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
-}
 
 }  // namespace
 
@@ -56,12 +44,12 @@ std::string DocumentName(const DirectoryParser& entry, const std::string& design
 FtpThread::FtpThread(UiDispatcher& ui, UploadView& view, std::string designer,
                      std::string collection, std::string accountId, ScanInputs inputs,
                      UploadConfig config)
-    : designer(std::move(designer)),
+    : WorkerThread(ui, "Upload"),
+      designer(std::move(designer)),
       collection(std::move(collection)),
       accountId(std::move(accountId)),
       inputs_(std::move(inputs)),
       config_(std::move(config)),
-      ui_(ui),
       view_(view) {}
 
 std::shared_ptr<FtpThread> FtpThread::Start(UiDispatcher& ui, UploadView& view,
@@ -71,19 +59,8 @@ std::shared_ptr<FtpThread> FtpThread::Start(UiDispatcher& ui, UploadView& view,
     auto thread =
         std::make_shared<FtpThread>(ui, view, std::move(designer), std::move(collection),
                                     std::move(accountId), std::move(inputs), std::move(config));
-    std::thread([thread] { thread->Run(); }).detach();
+    Launch(thread);
     return thread;
-}
-
-void FtpThread::Wait() {
-    std::unique_lock lock(finishMutex_);
-    finishedSignal_.wait(lock, [this] { return finished_.load(); });
-}
-
-void FtpThread::HandOver(std::function<void()> step) {
-    if (cancelled_)
-        throw UploadCancelled{};
-    ui_.RunAndWait(std::move(step));
 }
 
 void FtpThread::SetStatus(const std::string& text) {
@@ -95,28 +72,17 @@ void FtpThread::ShowMessage(const std::string& text, const std::string& caption,
     HandOver([&] { view_.ShowUploadMessage(text, caption, icon); });
 }
 
-void FtpThread::Run() {
-    SetIdlePriority();
+// A failing step on the user-interface thread goes to the log.
+void FtpThread::Body() {
     try {
-        try {
-            Upload();
-        } catch (const ConnectionLost&) {
-            // The store failure has been shown; nothing more can be stored.
-        } catch (const std::exception& error) {
-            // A scan that fails (a table value that is not a number, an unreadable file).
-            ShowMessage(error.what(), "Error", UploadIcon::Error);
-        }
-        HandOver([this] { view_.HideProcessing(); });
-    } catch (const UploadCancelled&) {
+        Upload();
+    } catch (const ConnectionLost&) {
+        // The store failure has been shown; nothing more can be stored.
     } catch (const std::exception& error) {
-        // A step on the user-interface thread failed; nobody is left to tell but the log.
-        std::fprintf(stderr, "Upload: %s\n", error.what());
+        // A scan that fails (a table value that is not a number, an unreadable file).
+        ShowMessage(error.what(), "Error", UploadIcon::Error);
     }
-    {
-        std::lock_guard lock(finishMutex_);
-        finished_ = true;
-    }
-    finishedSignal_.notify_all();
+    HandOver([this] { view_.HideProcessing(); });
 }
 
 void FtpThread::Upload() {
@@ -147,8 +113,7 @@ DirectoryParserList FtpThread::BuildFileList() const {
 }
 
 void FtpThread::Store(MongoDb& db, const std::string& path, const std::string& name) {
-    if (cancelled_)
-        throw UploadCancelled{};
+    ThrowIfCancelled();
     db.StoreFile(accountId, path, name);
     if (db.failed())
         throw ConnectionLost{};

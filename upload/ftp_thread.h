@@ -3,14 +3,12 @@
 // service's document database, scans the collection, stores every file found as one document,
 // then asks the service to process the upload. What it shows goes through the user-interface
 // thread (UiDispatcher), waiting for each step.
-#include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "foundation/ui_dispatcher.h"
+#include "foundation/worker_thread.h"
 #include "upload/upload_config.h"
 #include "upload/upload_view.h"
 #include "workspace/directory_parser.h"
@@ -25,11 +23,12 @@ class MongoDb;
 std::string DocumentName(const DirectoryParser& entry, const std::string& designer,
                          const std::string& collection);
 
-class FtpThread : public std::enable_shared_from_this<FtpThread> {
+class FtpThread : public WorkerThread {
   public:
     // Starts an upload of the collection that inputs describe, for the account accountId (24
-    // hexadecimal digits). inputs and config are the copies the upload works on. The thread
-    // keeps itself alive until its run has ended; the handle is only needed to cancel or wait.
+    // hexadecimal digits). inputs and config are the copies the upload works on. A cancelled
+    // upload stops before its next file and hands over nothing more, not even the hiding of the
+    // Processing window.
     static std::shared_ptr<FtpThread> Start(UiDispatcher& ui, UploadView& view,
                                             std::string designer, std::string collection,
                                             std::string accountId, ScanInputs inputs,
@@ -38,21 +37,11 @@ class FtpThread : public std::enable_shared_from_this<FtpThread> {
     FtpThread(UiDispatcher& ui, UploadView& view, std::string designer, std::string collection,
               std::string accountId, ScanInputs inputs, UploadConfig config);
 
-    // Asks the worker to stop before its next file; nothing more is handed over, not even the
-    // hiding of the Processing window.
-    void Cancel() { cancelled_ = true; }
-    bool Finished() const { return finished_; }
-    // Blocks until the run has ended; the dispatcher must be able to run the worker's steps.
-    void Wait();
-
-    // The worker's body; Start runs it on a new thread.
-    void Run();
-
   private:
+    void Body() override;
     void Upload();
     void SetStatus(const std::string& text);
     void ShowMessage(const std::string& text, const std::string& caption, UploadIcon icon);
-    void HandOver(std::function<void()> step);
     DirectoryParserList BuildFileList() const;
     void StoreEntries(MongoDb& db, const DirectoryParserList& list,
                       std::vector<std::string>& tablePaths);
@@ -67,12 +56,7 @@ class FtpThread : public std::enable_shared_from_this<FtpThread> {
     const std::string accountId;
     const ScanInputs inputs_;
     const UploadConfig config_;
-    UiDispatcher& ui_;
     UploadView& view_;
-    std::atomic<bool> cancelled_{false};
-    std::atomic<bool> finished_{false};
-    std::mutex finishMutex_;
-    std::condition_variable finishedSignal_;
 };
 
 }  // namespace kb

@@ -1,28 +1,8 @@
 #include "workspace/load_thread.h"
 
-#include <pthread.h>
-#include <sched.h>
-
-#include <cstdio>
-#include <thread>
-
 #include "foundation/paths.h"
 
 namespace kb {
-namespace {
-
-// Thrown inside the worker when the check was cancelled, to leave the scan early.
-struct CheckCancelled {};
-
-// Lowers the calling thread to idle priority; failing that, it runs at normal priority.
-void SetIdlePriority() {
-    sched_param parameters{};
-    parameters.sched_priority = 0;
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
-}
-
-}  // namespace
-
 std::vector<std::string> MissingFileReport::MissingFileNames() const {
     std::vector<std::string> names;
     names.reserve(missing.entries.size());
@@ -49,24 +29,21 @@ MissingFileReport RunMissingFileCheck(const KitbinderData& data, const ScanInput
 
 LoadThread::LoadThread(UiDispatcher& ui, KitbinderData data, ScanInputs inputs,
                        LoadThreadSteps steps)
-    : ui_(ui), data_(std::move(data)), inputs_(std::move(inputs)), steps_(std::move(steps)) {}
+    : WorkerThread(ui, "Missing-file check"),
+      data_(std::move(data)),
+      inputs_(std::move(inputs)),
+      steps_(std::move(steps)) {}
 
 std::shared_ptr<LoadThread> LoadThread::Start(UiDispatcher& ui, KitbinderData data,
                                               ScanInputs inputs, LoadThreadSteps steps) {
     auto thread =
         std::make_shared<LoadThread>(ui, std::move(data), std::move(inputs), std::move(steps));
-    std::thread([thread] { thread->Run(); }).detach();
+    Launch(thread);
     return thread;
 }
 
-void LoadThread::Wait() {
-    std::unique_lock lock(finishMutex_);
-    finishedSignal_.wait(lock, [this] { return finished_.load(); });
-}
-
 void LoadThread::ScanningGarment(const std::string& currentFile) {
-    if (cancelled_)
-        throw CheckCancelled{};
+    ThrowIfCancelled();
     currentFile_ = currentFile;
     if (!steps_.progress)
         return;
@@ -77,41 +54,23 @@ void LoadThread::ScanningGarment(const std::string& currentFile) {
     HandOver([this, currentFile] { steps_.progress(currentFile); });
 }
 
-void LoadThread::HandOver(std::function<void()> step) {
-    if (!cancelled_)
-        ui_.RunAndWait(std::move(step));
-}
-
-void LoadThread::Run() {
-    SetIdlePriority();
+// A failed scan is reported through the completion; a failing completion goes to the log.
+void LoadThread::Body() {
+    MissingFileReport report;
     try {
-        MissingFileReport report;
-        try {
-            report = RunMissingFileCheck(data_, inputs_, this);
-        } catch (const std::exception& error) {
-            report = MissingFileReport{};
-            report.error = error.what();
-        } catch (const CheckCancelled&) {
-            throw;
-        } catch (...) {
-            report = MissingFileReport{};
-            report.error = "The missing-file check failed for an unknown reason";
-        }
-        currentFile_.clear();
-        if (steps_.completion)
-            HandOver([this, &report] { steps_.completion(report); });
-    } catch (const CheckCancelled&) {
+        report = RunMissingFileCheck(data_, inputs_, this);
     } catch (const std::exception& error) {
-        // The completion step itself failed; nobody is left to tell but the log.
-        std::fprintf(stderr, "Missing-file check: %s\n", error.what());
+        report = MissingFileReport{};
+        report.error = error.what();
+    } catch (const WorkerCancelled&) {
+        throw;
     } catch (...) {
-        std::fprintf(stderr, "Missing-file check: unknown error\n");
+        report = MissingFileReport{};
+        report.error = "The missing-file check failed for an unknown reason";
     }
-    {
-        std::lock_guard lock(finishMutex_);
-        finished_ = true;
-    }
-    finishedSignal_.notify_all();
+    currentFile_.clear();
+    if (steps_.completion)
+        HandOver([this, &report] { steps_.completion(report); });
 }
 
 }  // namespace kb

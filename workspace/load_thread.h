@@ -2,17 +2,15 @@
 // The missing-file check: runs the collection scan on a worker thread of idle priority and hands
 // its progress and its result to the user-interface thread through a UiDispatcher, waiting for
 // each. The worker never touches a window; the steps it hands over do.
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "foundation/ui_dispatcher.h"
+#include "foundation/worker_thread.h"
 #include "workspace/directory_parser.h"
 #include "workspace/kitbinder_data.h"
 #include "workspace/macro_scan.h"
@@ -48,20 +46,12 @@ struct LoadThreadSteps {
 MissingFileReport RunMissingFileCheck(const KitbinderData& data, const ScanInputs& inputs,
                                       ScanProgress* progress);
 
-class LoadThread : public ScanProgress, public std::enable_shared_from_this<LoadThread> {
+class LoadThread : public WorkerThread, public ScanProgress {
   public:
-    // Starts a check over copies of data and inputs. The thread keeps itself alive until its
-    // run has ended; the returned handle is only needed to cancel or wait.
+    // Starts a check over copies of data and inputs. A cancelled check hands over no further
+    // step, not even the completion.
     static std::shared_ptr<LoadThread> Start(UiDispatcher& ui, KitbinderData data,
                                              ScanInputs inputs, LoadThreadSteps steps);
-
-    // Asks the worker to stop: no further step is handed over (not even the completion).
-    void Cancel() { cancelled_ = true; }
-    bool Finished() const { return finished_; }
-    // Blocks until the run has ended. Never call it on the user-interface thread unless the
-    // dispatcher can still run the worker's steps meanwhile (or the check was cancelled and no
-    // step is pending).
-    void Wait();
 
     const std::string& CurrentFile() const { return currentFile_; }
     void ScanningGarment(const std::string& currentFile) override;
@@ -69,19 +59,13 @@ class LoadThread : public ScanProgress, public std::enable_shared_from_this<Load
     LoadThread(UiDispatcher& ui, KitbinderData data, ScanInputs inputs, LoadThreadSteps steps);
 
   private:
-    void Run();
-    void HandOver(std::function<void()> step);
+    void Body() override;
 
-    UiDispatcher& ui_;
     KitbinderData data_;
     ScanInputs inputs_;
     LoadThreadSteps steps_;
     std::string currentFile_;
     std::optional<std::chrono::steady_clock::time_point> progressShown_;  // the last hand-over
-    std::atomic<bool> cancelled_{false};
-    std::atomic<bool> finished_{false};
-    std::mutex finishMutex_;
-    std::condition_variable finishedSignal_;
 };
 
 }  // namespace kb

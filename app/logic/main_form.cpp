@@ -449,7 +449,7 @@ void TMainForm::AboutMenu1Click() {
 void TMainForm::Ftp1Click() {
     Handle([&] {
         if (UploadHandler)
-            UploadHandler();
+            UploadHandler(CurrentScanInputs());
     });
 }
 

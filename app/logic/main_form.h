@@ -19,10 +19,12 @@
 #include "app/logic/user_interface.h"
 #include "foundation/ui_dispatcher.h"
 #include "workspace/kitbinder_data.h"
+#include "workspace/macro_scan.h"
 
 namespace kb {
 
 class LoadThread;
+class WorkerThread;
 struct MissingFileReport;
 
 // The application-wide error display: a message box with the error's text, caption "Kitbinder".
@@ -54,8 +56,9 @@ class TMainForm {
     // The process's working directory at start-up.
     std::string StartDirectory;
 
-    // The upload command (hidden menu item "Upload"); empty until the upload is wired in.
-    std::function<void()> UploadHandler;
+    // The upload command (hidden menu item "Upload"), given the collection to upload; empty
+    // until the upload is wired in.
+    std::function<void(ScanInputs inputs)> UploadHandler;
 
     // --- Start-up and shutdown ---
     // The window's creation steps: workspace folders, lists, restored designer and tab. Errors
@@ -153,6 +156,8 @@ class TMainForm {
     void WaitForCheck();
     // Asks a running check to stop handing steps to the user-interface thread.
     void CancelCheck();
+    // The last check started, running or ended; null before the first.
+    std::shared_ptr<WorkerThread> CheckWorker() const;
     // The missing files of the collection as it is now, grouped by garment and table, in a
     // report window that can be copied.
     void MissingFilesDetailsClick();
@@ -175,6 +180,7 @@ class TMainForm {
     void Quit1Click();
     void Help2Click();
     void AboutMenu1Click();
+    // Hands the upload the garment list and the collection selected in the collection box.
     void Ftp1Click();
     void Create1Click();
 
@@ -193,6 +199,9 @@ class TMainForm {
     // Runs body as a handler: the outermost call shows errors and reports the change.
     void Handle(const std::function<void()>& body);
     void Notify();
+    // What a scan of the collection as the window shows it reads: the current selection, the
+    // garment list and the collection box's selected entry.
+    ScanInputs CurrentScanInputs() const;
     Item ItemOf(Tab tab) const;
     // The file written when the tab's item gets a new file of that extension ("" for none).
     std::string ItemFile(Tab tab, const std::string& extension) const;

@@ -183,6 +183,16 @@ void TMainForm::CancelCheck() {
         check_->Cancel();
 }
 
+ScanInputs TMainForm::CurrentScanInputs() const {
+    const int collection = form.CollectionCombo.Selected();
+    return MakeScanInputs(form.MacroList.entries,
+                          collection < 0 ? "" : form.CollectionCombo.entries[size_t(collection)]);
+}
+
+std::shared_ptr<WorkerThread> TMainForm::CheckWorker() const {
+    return check_;
+}
+
 void TMainForm::CheckMacroButtonClick() {
     Handle([&] {
         if (CheckRunning())
@@ -206,13 +216,8 @@ void TMainForm::CheckMacroButtonClick() {
             if (*alive)
                 CheckMacroCompleted(report);
         };
-        int collection = form.CollectionCombo.Selected();
         checkCompleted_ = false;
-        check_ = LoadThread::Start(
-            dispatcher_, Data,
-            MakeScanInputs(form.MacroList.entries,
-                           collection < 0 ? "" : form.CollectionCombo.entries[collection]),
-            std::move(steps));
+        check_ = LoadThread::Start(dispatcher_, Data, CurrentScanInputs(), std::move(steps));
     });
 }
 

@@ -1,19 +1,15 @@
 #include "app/ui/kitbinder_windows.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 #include "app/logic/main_form.h"
 #include "app/ui/about_form.h"
 #include "app/ui/build_form.h"
 #include "app/ui/form_view.h"
 #include "app/ui/input_dialog.h"
+#include "app/ui/login_dialog.h"
 #include "app/ui/main_window.h"
 #include "app/ui/picture_input_form.h"
 #include "app/ui/processing_form.h"
-#include "upload/password_frm.h"
 #include "upload/upload_command.h"
-#include "workspace/macro_scan.h"
 
 namespace kb {
 
@@ -40,32 +36,24 @@ KitbinderWindows::KitbinderWindows(DialogHooks hooks) {
     picture_ = new PictureInputForm(window_.get(), ui_);
     ui_.windows.picture = picture_;
     login_ = new TPasswordFrm(window_.get());
-    logic_->UploadHandler = [this] { StartUpload(); };
+    logic_->UploadHandler = [this](ScanInputs inputs) { StartUpload(std::move(inputs)); };
 }
 
-// The hidden "Upload" menu item: the login, then the upload of the active collection's garments.
-void KitbinderWindows::StartUpload() {
-    const FormModel& form = logic_->form;
-    const int collection = form.CollectionCombo.Selected();
-    upload_ = kb::StartUpload(
-        *login_, ui_, dispatcher_,
-        MakeScanInputs(form.MacroList.entries,
-                       collection < 0 ? "" : form.CollectionCombo.entries[size_t(collection)]));
+// The hidden "Upload" menu item: the login, then the upload of the collection the window shows.
+void KitbinderWindows::StartUpload(ScanInputs inputs) {
+    upload_ = kb::StartUpload(*login_, ui_, dispatcher_, std::move(inputs));
 }
 
-bool KitbinderWindows::WorkersRunning() const {
-    return logic_->CheckRunning() || (upload_ && !upload_->Finished());
-}
-
-// A worker may be waiting for a step on this thread: cancel the workers, then keep serving the
-// event queue until they have ended, so none outlives the windows and the dispatcher it uses.
+// A worker may be waiting for a step on this thread: cancel the workers, then serve the event
+// queue until they have ended, so none outlives the windows and the dispatcher it uses.
 void KitbinderWindows::StopWorkers() {
     logic_->CancelCheck();
     if (upload_)
         upload_->Cancel();
-    while (WorkersRunning()) {
-        QCoreApplication::processEvents();
-        QThread::msleep(10);
+    const std::shared_ptr<WorkerThread> workers[] = {logic_->CheckWorker(), upload_};
+    for (const std::shared_ptr<WorkerThread>& worker : workers) {
+        if (worker)
+            ServeUntilFinished(*worker);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/ui/qt_ui_dispatcher.h"
 #include "app/ui/qt_user_interface.h"
+#include "workspace/macro_scan.h"
 
 namespace kb {
 
@@ -42,8 +43,7 @@ class KitbinderWindows {
 
   private:
     void Closing();
-    void StartUpload();
-    bool WorkersRunning() const;
+    void StartUpload(ScanInputs inputs);
     void StopWorkers();
 
     QtUserInterface ui_;

@@ -1,5 +1,6 @@
 #include "app/ui/qt_ui_dispatcher.h"
 
+#include <QEventLoop>
 #include <QThread>
 #include <exception>
 
@@ -25,6 +26,15 @@ void QtUiDispatcher::RunAndWait(std::function<void()> work) {
         Qt::BlockingQueuedConnection);
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void ServeUntilFinished(WorkerThread& worker) {
+    QEventLoop loop;
+    // The notice runs before Finished() turns true, so the loop outlives it.
+    worker.WhenFinished(
+        [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+    while (!worker.Finished())
+        loop.exec();
 }
 
 }  // namespace kb

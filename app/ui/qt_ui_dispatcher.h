@@ -4,6 +4,7 @@
 #include <QObject>
 
 #include "foundation/ui_dispatcher.h"
+#include "foundation/worker_thread.h"
 
 namespace kb {
 
@@ -13,5 +14,9 @@ class QtUiDispatcher : public QObject, public UiDispatcher {
     QtUiDispatcher();
     void RunAndWait(std::function<void()> work) override;
 };
+
+// Serves the calling thread's event queue until worker has ended, so that a step the worker
+// waits for can still run; returns at once when it has ended.
+void ServeUntilFinished(WorkerThread& worker);
 
 }  // namespace kb

@@ -25,6 +25,27 @@ class GarmentTest : public MainFormTest {
     }
 };
 
+TEST_F(GarmentTest, UploadIsGivenTheGarmentListAndTheBoxCollection) {
+    Write("Designers/Anna/Coats/Coat1.mac", "");
+    Write("Designers/Anna/Coats/Coat2.mac", "");
+    TMainForm& form = StartOnGarments();
+    std::vector<ScanInputs> uploads;
+    form.UploadHandler = [&](ScanInputs inputs) { uploads.push_back(std::move(inputs)); };
+    form.Ftp1Click();
+    // A typed text that names no collection of the box selects none.
+    Model().CollectionCombo.text = "Coa";
+    form.Ftp1Click();
+    ASSERT_EQ(uploads.size(), 2u);
+    ASSERT_EQ(Model().MacroList.entries.size(), 2u);
+    for (const ScanInputs& inputs : uploads) {
+        EXPECT_EQ(inputs.garments, Model().MacroList.entries);
+        EXPECT_EQ(inputs.selection.designer, "Anna");
+        EXPECT_EQ(inputs.selection.collection, "Coats");
+    }
+    EXPECT_EQ(uploads[0].boxCollection, "Coats");
+    EXPECT_EQ(uploads[1].boxCollection, "");
+}
+
 TEST_F(GarmentTest, TheListHoldsTheCollectionsMacrosOnly) {
     Write("Designers/Anna/Coats/Coat1.mac", "");
     Write("Designers/Anna/Coats/Coat2.MAC", "");

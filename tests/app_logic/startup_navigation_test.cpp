@@ -146,7 +146,7 @@ TEST_F(StartupTest, HintsAndMenu) {
 
     int uploads = 0;
     form.Ftp1Click();  // nothing wired yet
-    form.UploadHandler = [&] { ++uploads; };
+    form.UploadHandler = [&](ScanInputs) { ++uploads; };
     form.Ftp1Click();
     form.AboutMenu1Click();
     form.Quit1Click();

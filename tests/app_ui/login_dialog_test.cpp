@@ -1,4 +1,4 @@
-#include "upload/password_frm.h"
+#include "app/ui/login_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ class PasswordFrmTest : public ::testing::Test {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
-        static char name[] = "password_frm_test";
+        static char name[] = "login_dialog_test";
         static char* argv[] = {name, nullptr};
         static QApplication app(argc, argv);
     }

@@ -1,4 +1,4 @@
-#include "upload/password_frm.h"
+#include "app/ui/login_dialog.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

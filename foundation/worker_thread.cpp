@@ -1,0 +1,81 @@
+#include "foundation/worker_thread.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <cstdio>
+#include <thread>
+
+namespace kb {
+namespace {
+
+// Lowers the calling thread to idle priority; failing that, it runs at normal priority.
+void SetIdlePriority() {
+    sched_param parameters{};
+    parameters.sched_priority = 0;
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
+}
+
+}  // namespace
+
+WorkerThread::WorkerThread(UiDispatcher& ui, std::string logName)
+    : ui_(ui), logName_(std::move(logName)) {}
+
+void WorkerThread::Launch(std::shared_ptr<WorkerThread> worker) {
+    std::thread([worker = std::move(worker)] { worker->Run(); }).detach();
+}
+
+bool WorkerThread::Finished() const {
+    std::lock_guard lock(finishMutex_);
+    return finished_;
+}
+
+void WorkerThread::Wait() {
+    std::unique_lock lock(finishMutex_);
+    finishedSignal_.wait(lock, [this] { return finished_; });
+}
+
+void WorkerThread::WhenFinished(std::function<void()> notice) {
+    {
+        std::lock_guard lock(finishMutex_);
+        if (!finished_) {
+            finishNotices_.push_back(std::move(notice));
+            return;
+        }
+    }
+    notice();
+}
+
+void WorkerThread::ThrowIfCancelled() const {
+    if (cancelled_)
+        throw WorkerCancelled{};
+}
+
+void WorkerThread::HandOver(std::function<void()> step) {
+    ThrowIfCancelled();
+    ui_.RunAndWait(std::move(step));
+}
+
+void WorkerThread::Run() {
+    SetIdlePriority();
+    try {
+        Body();
+    } catch (const WorkerCancelled&) {
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", logName_.c_str(), error.what());
+    } catch (...) {
+        std::fprintf(stderr, "%s: unknown error\n", logName_.c_str());
+    }
+    {
+        // The notices run before Finished() turns true, so that whoever waits on one of them and
+        // then sees the run ended knows the notice will not run any more.
+        std::lock_guard lock(finishMutex_);
+        for (const std::function<void()>& notice : finishNotices_)
+            notice();
+        finishNotices_.clear();
+        finished_ = true;
+    }
+    finishedSignal_.notify_all();
+}
+
+}  // namespace kb
