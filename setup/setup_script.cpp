@@ -219,19 +219,6 @@ std::unordered_set<std::string> InstalledTargets(const DirectoryParserList& list
     return targets;
 }
 
-void RefreshMacroCopies(const CurrentSelection& selection,
-                        const std::vector<std::string>& garments) {
-    for (const std::string& garment : garments) {
-        const std::string source = InFolder(selection.macroSourceFolder, garment + ".mac");
-        const std::string copy = InFolder(selection.collectionFolder, garment + ".mac");
-        // A copy that already holds the source's bytes is left alone: rewriting it costs a
-        // synchronised write per garment and changes nothing.
-        if (FileExists(source) && !SameFileContents(source, copy)) {
-            CopyFile(source, copy, true);
-        }
-    }
-}
-
 // Refuses the build before anything is scanned or copied when a name or setting that the script
 // will carry cannot be written on a script line. A blank password or website is left out of the
 // script, so whatever it holds does not matter.
@@ -479,10 +466,10 @@ std::string FilesSection(const DirectoryParserList& list, std::string_view desig
     return section;
 }
 
-std::string BuildSetupScript(KitbinderData& data, const std::vector<std::string>& garments,
+std::string BuildSetupScript(KitbinderData& data, const ScanInputs& inputs,
                              std::string_view outputBaseName) {
-    CheckInputs(data, MakeScanInputs(garments), std::string(outputBaseName));
-    return SetupScriptFromScan(data, ScanForSetup(data, garments), outputBaseName);
+    CheckInputs(data, inputs, std::string(outputBaseName));
+    return SetupScriptFromScan(data, ScanForSetup(inputs), outputBaseName);
 }
 
 std::string SetupScriptFromScan(KitbinderData& data, const SetupScan& scan,
@@ -495,8 +482,17 @@ std::string SetupScriptFromScan(KitbinderData& data, const SetupScan& scan,
     return SetupScriptWriter(data, scan.inputs, scan.list, baseName).Script();
 }
 
-void RefreshMacroCopies(const KitbinderData&, const std::vector<std::string>& garments) {
-    RefreshMacroCopies(CurrentSelectionSnapshot(), garments);
+void RefreshMacroCopies(const CurrentSelection& selection,
+                        const std::vector<std::string>& garments) {
+    for (const std::string& garment : garments) {
+        const std::string source = InFolder(selection.macroSourceFolder, garment + ".mac");
+        const std::string copy = InFolder(selection.collectionFolder, garment + ".mac");
+        // A copy that already holds the source's bytes is left alone: rewriting it costs a
+        // synchronised write per garment and changes nothing.
+        if (FileExists(source) && !SameFileContents(source, copy)) {
+            CopyFile(source, copy, true);
+        }
+    }
 }
 
 }  // namespace kb

@@ -554,8 +554,8 @@ std::string GarmentPath(const ScanInputs& inputs, const std::string& garment, bo
 
 }  // namespace
 
-void ScanCollection(const KitbinderData& /*data*/, const ScanInputs& inputs,
-                    DirectoryParserList& list, bool useCachedNames, ScanProgress* progress) {
+void ScanCollection(const ScanInputs& inputs, DirectoryParserList& list, bool useCachedNames,
+                    ScanProgress* progress) {
     ScanContext context(inputs.selection);
     const CurrentSelection& selection = context.Selection();
     list.AddSupportEntries(FullPath(selection.designerFolder, selection.designer), DesignerFile, "",

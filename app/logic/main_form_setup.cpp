@@ -133,8 +133,8 @@ void TMainForm::StartSetupBuild(const std::string& chosenBase) {
 void TMainForm::PrepareSetupBuild(SetupBuild& build) {
     BusyCursor busy(ui_);
     build.prepared =
-        PrepareSetup(Data, form.MacroList.entries, build.prepared.base, ScriptUse::Compile,
-                     [&](const std::string& step) { ui_.SetBuildStep(step); });
+        PrepareSetup(Data, MakeScanInputs(form.MacroList.entries), build.prepared.base,
+                     ScriptUse::Compile, [&](const std::string& step) { ui_.SetBuildStep(step); });
     if (!build.prepared.problems.empty())
         ui_.AppendBuildLog(ProblemReportText(build.prepared.problems));
     if (!build.prepared.scriptWritten)
@@ -232,7 +232,7 @@ void TMainForm::MissingFilesDetailsClick() {
         std::string details;
         {
             BusyCursor busy(ui_);
-            details = MissingFileDetails(ScanForSetup(Data, form.MacroList.entries));
+            details = MissingFileDetails(ScanForSetup(MakeScanInputs(form.MacroList.entries)));
         }
         ui_.ShowReport("Missing files", details);
     });

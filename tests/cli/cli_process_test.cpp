@@ -238,7 +238,7 @@ TEST_F(CliTest, BuildWritesTheScriptAndSetupCreateSetupWrites) {
     SetCurrentSelection(SelectionOf("Anna", "Dresses", 0));
     KitbinderData data = ReadItemSettings(CurrentDesignerFolder(), CurrentCollectionFolder());
     const std::string script =
-        BuildSetupScript(data, GarmentNames(CurrentCollectionFolder()), "Dresses");
+        BuildSetupScript(data, MakeScanInputs(GarmentNames(CurrentCollectionFolder())), "Dresses");
     SetWorkspaceFolder("");
     EXPECT_EQ(ReadAll(At("Installations/Dresses.iss")), script);
 

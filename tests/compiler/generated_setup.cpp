@@ -30,7 +30,8 @@ GeneratedSetup BuildGeneratedSetup(const TypedFields& fields, const std::string&
     sample.data.version = fields.version;
     sample.data.website = fields.website;
     sample.data.password = fields.password;
-    const std::string text = BuildSetupScript(sample.data, {fields.garment}, fields.setupName);
+    const std::string text =
+        BuildSetupScript(sample.data, kb::MakeScanInputs({fields.garment}), fields.setupName);
     built.script = kb::RootPath("Installations/" + fields.setupName + ".iss");
     built.setup = kb::RootPath("Installations/" + fields.setupName + ".exe");
     kb::EnsureFolder(kb::RootPath("Installations"));
