@@ -85,13 +85,6 @@ constexpr std::string_view kCodeSection =
 // The text a new designer's or collection's description starts with; such a file is not shipped.
 constexpr std::string_view kUnwrittenDescription = "Enter text or double-click to load file.";
 
-std::string InFolder(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    path += kPathSeparator;
-    path += name;
-    return path;
-}
-
 bool IsBlank(std::string_view text) {
     return Trim(text).empty();
 }

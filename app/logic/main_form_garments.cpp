@@ -22,7 +22,7 @@ namespace {
 const char kMacroExtension[] = ".mac";
 
 std::string MacroPath(const std::string& garment) {
-    return CurrentCollectionFolder() + kPathSeparator + garment + kMacroExtension;
+    return InFolder(CurrentCollectionFolder(), garment + kMacroExtension);
 }
 
 // Whether the normalised path lies below the normalised folder (a name read from a file may
@@ -203,12 +203,10 @@ void TMainForm::CheckMacroButtonClick() {
             if (*alive)
                 CheckMacroCompleted(report);
         };
-        int collection = form.CollectionCombo.Selected();
         checkCompleted_ = false;
         check_ = LoadThread::Start(
             dispatcher_, Data,
-            MakeScanInputs(form.MacroList.entries,
-                           collection < 0 ? "" : form.CollectionCombo.entries[collection]),
+            MakeScanInputs(form.MacroList.entries, form.CollectionCombo.SelectedText()),
             std::move(steps));
     });
 }

@@ -86,8 +86,7 @@ void TMainForm::CreateSetupClick() {
         }
         SaveItemText();
         CollectionVersionEditExit();
-        int collection = form.CollectionCombo.Selected();
-        form.SaveDialog1.fileName = collection < 0 ? "" : form.CollectionCombo.entries[collection];
+        form.SaveDialog1.fileName = form.CollectionCombo.SelectedText();
         std::optional<std::string> chosen = Choose(form.SaveDialog1);
         if (!chosen)
             return;
