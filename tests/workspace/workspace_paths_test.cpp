@@ -38,15 +38,6 @@ TEST_F(WorkspacePaths, FolderAndItemPaths) {
         EXPECT_EQ(c.actual, c.expected);
 }
 
-TEST(SupportExtensions, WalkVisitsTheFourInOrder) {
-    std::vector<std::string> walked;
-    for (int i = 0; !SupportExtension(i).empty(); ++i)
-        walked.push_back(SupportExtension(i));
-    EXPECT_EQ(walked, (std::vector<std::string>{"jpg", "pdf", "html", "txt"}));
-    EXPECT_EQ(SupportExtension(4), "");
-    EXPECT_EQ(SupportExtension(-1), "");
-}
-
 TEST(InstalledLayout, FolderOfEveryEntryType) {
     const std::string root = "{pf}\\Bobbinwright Software\\Shared\\";
     EXPECT_EQ(InstallRoot(), root);
