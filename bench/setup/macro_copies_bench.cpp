@@ -9,11 +9,11 @@
 
 #include "foundation/files.h"
 #include "setup/setup_script.h"
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace {
 
-using kb::testing::SampleCollection;
+using kb::test::SampleCollection;
 
 constexpr int kGarments = 1000;
 

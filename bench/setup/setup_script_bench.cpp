@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "setup/setup_script.h"
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace {
 
-using kb::testing::SampleCollection;
+using kb::test::SampleCollection;
 
 struct Timing {
     double milliseconds = 0;        // the whole build

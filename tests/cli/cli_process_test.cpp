@@ -15,7 +15,7 @@
 
 #include "foundation/platform.h"
 #include "setup/setup_script.h"
-#include "tests/foundation/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/collections.h"
 #include "workspace/current_selection.h"

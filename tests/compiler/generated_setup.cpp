@@ -22,8 +22,8 @@ std::vector<TypedFields> DollarFieldCases() {
 GeneratedSetup BuildGeneratedSetup(const TypedFields& fields, const std::string& target) {
     GeneratedSetup built;
     built.workspace =
-        std::make_unique<kb::testing::SampleCollection>(fields.designer, fields.collection);
-    kb::testing::SampleCollection& sample = *built.workspace;
+        std::make_unique<kb::test::SampleCollection>(fields.designer, fields.collection);
+    kb::test::SampleCollection& sample = *built.workspace;
     sample.AddGarment(fields.garment, "macro " + fields.garment + "\n");
     sample.Write(sample.CollectionFile(fields.garment + ".pdf"), "pdf of " + fields.garment);
     sample.Write(sample.DesignerFile("Website.txt"), fields.website);

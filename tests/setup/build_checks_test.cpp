@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace kb {
 namespace {
 
-using testing::SampleCollection;
+using test::SampleCollection;
 
 TEST(WindowsNameProblem, RefusesWhatWindowsCannotHold) {
     struct Case {

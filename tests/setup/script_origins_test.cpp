@@ -6,12 +6,12 @@
 
 #include "foundation/files.h"
 #include "setup/setup_script.h"
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace kb {
 namespace {
 
-using testing::SampleCollection;
+using test::SampleCollection;
 
 class ScriptOrigins : public ::testing::Test {
   protected:

@@ -8,12 +8,12 @@
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace kb {
 namespace {
 
-using testing::SampleCollection;
+using test::SampleCollection;
 
 constexpr const char* kUnwritten = "Enter text or double-click to load file.";
 
@@ -455,7 +455,7 @@ ino_t InodeOf(const std::string& path) {
 }
 
 TEST(RefreshMacroCopies, RewritesOnlyCopiesThatDiffer) {
-    testing::SampleCollection sample("Anna", "Coats");
+    test::SampleCollection sample("Anna", "Coats");
     struct Case {
         const char* garment;
         const char* source;

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "foundation/errors.h"
-#include "tests/workspace/temp_workspace.h"
+#include "tests/support/temp_workspace.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/macro_scan.h"
 #include "workspace/mmt_data.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/workspace/temp_workspace.h"
+#include "tests/support/temp_workspace.h"
 #include "workspace/directory_parser.h"
 #include "workspace/workspace_paths.h"
 
