@@ -1,5 +1,6 @@
 #include "foundation/each_file.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <unicode/uchar.h>
@@ -23,7 +24,7 @@ std::vector<std::string> ListNames(const std::string& folder, Keep keep) {
     while (!entries.Next()) {
         struct stat state {};
         // A plain join: names that path checks refuse must still be listed.
-        std::string path = folder + "/" + entries.Name();
+        std::string path = InFolder(folder, entries.Name());
         bool known = ::stat(path.c_str(), &state) == 0;
         if (keep(known, state))
             names.push_back(entries.Name());
@@ -33,31 +34,37 @@ std::vector<std::string> ListNames(const std::string& folder, Keep keep) {
 
 }  // namespace
 
+struct EachFileDir::Handle {
+    DIR* listing;
+};
+
+void EachFileDir::CloseHandle::operator()(Handle* handle) const {
+    closedir(handle->listing);
+    delete handle;
+}
+
 EachFileDir::EachFileDir(std::string folder) : folder_(std::move(folder)) {
     Reset();
 }
 
-EachFileDir::~EachFileDir() {
-    Close();
-}
+EachFileDir::~EachFileDir() = default;
 
 void EachFileDir::Close() {
-    if (handle_ != nullptr) {
-        closedir(handle_);
-        handle_ = nullptr;
-    }
+    handle_.reset();
 }
 
 void EachFileDir::Reset() {
     Close();
-    if (!folder_.empty())
-        handle_ = opendir(folder_.c_str());
+    if (folder_.empty())
+        return;
+    if (DIR* listing = opendir(folder_.c_str()))
+        handle_.reset(new Handle{listing});
 }
 
 bool EachFileDir::Next() {
     if (handle_ == nullptr)
         return true;
-    while (const dirent* entry = readdir(handle_)) {
+    while (const dirent* entry = readdir(handle_->listing)) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) {
             continue;
         }

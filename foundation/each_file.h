@@ -1,8 +1,6 @@
 #pragma once
 // One-folder listings: snapshots taken when built, unsorted, never recursive, never failing
 // (a folder that cannot be opened yields nothing). Usable with range-for over the names.
-#include <dirent.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -64,9 +62,13 @@ class EachFileDir : public EachType<std::string> {
     const std::string& Name() const { return current_; }
 
   private:
+    struct Handle;  // the system's open listing
+    struct CloseHandle {
+        void operator()(Handle* handle) const;
+    };
     void Close();
     std::string folder_;
-    DIR* handle_ = nullptr;
+    std::unique_ptr<Handle, CloseHandle> handle_;
 };
 
 // The files (not folders) of one folder, as bare names. The mask is kept for callers that

@@ -135,6 +135,47 @@ std::string NormalizeText(std::string_view path) {
 
 }  // namespace
 
+bool HasPathCharacters(std::string_view name) {
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 32)
+            return true;
+        switch (c) {
+            case '/':
+            case '\\':
+            case ':':
+            case '"':
+            case '<':
+            case '>':
+            case '|':
+                return true;
+            default:
+                break;
+        }
+    }
+    return false;
+}
+
+bool IsPlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && !HasPathCharacters(name);
+}
+
+bool IsUsableItemName(std::string_view name) {
+    if (!IsPlainName(name) || name.find_first_not_of(' ') == std::string_view::npos)
+        return false;
+    if (name.back() == ' ' || name.back() == '.')
+        return false;
+    return name.find_first_of("?*\x7f") == std::string_view::npos;
+}
+
+std::string InFolder(std::string_view folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder);
+    path.push_back(kPathSeparator);
+    path.append(name);
+    return path;
+}
+
 std::string PathJoin(std::string_view a, std::string_view b, std::string_view c,
                      std::string_view d) {
     return JoinAll(kPathSeparator, a, b, c, d);

@@ -10,6 +10,22 @@ namespace kb {
 // The platform's separator: '/' here, '\\' on Windows.
 extern const char kPathSeparator;
 
+// The path of the item called name inside folder: folder, the separator, name, exactly as given.
+// Nothing is checked or normalised (PathJoin and FullPath do that), so it suits names the
+// workspace itself holds or has already checked: a designer, a collection, a file found in a
+// listing. name is one item's name, not a path.
+std::string InFolder(std::string_view folder, std::string_view name);
+
+// The one rule for a name that stands for a single file or folder. A plain name joins onto a
+// folder as exactly one more part: it is not empty, "." or "..", and holds no separator, control
+// character or one of : " < > |. HasPathCharacters is the character half of the rule.
+bool IsPlainName(std::string_view name);
+bool HasPathCharacters(std::string_view name);
+// A usable item name (a new designer or collection folder) is a plain name that Windows also
+// keeps as typed: not all blanks, without the wildcards ? * or DEL, and not ending in a space or
+// a dot.
+bool IsUsableItemName(std::string_view name);
+
 std::string PathJoin(std::string_view a, std::string_view b, std::string_view c = {},
                      std::string_view d = {});
 std::string FullPath(std::string_view a, std::string_view b, std::string_view c = {},

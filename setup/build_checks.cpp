@@ -308,12 +308,11 @@ std::string SetupScan::OriginOf(size_t entry) const {
     }
 }
 
-SetupScan ScanForSetup(const KitbinderData& data, std::vector<std::string> garments,
-                       ScanProgress* progress) {
+SetupScan ScanForSetup(ScanInputs inputs, ScanProgress* progress) {
     SetupScan scan;
-    scan.inputs = MakeScanInputs(std::move(garments));
+    scan.inputs = std::move(inputs);
     EntryOriginRecorder recorder(scan, progress);
-    ScanCollection(data, scan.inputs, scan.list, true, &recorder);
+    ScanCollection(scan.inputs, scan.list, true, &recorder);
     recorder.Finish();
     return scan;
 }

@@ -23,9 +23,8 @@ struct SetupScan {
     std::string OriginOf(size_t entry) const;
 };
 
-// Scans the active collection for a setup of the given garments (see ScanCollection).
-SetupScan ScanForSetup(const KitbinderData& data, std::vector<std::string> garments,
-                       ScanProgress* progress = nullptr);
+// Scans the collection that inputs name for a setup of their garments (see ScanCollection).
+SetupScan ScanForSetup(ScanInputs inputs, ScanProgress* progress = nullptr);
 
 enum class ProblemSeverity { Warning, Error };
 

@@ -32,13 +32,13 @@ std::string SetupNameProblem(std::string_view chosen) {
     return {};
 }
 
-PreparedSetup PrepareSetup(KitbinderData& data, const std::vector<std::string>& garments,
-                           std::string_view base, ScriptUse use, const BuildStepReport& step) {
+PreparedSetup PrepareSetup(KitbinderData& data, const ScanInputs& inputs, std::string_view base,
+                           ScriptUse use, const BuildStepReport& step) {
     PreparedSetup build;
     build.base = std::string(base);
     const std::string baseName = NameOf(base);
     step("Checking the collection...");
-    const SetupScan scan = ScanForSetup(data, garments);
+    const SetupScan scan = ScanForSetup(inputs);
     build.problems = CheckBuild(data, scan, baseName);
     if (HasErrors(build.problems))
         return build;

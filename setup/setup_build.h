@@ -40,12 +40,12 @@ enum class ScriptUse { Compile, ScriptOnly };
 // Told each step as it starts ("Checking the collection...", "Writing the installer script...").
 using BuildStepReport = std::function<void(const std::string& step)>;
 
-// Scans the active collection for garments, runs the pre-build checks and, when they found no
+// Scans the collection that inputs name, runs the pre-build checks and, when they found no
 // error, replaces the script <base>.iss. For a compile the old setup <base>.exe is deleted as
 // well, so that a build that fails or is cancelled leaves none behind. Throws what the scan and
 // the script writer throw.
-PreparedSetup PrepareSetup(KitbinderData& data, const std::vector<std::string>& garments,
-                           std::string_view base, ScriptUse use, const BuildStepReport& step);
+PreparedSetup PrepareSetup(KitbinderData& data, const ScanInputs& inputs, std::string_view base,
+                           ScriptUse use, const BuildStepReport& step);
 
 // The compiler's arguments for a script: compile it and close.
 std::vector<std::string> CompilerArguments(const std::string& script);

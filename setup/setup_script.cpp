@@ -85,13 +85,6 @@ constexpr std::string_view kCodeSection =
 // The text a new designer's or collection's description starts with; such a file is not shipped.
 constexpr std::string_view kUnwrittenDescription = "Enter text or double-click to load file.";
 
-std::string InFolder(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    path += kPathSeparator;
-    path += name;
-    return path;
-}
-
 bool IsBlank(std::string_view text) {
     return Trim(text).empty();
 }
@@ -217,19 +210,6 @@ std::unordered_set<std::string> InstalledTargets(const DirectoryParserList& list
         targets.insert(FoldNameCase(folder + "\\" + EscapeConstantBraces(NameOf(entry.path))));
     }
     return targets;
-}
-
-void RefreshMacroCopies(const CurrentSelection& selection,
-                        const std::vector<std::string>& garments) {
-    for (const std::string& garment : garments) {
-        const std::string source = InFolder(selection.macroSourceFolder, garment + ".mac");
-        const std::string copy = InFolder(selection.collectionFolder, garment + ".mac");
-        // A copy that already holds the source's bytes is left alone: rewriting it costs a
-        // synchronised write per garment and changes nothing.
-        if (FileExists(source) && !SameFileContents(source, copy)) {
-            CopyFile(source, copy, true);
-        }
-    }
 }
 
 // Refuses the build before anything is scanned or copied when a name or setting that the script
@@ -479,10 +459,10 @@ std::string FilesSection(const DirectoryParserList& list, std::string_view desig
     return section;
 }
 
-std::string BuildSetupScript(KitbinderData& data, const std::vector<std::string>& garments,
+std::string BuildSetupScript(KitbinderData& data, const ScanInputs& inputs,
                              std::string_view outputBaseName) {
-    CheckInputs(data, MakeScanInputs(garments), std::string(outputBaseName));
-    return SetupScriptFromScan(data, ScanForSetup(data, garments), outputBaseName);
+    CheckInputs(data, inputs, std::string(outputBaseName));
+    return SetupScriptFromScan(data, ScanForSetup(inputs), outputBaseName);
 }
 
 std::string SetupScriptFromScan(KitbinderData& data, const SetupScan& scan,
@@ -495,8 +475,17 @@ std::string SetupScriptFromScan(KitbinderData& data, const SetupScan& scan,
     return SetupScriptWriter(data, scan.inputs, scan.list, baseName).Script();
 }
 
-void RefreshMacroCopies(const KitbinderData&, const std::vector<std::string>& garments) {
-    RefreshMacroCopies(CurrentSelectionSnapshot(), garments);
+void RefreshMacroCopies(const CurrentSelection& selection,
+                        const std::vector<std::string>& garments) {
+    for (const std::string& garment : garments) {
+        const std::string source = InFolder(selection.macroSourceFolder, garment + ".mac");
+        const std::string copy = InFolder(selection.collectionFolder, garment + ".mac");
+        // A copy that already holds the source's bytes is left alone: rewriting it costs a
+        // synchronised write per garment and changes nothing.
+        if (FileExists(source) && !SameFileContents(source, copy)) {
+            CopyFile(source, copy, true);
+        }
+    }
 }
 
 }  // namespace kb

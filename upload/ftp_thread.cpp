@@ -105,8 +105,7 @@ void FtpThread::Upload() {
 
 DirectoryParserList FtpThread::BuildFileList() const {
     DirectoryParserList list;
-    const KitbinderData data;
-    ScanCollection(data, inputs_, list, false);
+    ScanCollection(inputs_, list, false);
     list.KeepExisting(true);
     list.RemoveDuplicates();
     return list;

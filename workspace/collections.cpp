@@ -12,10 +12,6 @@ namespace {
 constexpr std::string_view kMacroExtension = ".mac";
 constexpr char kDefaultVersion[] = "0.1";
 
-std::string Beside(std::string_view folder, std::string_view name) {
-    return std::string(folder) + kPathSeparator + std::string(name);
-}
-
 }  // namespace
 
 std::vector<std::string> DesignerNames() {
@@ -54,10 +50,10 @@ CurrentSelection SelectionOf(std::string_view designer, std::string_view collect
 
 KitbinderData ReadItemSettings(std::string_view designerFolder, std::string_view collectionFolder) {
     KitbinderData data;
-    data.website = ReadTextFile(Beside(designerFolder, "Website.txt"));
+    data.website = ReadTextFile(InFolder(designerFolder, "Website.txt"));
     if (!collectionFolder.empty()) {
-        data.password = ReadTextFile(Beside(collectionFolder, "Password.txt"));
-        data.version = ReadTextFile(Beside(collectionFolder, "CollectionVersion.txt"));
+        data.password = ReadTextFile(InFolder(collectionFolder, "Password.txt"));
+        data.version = ReadTextFile(InFolder(collectionFolder, "CollectionVersion.txt"));
     }
     if (data.version.empty())
         data.version = kDefaultVersion;

@@ -11,11 +11,10 @@ std::vector<std::string> MissingFileReport::MissingFileNames() const {
     return names;
 }
 
-MissingFileReport RunMissingFileCheck(const KitbinderData& data, const ScanInputs& inputs,
-                                      ScanProgress* progress) {
+MissingFileReport RunMissingFileCheck(const ScanInputs& inputs, ScanProgress* progress) {
     MissingFileReport report;
     DirectoryParserList& list = report.missing;
-    ScanCollection(data, inputs, list, true, progress);
+    ScanCollection(inputs, list, true, progress);
     list.RemoveShadowedPictures();
     list.RemoveDuplicates();
     for (const DirectoryParser& entry : list.entries) {
@@ -58,7 +57,7 @@ void LoadThread::ScanningGarment(const std::string& currentFile) {
 void LoadThread::Body() {
     MissingFileReport report;
     try {
-        report = RunMissingFileCheck(data_, inputs_, this);
+        report = RunMissingFileCheck(inputs_, this);
     } catch (const std::exception& error) {
         report = MissingFileReport{};
         report.error = error.what();

@@ -43,8 +43,7 @@ struct LoadThreadSteps {
 };
 
 // Runs the check on the worker: scan, filter, then the report (no threads involved).
-MissingFileReport RunMissingFileCheck(const KitbinderData& data, const ScanInputs& inputs,
-                                      ScanProgress* progress);
+MissingFileReport RunMissingFileCheck(const ScanInputs& inputs, ScanProgress* progress);
 
 class LoadThread : public WorkerThread, public ScanProgress {
   public:

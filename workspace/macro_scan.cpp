@@ -18,6 +18,11 @@
 namespace kb {
 namespace {
 
+// The folder of the selection's collection as built from its designer and collection names.
+std::string NamedCollectionFolder(const CurrentSelection& selection) {
+    return InFolder(InFolder(RootPath("Designers"), selection.designer), selection.collection);
+}
+
 // One ".mmt" file of MeasureTables as read by a scan. Its rows are read only when a macro names
 // the table, so that a broken table nobody uses stops nothing.
 struct TableFile {
@@ -94,32 +99,6 @@ struct PictureSearch {
 
 // The measuring picture and text extensions, and their index in PictureSearch::firstFolder.
 constexpr std::string_view kPictureExtensions[2] = {".jpg", ".txt"};
-
-// A name that joins onto a folder as one more part, unchanged by normalisation.
-// Whether name holds a character that makes it more than one plain part of a path.
-bool HasPathCharacters(std::string_view name) {
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) < 32)
-            return true;
-        switch (c) {
-            case '/':
-            case '\\':
-            case ':':
-            case '"':
-            case '<':
-            case '>':
-            case '|':
-                return true;
-            default:
-                break;
-        }
-    }
-    return false;
-}
-
-bool IsPlainName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." && !HasPathCharacters(name);
-}
 
 std::string ExtensionWithoutDot(const std::string& fileName) {
     return fileName.substr(fileName.rfind('.') + 1);
@@ -317,8 +296,7 @@ void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReferen
 
 ScanContext::ScanContext(CurrentSelection selection)
     : selection_(std::move(selection)), cache_(std::make_unique<Cache>()) {
-    cache_->collectionFolder = RootPath("Designers") + kPathSeparator + selection_.designer +
-                               kPathSeparator + selection_.collection + kPathSeparator;
+    cache_->collectionFolder = NamedCollectionFolder(selection_) + kPathSeparator;
 }
 
 ScanContext::~ScanContext() = default;
@@ -351,7 +329,7 @@ std::string FindInFolders(FolderListings& names, const PictureSearch& search,
         const std::string* name = listing == nullptr ? nullptr : listing->Find(fileName, false);
         if (name == nullptr)
             continue;
-        std::string found = listing->Path() + kPathSeparator + *name;
+        std::string found = InFolder(listing->Path(), *name);
         if (found.size() < kPathLengthLimit)
             return found;
     }
@@ -544,8 +522,7 @@ namespace {
 std::string GarmentPath(const ScanInputs& inputs, const std::string& garment, bool useCachedNames) {
     const CurrentSelection& selection = inputs.selection;
     if (useCachedNames) {
-        return RootPath("Designers") + kPathSeparator + selection.designer + kPathSeparator +
-               selection.collection + kPathSeparator + garment;
+        return InFolder(NamedCollectionFolder(selection), garment);
     }
     const std::string& collection =
         inputs.boxCollection.empty() ? selection.collection : inputs.boxCollection;
@@ -554,8 +531,8 @@ std::string GarmentPath(const ScanInputs& inputs, const std::string& garment, bo
 
 }  // namespace
 
-void ScanCollection(const KitbinderData& /*data*/, const ScanInputs& inputs,
-                    DirectoryParserList& list, bool useCachedNames, ScanProgress* progress) {
+void ScanCollection(const ScanInputs& inputs, DirectoryParserList& list, bool useCachedNames,
+                    ScanProgress* progress) {
     ScanContext context(inputs.selection);
     const CurrentSelection& selection = context.Selection();
     list.AddSupportEntries(FullPath(selection.designerFolder, selection.designer), DesignerFile, "",

@@ -66,10 +66,10 @@ class ScanContext {
 // then every garment of inputs.garments in order; then removes shadowed pictures and duplicate
 // table file names. With useCachedNames the garment paths are built from the selection's
 // designer and collection names, otherwise from the collection folder of boxCollection.
-// data is accepted for the callers' sake; none of its fields is read. Raises MmtValueError for a
-// table value that is not a number and kb::FileError/PathError for file and path failures.
-void ScanCollection(const KitbinderData& data, const ScanInputs& inputs, DirectoryParserList& list,
-                    bool useCachedNames, ScanProgress* progress = nullptr);
+// Raises MmtValueError for a table value that is not a number and kb::FileError/PathError for
+// file and path failures.
+void ScanCollection(const ScanInputs& inputs, DirectoryParserList& list, bool useCachedNames,
+                    ScanProgress* progress = nullptr);
 
 // Adds the entries of one garment; garmentPath is its full path without ".mac".
 void ScanMacro(DirectoryParserList& list, const std::string& garmentPath, ScanContext& context);

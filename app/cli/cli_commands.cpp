@@ -168,7 +168,7 @@ struct CheckResult {
 CheckResult CheckCollection(const Target& target) {
     Select(target);
     const CurrentSelection selection = CurrentSelectionSnapshot();
-    const SetupScan scan = ScanForSetup(StoredSettings(), GarmentNames(selection.collectionFolder));
+    const SetupScan scan = ScanForSetup({selection, GarmentNames(selection.collectionFolder), {}});
     CheckResult result;
     result.missing = MissingFilesByOrigin(scan);
     result.tables.assign(scan.list.mmtFiles.begin(), scan.list.mmtFiles.end());
@@ -281,7 +281,7 @@ int BuildCollection(const Target& target, const std::string& base, const Options
     const CurrentSelection selection = CurrentSelectionSnapshot();
     KitbinderData data = StoredSettings();
     const PreparedSetup prepared =
-        PrepareSetup(data, GarmentNames(selection.collectionFolder), base,
+        PrepareSetup(data, {selection, GarmentNames(selection.collectionFolder), {}}, base,
                      options.scriptOnly ? ScriptUse::ScriptOnly : ScriptUse::Compile,
                      [&](const std::string& step) { progress.Step(step); });
     if (!prepared.problems.empty()) {

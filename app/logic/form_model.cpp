@@ -73,6 +73,11 @@ int ComboBox::Selected() const {
     return it == entries.end() ? -1 : int(it - entries.begin());
 }
 
+std::string ComboBox::SelectedText() const {
+    const int selected = Selected();
+    return selected < 0 ? std::string() : entries[size_t(selected)];
+}
+
 void ComboBox::Select(int index) {
     text = index >= 0 && index < int(entries.size()) ? entries[index] : std::string();
 }

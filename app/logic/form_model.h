@@ -62,6 +62,8 @@ struct ComboBox : Control {
     bool sorted = false;
 
     int Selected() const;
+    // The selected entry's text; "" when the shown text is none of the entries.
+    std::string SelectedText() const;
     // Shows entry index; -1 (or any index out of range) selects nothing and empties the text.
     void Select(int index);
     // Replaces the entries (sorted when the box is sorted); the shown text stays.

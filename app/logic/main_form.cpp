@@ -43,27 +43,13 @@ void SetEnabled(std::initializer_list<Control*> controls, bool enabled) {
 }
 
 bool MissingBeside(const std::string& folder, const std::string& name) {
-    return !FileExists(folder + kPathSeparator + name);
+    return !FileExists(InFolder(folder, name));
 }
 
 }  // namespace
 
 void ShowApplicationError(UserInterface& ui, const std::string& text) {
     ui.ShowMessage(text, "Kitbinder", MessageButtons::Ok, MessageIcon::Error);
-}
-
-bool IsUsableItemName(const std::string& name) {
-    if (Trim(name).empty() || name == "." || name == "..")
-        return false;
-    if (name.back() == ' ' || name.back() == '.')
-        return false;
-    for (unsigned char c : name) {
-        if (c < 32 || c == 127)
-            return false;
-        if (std::string_view("\\/<>:\"|?*").find(char(c)) != std::string_view::npos)
-            return false;
-    }
-    return true;
 }
 
 // Marks the calls below it as nested: they let errors pass to the outermost handler.
@@ -172,9 +158,8 @@ void TMainForm::FormDestroy() {
     Handle([&] {
         std::string designer = CurrentDesigner();
         WriteSetting(SettingsRoot::CurrentUser, "Designer", designer);
-        int collection = form.CollectionCombo.Selected();
         WriteSetting(SettingsRoot::CurrentUser, designer + "_ActiveCollection",
-                     collection < 0 ? "" : form.CollectionCombo.entries[collection]);
+                     form.CollectionCombo.SelectedText());
         WriteSetting(SettingsRoot::CurrentUser, "Tab", std::to_string(int(form.Tabs.active)));
     });
 }
@@ -302,7 +287,7 @@ void TMainForm::RefreshCollectionTab(bool reload) {
         std::string designerFolder = CurrentDesignerFolder();
         const std::string& typed = form.CollectionCombo.text;
         form.AddCollectionButton.enabled =
-            designers && !typed.empty() && !FolderExists(designerFolder + kPathSeparator + typed);
+            designers && !typed.empty() && !FolderExists(InFolder(designerFolder, typed));
         if (!designers || form.CollectionCombo.entries.empty())
             CollectionError = true;
         form.CollectionCombo.enabled = designers;
@@ -317,7 +302,7 @@ void TMainForm::RefreshCollectionTab(bool reload) {
                     &form.AfterInstallReadme},
                    valid);
         std::string folder = CurrentCollectionFolder();
-        std::string collection = selected < 0 ? "" : form.CollectionCombo.entries[selected];
+        std::string collection = form.CollectionCombo.SelectedText();
         form.BeforeInstallReadmeChecked.visible =
             valid && MissingBeside(folder, collection + "_BeforeInstall.txt");
         form.AfterInstallReadmeChecked.visible =
@@ -456,30 +441,27 @@ void TMainForm::Ftp1Click() {
 // --- The panel's items ---
 
 TMainForm::Item TMainForm::ItemOf(Tab tab) const {
-    auto based = [](const std::string& folder, const std::string& name) {
-        return name.empty() ? std::string() : folder + kPathSeparator + name;
-    };
     switch (tab) {
         case Tab::Designer:
-            return {based(CurrentDesignerFolder(), CurrentDesigner()),
+            return {OwnFile(CurrentDesignerFolder(), CurrentDesigner()),
                     ResourceFile("KB_Designer.jpg"), kDefaultItemText,
                     "Click to select Designer Picture | Click to select Designer Picure",
                     "Enter new Designer text or double-click for file | Enter new Designer text "
                     "or double-click for file"};
         case Tab::Collection:
-            return {based(CurrentCollectionFolder(), CurrentCollection()),
+            return {OwnFile(CurrentCollectionFolder(), CurrentCollection()),
                     ResourceFile("KB_Collection.jpg"), kDefaultItemText,
                     "Click to select Collection Picture | Click to select Collection Picture",
                     "Enter new Collection text or double-click for file | Enter new Collection "
                     "text or double-click for file"};
         case Tab::Garment:
-            return {based(CurrentCollectionFolder(), form.MacroList.SelectedText()),
+            return {OwnFile(CurrentCollectionFolder(), form.MacroList.SelectedText()),
                     ResourceFile("KB_Garment.jpg"), kDefaultItemText,
                     "Garment Picture | Click to select Garment Picture",
                     "Enter new Garment text or double-click for file | Enter new Garment text or "
                     "double-click for file"};
         case Tab::Measures:
-            return {based(RootPath("MeasureTables"), form.MmtList.SelectedText()),
+            return {OwnFile(RootPath("MeasureTables"), form.MmtList.SelectedText()),
                     ResourceFile("KB_Measure.jpg"), kDefaultItemText,
                     "Mmt Picture | Click to select Mmt Picture",
                     "Enter text or double-click to load file | Enter new Mmt text or "

@@ -30,10 +30,9 @@ struct MissingFileReport;
 // The application-wide error display: a message box with the error's text, caption "Kitbinder".
 void ShowApplicationError(UserInterface& ui, const std::string& text);
 
-// Whether a designer or collection name can be a folder name. Refused: empty after trimming, "." or
-// "..", a separator, a character Windows forbids (< > : " | ? *), a control character, or a
-// trailing space or dot.
-bool IsUsableItemName(const std::string& name);
+// The file of an item (designer, collection, garment, table) called name in folder with that
+// suffix; "" when no item is selected (name is empty).
+std::string OwnFile(const std::string& folder, const std::string& name, const char* suffix = "");
 
 class TMainForm {
   public:

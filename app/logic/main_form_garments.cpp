@@ -22,7 +22,7 @@ namespace {
 const char kMacroExtension[] = ".mac";
 
 std::string MacroPath(const std::string& garment) {
-    return CurrentCollectionFolder() + kPathSeparator + garment + kMacroExtension;
+    return InFolder(CurrentCollectionFolder(), garment + kMacroExtension);
 }
 
 // Whether the normalised path lies below the normalised folder (a name read from a file may
@@ -184,9 +184,7 @@ void TMainForm::CancelCheck() {
 }
 
 ScanInputs TMainForm::CurrentScanInputs() const {
-    const int collection = form.CollectionCombo.Selected();
-    return MakeScanInputs(form.MacroList.entries,
-                          collection < 0 ? "" : form.CollectionCombo.entries[size_t(collection)]);
+    return MakeScanInputs(form.MacroList.entries, form.CollectionCombo.SelectedText());
 }
 
 std::shared_ptr<WorkerThread> TMainForm::CheckWorker() const {

@@ -30,10 +30,6 @@ std::string WithCrLf(std::string_view text) {
     return result;
 }
 
-std::string Beside(const std::string& folder, const std::string& name) {
-    return folder + kPathSeparator + name;
-}
-
 }  // namespace
 
 void TMainForm::ShowItemInPanel(const std::string& base, const std::string& defaultPicture,
@@ -225,14 +221,9 @@ void TMainForm::AttachText(FileChooser& chooser, const std::string& target) {
     });
 }
 
-namespace {
-
-// The file of the current designer or selected collection with that suffix; "" without one.
 std::string OwnFile(const std::string& folder, const std::string& name, const char* suffix) {
-    return name.empty() ? std::string() : Beside(folder, name + suffix);
+    return name.empty() ? std::string() : InFolder(folder, name + suffix);
 }
-
-}  // namespace
 
 void TMainForm::LicenseFileEditClick() {
     AttachText(form.LicenseDialog,
@@ -274,7 +265,7 @@ void TMainForm::WebsiteEditChange() {
         // Written as typed first; a trimmed text is a further change, written again.
         for (;;) {
             form.WebsiteChecked.visible = true;
-            WriteTextFile(Beside(CurrentDesignerFolder(), "Website.txt"), text);
+            WriteTextFile(InFolder(CurrentDesignerFolder(), "Website.txt"), text);
             std::string trimmed = Trim(text);
             if (trimmed == text)
                 break;
@@ -293,7 +284,7 @@ void TMainForm::PasswordEditExit() {
     Handle([&] {
         if (form.PasswordEdit.text == Data.password)
             return;
-        WriteTextFile(Beside(CurrentCollectionFolder(), "Password.txt"), form.PasswordEdit.text);
+        WriteTextFile(InFolder(CurrentCollectionFolder(), "Password.txt"), form.PasswordEdit.text);
         Data.password = form.PasswordEdit.text;
     });
 }
@@ -302,7 +293,7 @@ void TMainForm::CollectionVersionEditExit() {
     Handle([&] {
         if (form.CollectionVersionEdit.text == Data.version)
             return;
-        WriteTextFile(Beside(CurrentCollectionFolder(), "CollectionVersion.txt"),
+        WriteTextFile(InFolder(CurrentCollectionFolder(), "CollectionVersion.txt"),
                       form.CollectionVersionEdit.text);
         Data.version = form.CollectionVersionEdit.text;
     });

@@ -24,10 +24,6 @@ const char* const kItemFileSuffixes[] = {
     ".jpg",     ".txt", ".pdf", ".html", "_License.txt", "_BeforeInstall.txt", "_AfterInstall.txt",
     "_mini.bmp"};
 
-std::string Beside(const std::string& folder, const std::string& name) {
-    return folder + kPathSeparator + name;
-}
-
 std::string ActiveCollectionKey(const std::string& designer) {
     return designer + "_ActiveCollection";
 }
@@ -46,7 +42,7 @@ void WriteNewItemFiles(const std::string& base, const std::string& stockPicture)
 
 // A name given anew: refused when unusable or when a file or folder of that name is there.
 bool NameIsFree(const std::string& folder, const std::string& name) {
-    std::string path = Beside(folder, name);
+    std::string path = InFolder(folder, name);
     return IsUsableItemName(name) && !FileExists(path) && !FolderExists(path);
 }
 
@@ -61,7 +57,7 @@ bool TMainForm::CollectionIsValid() const {
     int selected = form.CollectionCombo.Selected();
     const std::string& typed = form.CollectionCombo.text;
     return selected >= 0 && !form.CollectionCombo.entries[selected].empty() && DesignerIsValid() &&
-           !typed.empty() && FolderExists(Beside(CurrentDesignerFolder(), typed));
+           !typed.empty() && FolderExists(InFolder(CurrentDesignerFolder(), typed));
 }
 
 bool TMainForm::ConfirmDelete(const std::string& kind, const std::string& name) {
@@ -146,9 +142,8 @@ void TMainForm::CollectionComboChange() {
 }
 
 void TMainForm::StoreCollectionChoice() {
-    int selected = form.CollectionCombo.Selected();
     WriteSetting(SettingsRoot::CurrentUser, ActiveCollectionKey(CurrentDesigner()),
-                 selected < 0 ? "" : form.CollectionCombo.entries[selected]);
+                 form.CollectionCombo.SelectedText());
 }
 
 void TMainForm::CollectionComboEnter() {
@@ -165,12 +160,8 @@ void TMainForm::CollectionDetailsHelpClick() {
 
 void TMainForm::UpdateCurrentSelection() {
     Handle([&] {
-        auto selectedText = [](const ComboBox& box) {
-            int selected = box.Selected();
-            return selected < 0 ? std::string() : box.entries[selected];
-        };
-        SetCurrentSelection(SelectionOf(selectedText(form.DesignerCombo),
-                                        selectedText(form.CollectionCombo),
+        SetCurrentSelection(SelectionOf(form.DesignerCombo.SelectedText(),
+                                        form.CollectionCombo.SelectedText(),
                                         form.MacroSource.Selected()));
     });
 }
@@ -207,8 +198,8 @@ void TMainForm::AddDesignerButtonClick() {
         FillDesignerList();
         form.DesignerCombo.text = typed;
         DesignerComboChange();
-        EnsureFolder(Beside(RootPath("Installations"), typed));
-        WriteNewItemFiles(Beside(DesignersFolder(typed), typed), "KB_Designer.jpg");
+        EnsureFolder(InFolder(RootPath("Installations"), typed));
+        WriteNewItemFiles(InFolder(DesignersFolder(typed), typed), "KB_Designer.jpg");
         RefreshActiveTab(true);
     });
 }
@@ -218,7 +209,7 @@ void TMainForm::AddCollectionButtonClick() {
         const std::string typed = form.CollectionCombo.text;
         std::string designerFolder = CurrentDesignerFolder();
         if (CurrentDesigner().empty() || !NameIsFree(designerFolder, typed) ||
-            !EnsureFolder(Beside(designerFolder, typed))) {
+            !EnsureFolder(InFolder(designerFolder, typed))) {
             ShowNameError("Collection");
             return;
         }
@@ -229,7 +220,7 @@ void TMainForm::AddCollectionButtonClick() {
         if (selected < 0)
             return;
         const std::string& name = form.CollectionCombo.entries[selected];
-        WriteNewItemFiles(Beside(Beside(designerFolder, name), name), "KB_Collection.jpg");
+        WriteNewItemFiles(InFolder(InFolder(designerFolder, name), name), "KB_Collection.jpg");
         RefreshActiveTab(true);
     });
 }
@@ -240,9 +231,9 @@ void TMainForm::DeleteDesignerButtonClick() {
         if (designer.empty())
             return;
         int collection = form.CollectionCombo.Selected();
-        std::string setups = Beside(RootPath("Installations"), designer);
+        std::string setups = InFolder(RootPath("Installations"), designer);
         if (collection >= 0)
-            setups = Beside(setups, form.CollectionCombo.entries[collection]);
+            setups = InFolder(setups, form.CollectionCombo.entries[collection]);
         RequireSafeWorkspacePath(DesignersFolder(designer));
         RequireSafeWorkspacePath(setups);
         if (!ConfirmDelete("designer", designer))
@@ -261,7 +252,7 @@ void TMainForm::DeleteCollectionButtonClick() {
         if (selected < 0 || CurrentDesigner().empty())
             return;
         const std::string collection = form.CollectionCombo.entries[selected];
-        const std::string folder = Beside(CurrentDesignerFolder(), collection);
+        const std::string folder = InFolder(CurrentDesignerFolder(), collection);
         RequireSafeWorkspacePath(folder);
         if (!ConfirmDelete("collection", collection))
             return;
@@ -275,8 +266,8 @@ void TMainForm::DeleteCollectionButtonClick() {
 void TMainForm::RenameItemFiles(const std::string& folder, const std::string& oldName,
                                 const std::string& newName) {
     for (const char* suffix : kItemFileSuffixes) {
-        std::string from = Beside(folder, oldName + suffix);
-        std::string to = Beside(folder, newName + suffix);
+        std::string from = InFolder(folder, oldName + suffix);
+        std::string to = InFolder(folder, newName + suffix);
         if (!FileExists(from) || FileExists(to))
             continue;
         CopyFile(from, to, false);
@@ -289,10 +280,10 @@ void TMainForm::RenameItemFiles(const std::string& folder, const std::string& ol
 std::optional<std::string> TMainForm::RenameFolder(const std::string& kind,
                                                    const std::string& parent,
                                                    const std::string& oldName) {
-    const std::string source = Beside(parent, oldName);
+    const std::string source = InFolder(parent, oldName);
     RequireSafeWorkspacePath(source);
     for (const char* suffix : kItemFileSuffixes)
-        RequireSafeWorkspacePath(Beside(source, oldName + suffix));
+        RequireSafeWorkspacePath(InFolder(source, oldName + suffix));
     Notify();
     std::optional<std::string> name = ui_.AskText("Rename " + kind, oldName);
     if (!name)
@@ -302,7 +293,7 @@ std::optional<std::string> TMainForm::RenameFolder(const std::string& kind,
         return std::nullopt;
     }
     ReleasePanelText(true);
-    std::string target = Beside(parent, *name);
+    std::string target = InFolder(parent, *name);
     RequireSafeWorkspacePath(target);
     CopyFolder(source, target);
     DeleteFolderTree(source);

@@ -86,8 +86,7 @@ void TMainForm::CreateSetupClick() {
         }
         SaveItemText();
         CollectionVersionEditExit();
-        int collection = form.CollectionCombo.Selected();
-        form.SaveDialog1.fileName = collection < 0 ? "" : form.CollectionCombo.entries[collection];
+        form.SaveDialog1.fileName = form.CollectionCombo.SelectedText();
         std::optional<std::string> chosen = Choose(form.SaveDialog1);
         if (!chosen)
             return;
@@ -133,8 +132,8 @@ void TMainForm::StartSetupBuild(const std::string& chosenBase) {
 void TMainForm::PrepareSetupBuild(SetupBuild& build) {
     BusyCursor busy(ui_);
     build.prepared =
-        PrepareSetup(Data, form.MacroList.entries, build.prepared.base, ScriptUse::Compile,
-                     [&](const std::string& step) { ui_.SetBuildStep(step); });
+        PrepareSetup(Data, MakeScanInputs(form.MacroList.entries), build.prepared.base,
+                     ScriptUse::Compile, [&](const std::string& step) { ui_.SetBuildStep(step); });
     if (!build.prepared.problems.empty())
         ui_.AppendBuildLog(ProblemReportText(build.prepared.problems));
     if (!build.prepared.scriptWritten)
@@ -232,7 +231,7 @@ void TMainForm::MissingFilesDetailsClick() {
         std::string details;
         {
             BusyCursor busy(ui_);
-            details = MissingFileDetails(ScanForSetup(Data, form.MacroList.entries));
+            details = MissingFileDetails(ScanForSetup(MakeScanInputs(form.MacroList.entries)));
         }
         ui_.ShowReport("Missing files", details);
     });

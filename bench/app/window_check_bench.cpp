@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 3; ++run) {
         const Clock::time_point start = Clock::now();
         DirectoryParserList list;
-        ScanCollection(KitbinderData{}, inputs, list, true);
+        ScanCollection(inputs, list, true);
         scan = std::min(scan, MillisecondsSince(start));
         check = std::min(check, TimeWindowCheck(windows));
     }

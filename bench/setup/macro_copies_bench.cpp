@@ -9,11 +9,11 @@
 
 #include "foundation/files.h"
 #include "setup/setup_script.h"
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace {
 
-using kb::testing::SampleCollection;
+using kb::test::SampleCollection;
 
 constexpr int kGarments = 1000;
 
@@ -52,7 +52,8 @@ int main() {
                          sample.CollectionFile(garment + ".mac"), true);
         }
     });
-    const double compareFirst = BestOfFive([&] { kb::RefreshMacroCopies(sample.data, garments); });
+    const double compareFirst =
+        BestOfFive([&] { kb::RefreshMacroCopies(kb::CurrentSelectionSnapshot(), garments); });
     std::printf(
         "RefreshMacroCopies, %d unchanged garments: rewrite all %8.2f ms, compare first "
         "%8.2f ms (%.1fx faster)\n",

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "setup/setup_script.h"
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace {
 
-using kb::testing::SampleCollection;
+using kb::test::SampleCollection;
 
 struct Timing {
     double milliseconds = 0;        // the whole build
@@ -53,14 +53,16 @@ Timing TimeBuild(int garmentCount) {
         garments.push_back(name);
     }
     Timing timing;
-    timing.milliseconds = BestOfFive(
-        [&] { timing.scriptBytes = kb::BuildSetupScript(sample.data, garments, "Coats").size(); });
+    timing.milliseconds = BestOfFive([&] {
+        timing.scriptBytes =
+            kb::BuildSetupScript(sample.data, kb::MakeScanInputs(garments), "Coats").size();
+    });
     // A macro source folder that is the collection folder itself makes every copy a no-op.
     kb::CurrentSelection selection = kb::CurrentSelectionSnapshot();
     selection.macroSourceFolder = selection.collectionFolder;
     kb::SetCurrentSelection(selection);
-    timing.noCopyMilliseconds =
-        BestOfFive([&] { kb::BuildSetupScript(sample.data, garments, "Coats"); });
+    timing.noCopyMilliseconds = BestOfFive(
+        [&] { kb::BuildSetupScript(sample.data, kb::MakeScanInputs(garments), "Coats"); });
     return timing;
 }
 

@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
     size_t entries = 0;
     const double scan = BestOf(5, [&] {
         kb::DirectoryParserList list;
-        kb::ScanCollection(kb::KitbinderData{}, inputs, list, true);
+        kb::ScanCollection(inputs, list, true);
         entries = list.entries.size();
     });
     std::printf("workspace: %d garments, %d tables x %d rows, %zu files read (%zu bytes)\n",

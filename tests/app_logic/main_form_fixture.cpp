@@ -50,9 +50,8 @@ bool QueuedDispatcher::RunUntil(const std::function<bool()>& done) {
 }
 
 void MainFormTest::SetUp() {
-    std::string pattern = ::testing::TempDir() + "kb_logic_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    temp = pattern;
+    folder_ = std::make_unique<TempFolder>();
+    temp = folder_->Path();
     documents = temp + "/Documents";
     EnsureFolder(documents);
     SetDocumentsFolder(documents);
@@ -67,7 +66,7 @@ void MainFormTest::TearDown() {
     form_.reset();
     SetCurrentSelection({});
     SetSettingsFolder(SettingsRoot::CurrentUser, "");
-    DeleteFolderTree(temp);
+    folder_.reset();
 }
 
 TMainForm& MainFormTest::Start() {

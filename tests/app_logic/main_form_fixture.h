@@ -13,6 +13,7 @@
 
 #include "app/logic/main_form.h"
 #include "tests/app_logic/fake_user_interface.h"
+#include "tests/support/temp_folder.h"
 
 namespace kb::test {
 
@@ -56,6 +57,7 @@ class MainFormTest : public ::testing::Test {
     bool Exists(std::string_view relative) const;
     bool FolderThere(std::string_view relative) const;
 
+    std::unique_ptr<TempFolder> folder_;
     std::string temp;
     std::string documents;
     std::string root;  // workspace root with its trailing separator

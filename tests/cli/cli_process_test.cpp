@@ -15,7 +15,7 @@
 
 #include "foundation/platform.h"
 #include "setup/setup_script.h"
-#include "tests/foundation/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/collections.h"
 #include "workspace/current_selection.h"
@@ -238,7 +238,7 @@ TEST_F(CliTest, BuildWritesTheScriptAndSetupCreateSetupWrites) {
     SetCurrentSelection(SelectionOf("Anna", "Dresses", 0));
     KitbinderData data = ReadItemSettings(CurrentDesignerFolder(), CurrentCollectionFolder());
     const std::string script =
-        BuildSetupScript(data, GarmentNames(CurrentCollectionFolder()), "Dresses");
+        BuildSetupScript(data, MakeScanInputs(GarmentNames(CurrentCollectionFolder())), "Dresses");
     SetWorkspaceFolder("");
     EXPECT_EQ(ReadAll(At("Installations/Dresses.iss")), script);
 

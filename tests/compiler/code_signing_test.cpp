@@ -8,7 +8,7 @@
 #include "compiler/diagnostics.h"
 #include "foundation/settings_store.h"
 #include "tests/compiler/sample_setup.h"
-#include "tests/foundation/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace compiler::test {
 namespace {

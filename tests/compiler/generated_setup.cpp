@@ -22,15 +22,16 @@ std::vector<TypedFields> DollarFieldCases() {
 GeneratedSetup BuildGeneratedSetup(const TypedFields& fields, const std::string& target) {
     GeneratedSetup built;
     built.workspace =
-        std::make_unique<kb::testing::SampleCollection>(fields.designer, fields.collection);
-    kb::testing::SampleCollection& sample = *built.workspace;
+        std::make_unique<kb::test::SampleCollection>(fields.designer, fields.collection);
+    kb::test::SampleCollection& sample = *built.workspace;
     sample.AddGarment(fields.garment, "macro " + fields.garment + "\n");
     sample.Write(sample.CollectionFile(fields.garment + ".pdf"), "pdf of " + fields.garment);
     sample.Write(sample.DesignerFile("Website.txt"), fields.website);
     sample.data.version = fields.version;
     sample.data.website = fields.website;
     sample.data.password = fields.password;
-    const std::string text = BuildSetupScript(sample.data, {fields.garment}, fields.setupName);
+    const std::string text =
+        BuildSetupScript(sample.data, kb::MakeScanInputs({fields.garment}), fields.setupName);
     built.script = kb::RootPath("Installations/" + fields.setupName + ".iss");
     built.setup = kb::RootPath("Installations/" + fields.setupName + ".exe");
     kb::EnsureFolder(kb::RootPath("Installations"));

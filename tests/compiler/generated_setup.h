@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace compiler::test {
 
@@ -21,7 +21,7 @@ struct TypedFields {
 std::vector<TypedFields> DollarFieldCases();
 
 struct GeneratedSetup {
-    std::unique_ptr<kb::testing::SampleCollection> workspace;
+    std::unique_ptr<kb::test::SampleCollection> workspace;
     std::string script;  // Installations/<setup name>.iss
     std::string setup;   // Installations/<setup name>.exe
     int exitCode = -1;   // of Compil32.exe

@@ -14,7 +14,7 @@
 #include "compiler/manifest.h"
 #include "compiler/reproducible.h"
 #include "tests/compiler/sample_setup.h"
-#include "tests/foundation/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace compiler::test {
 namespace {

@@ -10,7 +10,7 @@
 #include "compiler/installer_compiler.h"
 #include "tests/compiler/generated_setup.h"
 #include "tests/compiler/sample_setup.h"
-#include "tests/foundation/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace compiler::test {
 namespace {

@@ -7,7 +7,7 @@
 #include "compiler/password_hash.h"
 #include "compiler/script_encoding.h"
 #include "tests/compiler/sample_setup.h"
-#include "tests/foundation/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace compiler::test {
 namespace {

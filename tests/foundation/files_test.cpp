@@ -12,7 +12,7 @@
 
 #include "foundation/each_file.h"
 #include "foundation/errors.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace kb {
 namespace {

@@ -112,6 +112,32 @@ TEST(Paths, StarAndQuestionMarkAreValidAndLengthLimitIsExact) {
     EXPECT_EQ(NormalizePath("/" + std::string(258, 'x')).size(), 259u);
 }
 
+// A plain name is one path part; a usable item name is also one that Windows keeps as typed.
+TEST(Paths, NameRules) {
+    struct Case {
+        std::string name;
+        bool plain;
+        bool usable;
+    };
+    const Case cases[] = {
+        {"Anna", true, true},    {"Coats 2", true, true},
+        {"", false, false},      {".", false, false},
+        {"..", false, false},    {"a/b", false, false},
+        {"a\\b", false, false},  {"C:x", false, false},
+        {"a|b", false, false},   {std::string("a\tb"), false, false},
+        {"   ", true, false},    {"Coats ", true, false},
+        {"Coats.", true, false}, {"Co?ts", true, false},
+        {"Co*ts", true, false},  {"Co\x7fts", true, false},
+        {"..Coats", true, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsPlainName(c.name), c.plain) << c.name;
+        EXPECT_EQ(IsUsableItemName(c.name), c.usable) << c.name;
+    }
+    EXPECT_EQ(InFolder("/w/Designers", "Anna"), "/w/Designers/Anna");
+    EXPECT_EQ(InFolder("/w/", "a<b"), "/w//a<b");  // as written: nothing checked or merged
+}
+
 TEST(Paths, PathErrorNamesThePath) {
     try {
         NormalizePath("/bad|name");

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "foundation/files.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace kb {
 namespace {

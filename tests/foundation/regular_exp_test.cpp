@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "foundation/platform.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace kb {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "foundation/errors.h"
 #include "foundation/files.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace kb {
 namespace {

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace kb {
 namespace {
 
-using testing::SampleCollection;
+using test::SampleCollection;
 
 TEST(WindowsNameProblem, RefusesWhatWindowsCannotHold) {
     struct Case {
@@ -81,7 +81,7 @@ class BuildChecks : public ::testing::Test {
 
     std::vector<BuildProblem> Check(const std::vector<std::string>& garments,
                                     const std::string& baseName = "Coats") {
-        const SetupScan scan = ScanForSetup(sample.data, garments);
+        const SetupScan scan = ScanForSetup(MakeScanInputs(garments));
         return CheckBuild(sample.data, scan, baseName);
     }
 
@@ -188,7 +188,7 @@ TEST_F(BuildChecks, DetailsGroupAndSortTheMissingFilesAndNoteUnfoundPictures) {
 
     const std::string folder =
         sample.CollectionFile("").substr(0, sample.CollectionFile("").size() - 1);
-    EXPECT_EQ(MissingFileDetails(ScanForSetup(sample.data, {"Zip", "Anorak"})),
+    EXPECT_EQ(MissingFileDetails(ScanForSetup(MakeScanInputs({"Zip", "Anorak"}))),
               "4 missing files:\n\n"
               "garment Anorak\n"
               "  Anorak.txt (optional)  in " +

@@ -6,12 +6,12 @@
 
 #include "foundation/files.h"
 #include "setup/setup_script.h"
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace kb {
 namespace {
 
-using testing::SampleCollection;
+using test::SampleCollection;
 
 class ScriptOrigins : public ::testing::Test {
   protected:
@@ -27,7 +27,7 @@ class ScriptOrigins : public ::testing::Test {
         sample.Write(sample.WorkspaceFile("MeasureTables/Women.mmt"), "Women\tcm\tx\n");
         sample.Write(sample.WorkspaceFile("MeasureTables/Women.pdf"));
         sample.data.password = "secret";
-        scan = ScanForSetup(sample.data, {"Coat1", "Coat10"});
+        scan = ScanForSetup(MakeScanInputs({"Coat1", "Coat10"}));
         script = SetupScriptFromScan(sample.data, scan, "Coats");
         origins = ScriptLineOrigins(script, scan);
     }

@@ -8,12 +8,12 @@
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
-#include "tests/setup/sample_collection.h"
+#include "tests/support/sample_collection.h"
 
 namespace kb {
 namespace {
 
-using testing::SampleCollection;
+using test::SampleCollection;
 
 constexpr const char* kUnwritten = "Enter text or double-click to load file.";
 
@@ -65,7 +65,7 @@ class WorkedOutline : public ::testing::Test {
     }
 
     std::string Build(const std::vector<std::string>& garments = {"Coat1", "Coat2"}) {
-        return BuildSetupScript(sample.data, garments, "Coats");
+        return BuildSetupScript(sample.data, MakeScanInputs(garments), "Coats");
     }
 
     // The script the outline must give: the golden text with its folders filled in. A stock
@@ -220,7 +220,7 @@ TEST(BuildSetupScript, OptionalSetupLinesFollowTheirInputs) {
     for (const Case& c : cases) {
         SampleCollection fresh("Anna", "Coats");
         c.prepare(fresh);
-        const std::string script = BuildSetupScript(fresh.data, {}, "Coats");
+        const std::string script = BuildSetupScript(fresh.data, MakeScanInputs({}), "Coats");
         for (const std::string& present : c.present) {
             const std::string line =
                 ReplaceEvery(ReplaceEvery(present, "@COLLECTION@", CurrentCollectionFolder()),
@@ -247,7 +247,7 @@ TEST(BuildSetupScript, WebsiteIconGetsOneScheme) {
     for (const auto& [written, target] : cases) {
         SampleCollection sample("Anna", "Coats");
         sample.Write(sample.DesignerFile("Website.txt"), written);
-        const std::string script = BuildSetupScript(sample.data, {}, "Coats");
+        const std::string script = BuildSetupScript(sample.data, MakeScanInputs({}), "Coats");
         EXPECT_TRUE(
             HasLine(script, std::string("Name: {group}\\Website Anna; Filename: ") + target + ";"))
             << written << "\n"
@@ -266,7 +266,8 @@ TEST(BuildSetupScript, RefusesTableNamesThatLeaveTheInstallationFolder) {
                      std::string(inner) + "\tcm\tx\nBust\t92.5\tB\tbust\n");
         sample.Write(sample.WorkspaceFile("MeasurePictures/bust.jpg"));
         try {
-            const std::string script = BuildSetupScript(sample.data, {"Coat1"}, "Coats");
+            const std::string script =
+                BuildSetupScript(sample.data, MakeScanInputs({"Coat1"}), "Coats");
             ADD_FAILURE() << inner << " built:\n" << Section(script, "Files");
         } catch (const SetupScriptError& error) {
             EXPECT_NE(std::string(error.what()).find(inner), std::string::npos) << error.what();
@@ -278,7 +279,8 @@ TEST(BuildSetupScript, RefusesTableNamesThatLeaveTheInstallationFolder) {
     sample.Write(sample.WorkspaceFile("MeasureTables/Women.mmt"),
                  "Women..v2\tcm\tx\nBust\t92.5\tB\tbust\n");
     sample.Write(sample.WorkspaceFile("MeasurePictures/bust.jpg"));
-    EXPECT_NE(BuildSetupScript(sample.data, {"Coat1"}, "Coats").find("MeasurePictures\\Women..v2;"),
+    EXPECT_NE(BuildSetupScript(sample.data, MakeScanInputs({"Coat1"}), "Coats")
+                  .find("MeasurePictures\\Women..v2;"),
               std::string::npos);
 }
 
@@ -336,7 +338,7 @@ TEST(BuildSetupScript, InsertsValuesLiterallyWithoutLaterReplacement) {
     sample.data.password = "pa$$word";
     sample.data.version = "$1.$&";
     const std::string script =
-        BuildSetupScript(sample.data, {"COLLECTION_NAME"}, "Setup $$ MACRO_NAME");
+        BuildSetupScript(sample.data, MakeScanInputs({"COLLECTION_NAME"}), "Setup $$ MACRO_NAME");
     for (const std::string line : {
              "AppName=OUTPUT_FILE_NAME - DESIGNER_NAME",
              "AppVersion=$1.$&",
@@ -361,7 +363,7 @@ TEST(BuildSetupScript, QuotesEntryParametersByInnoSetupRules) {
     sample.AddGarment(" Coat ", "");
     sample.Write(sample.CollectionFile(" Coat .pdf"));
     sample.Write(sample.DesignerFile("Website.txt"), "anna.example/\"q\"");
-    const std::string script = BuildSetupScript(sample.data, {" Coat "}, "Coats");
+    const std::string script = BuildSetupScript(sample.data, MakeScanInputs({" Coat "}), "Coats");
     const std::string app = "{app}\\Shared\\Designers\\Anna\\Coats; {{winter}";
     EXPECT_EQ(Section(script, "Dirs"), "Name: \"" + app + "\"\n\n");
     EXPECT_EQ(Section(script, "UninstallDelete"), "Name: \"" + app + "\"; Type: dirifempty\n");
@@ -387,7 +389,7 @@ TEST(BuildSetupScript, DoublesTheDesignersBracesInTheGroupName) {
          {std::pair{"{win}", "{{win}"}, std::pair{"An{na", "An{{na"},
           std::pair{"A}n{{a", "A}n{{{{a"}}) {
         SampleCollection sample(designer, "Coats");
-        const std::string script = BuildSetupScript(sample.data, {}, "Coats");
+        const std::string script = BuildSetupScript(sample.data, MakeScanInputs({}), "Coats");
         EXPECT_TRUE(HasLine(script,
                             "DefaultGroupName=Bobbinwright Software\\Bobbinwright 7.5\\"
                             "Collections\\" +
@@ -424,7 +426,7 @@ TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
             sample.Write(sample.DesignerFile("Website.txt"), c.fileWebsite);
         }
         try {
-            BuildSetupScript(sample.data, {c.garment}, "Coats");
+            BuildSetupScript(sample.data, MakeScanInputs({c.garment}), "Coats");
             ADD_FAILURE() << c.what << ": built";
         } catch (const SetupScriptError& error) {
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos)
@@ -436,7 +438,8 @@ TEST(BuildSetupScript, RefusesControlCharactersBeforeCopyingAnything) {
     }
     SampleCollection sample("Anna", "Coats");
     for (const char* setupName : {"$\\n", "a/b"}) {
-        EXPECT_THROW(BuildSetupScript(sample.data, {}, setupName), SetupScriptError) << setupName;
+        EXPECT_THROW(BuildSetupScript(sample.data, MakeScanInputs({}), setupName), SetupScriptError)
+            << setupName;
     }
 }
 
@@ -452,7 +455,7 @@ ino_t InodeOf(const std::string& path) {
 }
 
 TEST(RefreshMacroCopies, RewritesOnlyCopiesThatDiffer) {
-    testing::SampleCollection sample("Anna", "Coats");
+    test::SampleCollection sample("Anna", "Coats");
     struct Case {
         const char* garment;
         const char* source;
@@ -477,7 +480,7 @@ TEST(RefreshMacroCopies, RewritesOnlyCopiesThatDiffer) {
     for (const Case& c : cases) {
         before.push_back(InodeOf(sample.CollectionFile(std::string(c.garment) + ".mac")));
     }
-    RefreshMacroCopies(sample.data, garments);
+    RefreshMacroCopies(CurrentSelectionSnapshot(), garments);
     for (size_t i = 0; i < std::size(cases); ++i) {
         const std::string copy = sample.CollectionFile(std::string(cases[i].garment) + ".mac");
         EXPECT_EQ(ReadTextFile(copy), cases[i].source) << cases[i].garment;

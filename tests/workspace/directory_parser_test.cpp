@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/files.h"
-#include "tests/workspace/temp_workspace.h"
+#include "tests/support/temp_workspace.h"
 #include "workspace/directory_parser.h"
 #include "workspace/support_files.h"
 

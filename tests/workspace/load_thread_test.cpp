@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "tests/workspace/temp_workspace.h"
+#include "tests/support/temp_workspace.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/load_thread.h"
 #include "workspace/workspace_paths.h"

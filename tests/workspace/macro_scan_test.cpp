@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "foundation/errors.h"
-#include "tests/workspace/temp_workspace.h"
+#include "tests/support/temp_workspace.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/macro_scan.h"
 #include "workspace/mmt_data.h"
@@ -30,7 +30,7 @@ class MacroScan : public TempWorkspace {
                                   std::vector<std::string> garments) {
         list = DirectoryParserList{};
         ScanInputs inputs{Selection("Anna", collection), std::move(garments), {}};
-        ScanCollection(KitbinderData{}, inputs, list, true);
+        ScanCollection(inputs, list, true);
         return Describe(list);
     }
 
@@ -269,10 +269,10 @@ TEST_F(MacroScan, TableValueThatIsNoNumberFailsTheScanOnlyWhenTheTableIsUsed) {
 TEST_F(MacroScan, GarmentPathsFromTheCollectionBox) {
     ScanInputs inputs{Selection("Anna", "Coats"), {"Sheath"}, "Dresses"};
     DirectoryParserList byBox;
-    ScanCollection(KitbinderData{}, inputs, byBox, false);
+    ScanCollection(inputs, byBox, false);
     EXPECT_EQ(Describe(byBox)[8], "4 Designers/Anna/Dresses/Sheath.mac +");
     DirectoryParserList cached;
-    ScanCollection(KitbinderData{}, inputs, cached, true);
+    ScanCollection(inputs, cached, true);
     EXPECT_EQ(Describe(cached)[8], "4 Designers/Anna/Coats/Sheath.mac -");
 }
 
@@ -295,7 +295,7 @@ TEST_F(TempWorkspace, ScanFindsNamesAsWindowsWould) {
                        MacroSourceFolder(0)},
                       {"coat1"},
                       {}};
-    ScanCollection(KitbinderData{}, inputs, list, true);
+    ScanCollection(inputs, list, true);
     std::vector<std::string> found;
     for (const DirectoryParser& e : list.entries) {
         if (e.exists)

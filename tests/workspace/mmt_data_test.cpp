@@ -5,7 +5,7 @@
 
 #include "foundation/files.h"
 #include "foundation/regular_exp.h"
-#include "tests/workspace/temp_workspace.h"
+#include "tests/support/temp_workspace.h"
 #include "workspace/mmt_data.h"
 
 namespace kb::test {

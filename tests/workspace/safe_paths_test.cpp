@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "foundation/errors.h"
-#include "tests/workspace/temp_workspace.h"
+#include "tests/support/temp_workspace.h"
 #include "workspace/safe_paths.h"
 #include "workspace/workspace_paths.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/workspace/temp_workspace.h"
+#include "tests/support/temp_workspace.h"
 #include "workspace/directory_parser.h"
 #include "workspace/workspace_paths.h"
 
@@ -36,15 +36,6 @@ TEST_F(WorkspacePaths, FolderAndItemPaths) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.actual, c.expected);
-}
-
-TEST(SupportExtensions, WalkVisitsTheFourInOrder) {
-    std::vector<std::string> walked;
-    for (int i = 0; !SupportExtension(i).empty(); ++i)
-        walked.push_back(SupportExtension(i));
-    EXPECT_EQ(walked, (std::vector<std::string>{"jpg", "pdf", "html", "txt"}));
-    EXPECT_EQ(SupportExtension(4), "");
-    EXPECT_EQ(SupportExtension(-1), "");
 }
 
 TEST(InstalledLayout, FolderOfEveryEntryType) {

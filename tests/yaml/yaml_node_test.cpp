@@ -127,9 +127,11 @@ TEST(YamlNode, NullChildIsRenderedAsNothing) {
 TEST(YamlNode, VeryDeepTreeIsReleasedWithoutRecursion) {
     auto root = std::make_shared<YamlNode>();
     YamlNode* last = root.get();
+    std::weak_ptr<YamlNode> deepest;
     for (int i = 0; i < 300000; ++i) {
         auto child = std::make_shared<YamlNode>();
         YamlNode* next = child.get();
+        deepest = child;
         if (i % 2) {
             last->Append(std::move(child));
         } else {
@@ -137,7 +139,9 @@ TEST(YamlNode, VeryDeepTreeIsReleasedWithoutRecursion) {
         }
         last = next;
     }
+    EXPECT_FALSE(deepest.expired());
     root.reset();
+    EXPECT_TRUE(deepest.expired());
 }
 
 TEST(YamlNode, SharedSubtreeOutlivesItsParent) {

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "foundation/yaml/yaml.h"
+#include "tests/support/temp_folder.h"
 #include "tests/yaml/yaml_random_tree.h"
 #include "tests/yaml/yaml_test_tree.h"
 
@@ -26,21 +27,6 @@ with open(sys.argv[1], encoding='utf-8') as f:
 bool PythonYamlAvailable() {
     return std::system("python3 -c 'import yaml' >/dev/null 2>&1") == 0;
 }
-
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "kb_yaml_XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempFolder() { fs::remove_all(path_); }
-    fs::path Path(const char* name) const { return path_ / name; }
-
-  private:
-    fs::path path_;
-};
 
 std::vector<std::string> RunPython(const fs::path& script, const fs::path& input) {
     std::string command = "python3 '" + script.string() + "' '" + input.string() + "'";
@@ -64,8 +50,8 @@ std::vector<std::string> RunPython(const fs::path& script, const fs::path& input
 TEST(YamlPython, WrittenTreesReadAlikeByIndependentReader) {
     if (!PythonYamlAvailable())
         GTEST_SKIP() << "python3 with the yaml module is missing";
-    TempFolder folder;
-    std::ofstream(folder.Path("reader.py")) << kReader;
+    test::TempFolder folder;
+    std::ofstream(folder / "reader.py") << kReader;
 
     constexpr int kDocuments = 120;
     std::vector<std::string> expected;
@@ -79,9 +65,9 @@ TEST(YamlPython, WrittenTreesReadAlikeByIndependentReader) {
         stream += text;
         EXPECT_EQ(test::Json(*Yaml(text).root), expected.back()) << "own reader:\n" << text;
     }
-    std::ofstream(folder.Path("stream.yaml"), std::ios::binary) << stream;
+    std::ofstream(folder / "stream.yaml", std::ios::binary) << stream;
 
-    std::vector<std::string> read = RunPython(folder.Path("reader.py"), folder.Path("stream.yaml"));
+    std::vector<std::string> read = RunPython(folder / "reader.py", folder / "stream.yaml");
     ASSERT_EQ(read.size(), expected.size());
     for (size_t i = 0; i < read.size(); ++i)
         EXPECT_EQ(read[i], expected[i]) << "document " << i;

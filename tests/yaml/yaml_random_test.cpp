@@ -1,10 +1,12 @@
-// Random and mutated texts through the reader and writer: no crash, no sanitizer report.
+// Random and mutated texts through the reader and writer: no crash, no sanitizer report; and the
+// writer's text of a random tree reads back as that same tree.
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "tests/yaml/yaml_fuzz_body.h"
 #include "tests/yaml/yaml_random_tree.h"
+#include "tests/yaml/yaml_test_tree.h"
 
 namespace kb {
 namespace {
@@ -16,6 +18,14 @@ char RandomByte(std::mt19937& rng) {
     if (rng() % 4 == 0)
         return static_cast<char>(rng() % 256);
     return kSyntax[rng() % kSyntax.size()];
+}
+
+// The writer's text of a tree reads back as that same tree, and writes the same text again.
+void ExpectRereadSame(const Yaml& first) {
+    const std::string written = first.ToText();
+    const Yaml second(written);
+    EXPECT_EQ(test::Json(*second.root), test::Json(*first.root)) << written;
+    EXPECT_EQ(second.ToText(), written);
 }
 
 TEST(YamlRandom, ArbitraryBytes) {
@@ -35,6 +45,7 @@ TEST(YamlRandom, MutatedDocuments) {
     for (int round = 0; round < 600; ++round) {
         Yaml doc;
         doc.root = trees.Document();
+        ExpectRereadSame(doc);
         std::string text = doc.ToText();
         for (int edits = 1 + rng() % 6; edits > 0; --edits) {
             size_t at = rng() % (text.size() + 1);
@@ -63,6 +74,7 @@ TEST(YamlRandom, PathologicalLines) {
     test::FuzzYamlOnce(dashes + "x\n" + dashes + "k: |\n" + std::string(5000, ' ') + "y\n");
     test::FuzzYamlOnce(std::string(30000, ' ') + "k: v\n" + std::string(20000, ':'));
     test::FuzzYamlOnce(std::string(50000, '\n'));
+    ExpectRereadSame(Yaml(dashes + "x\n"));
 }
 
 }  // namespace

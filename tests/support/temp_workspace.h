@@ -3,8 +3,11 @@
 // runs, and it is removed afterwards.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "tests/support/temp_folder.h"
 
 namespace kb::test {
 
@@ -19,6 +22,7 @@ class TempWorkspace : public ::testing::Test {
     // The workspace root joined with relative.
     std::string At(std::string_view relative) const;
 
+    std::unique_ptr<TempFolder> folder_;
     std::string documents;
     std::string root;  // workspace root, trailing separator included
 };

@@ -1,8 +1,10 @@
 #pragma once
-// A fresh folder below the system's temporary folder, removed with its content at the end.
+// The one temporary folder of the tests: a fresh folder below the system's temporary folder,
+// removed with its content at the end.
 #include <stdlib.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 namespace kb::test {
@@ -11,7 +13,9 @@ class TempFolder {
   public:
     TempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "kbtest-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot make a temporary folder from " + pattern);
+        path_ = pattern;
     }
     ~TempFolder() {
         std::error_code ec;

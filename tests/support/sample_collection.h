@@ -8,21 +8,17 @@
 
 #include "foundation/files.h"
 #include "foundation/platform.h"
+#include "tests/support/temp_folder.h"
 #include "workspace/current_selection.h"
 #include "workspace/kitbinder_data.h"
 #include "workspace/workspace_paths.h"
 
-namespace kb::testing {
+namespace kb::test {
 
 class SampleCollection {
   public:
     SampleCollection(std::string designer, std::string collection) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kb_setup_XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("Cannot make a temporary folder");
-        }
-        documents_ = pattern;
-        SetDocumentsFolder(documents_);
+        SetDocumentsFolder(documents_.Path());
         CurrentSelection selection;
         selection.designer = std::move(designer);
         selection.collection = std::move(collection);
@@ -33,11 +29,7 @@ class SampleCollection {
         SetCurrentSelection(selection);
         data.version = "0.1";
     }
-    ~SampleCollection() {
-        SetCurrentSelection({});
-        std::error_code ignored;
-        std::filesystem::remove_all(documents_, ignored);
-    }
+    ~SampleCollection() { SetCurrentSelection({}); }
     SampleCollection(const SampleCollection&) = delete;
     SampleCollection& operator=(const SampleCollection&) = delete;
 
@@ -66,7 +58,7 @@ class SampleCollection {
     KitbinderData data;
 
   private:
-    std::string documents_;
+    TempFolder documents_;
 };
 
-}  // namespace kb::testing
+}  // namespace kb::test

@@ -1,4 +1,4 @@
-#include "tests/workspace/temp_workspace.h"
+#include "tests/support/temp_workspace.h"
 
 #include <cstdlib>
 
@@ -11,9 +11,8 @@
 namespace kb::test {
 
 void TempWorkspace::SetUp() {
-    std::string pattern = ::testing::TempDir() + "kb_workspace_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    documents = pattern;
+    folder_ = std::make_unique<TempFolder>();
+    documents = folder_->Path();
     SetDocumentsFolder(documents);
     root = WorkspaceRoot(true);
     SetCurrentSelection({});
@@ -21,7 +20,7 @@ void TempWorkspace::SetUp() {
 
 void TempWorkspace::TearDown() {
     SetCurrentSelection({});
-    DeleteFolderTree(documents);
+    folder_.reset();
 }
 
 void TempWorkspace::Write(std::string_view relative, std::string_view content) const {
