@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <QImageReader>
 #include <QString>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "tools/sample_workspace/sample_workspace.h"
 
