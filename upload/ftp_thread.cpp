@@ -6,7 +6,6 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "upload/http_client.h"
-#include "upload/mongo_db.h"
 #include "workspace/kitbinder_data.h"
 #include "workspace/mmt_data.h"
 #include "workspace/workspace_paths.h"
@@ -86,10 +85,8 @@ void FtpThread::Body() {
 }
 
 void FtpThread::Upload() {
-    MongoDb db(config_.databaseHost, config_.databasePort, kUploadDatabase, kUploadCollection,
-               config_.databaseUser, config_.databasePassword, config_.timeouts,
-               [this](const std::string& text) { ShowMessage(text, "Error", UploadIcon::Error); },
-               {config_.storeHelper, config_.databaseTls, config_.caFile});
+    const std::unique_ptr<UploadStore> store = config_.openStore(config_);
+    UploadStore& db = *store;
     if (db.failed()) {
         ShowMessage("Cannot connect to server", "Error", UploadIcon::Error);
         return;
@@ -111,14 +108,15 @@ DirectoryParserList FtpThread::BuildFileList() const {
     return list;
 }
 
-void FtpThread::Store(MongoDb& db, const std::string& path, const std::string& name) {
+void FtpThread::Store(UploadStore& db, const std::string& path, const std::string& name) {
     ThrowIfCancelled();
-    db.StoreFile(accountId, path, name);
+    if (!db.StoreFile(accountId, path, name))
+        ShowMessage("Error transfering file: " + path, "Error", UploadIcon::Error);
     if (db.failed())
         throw ConnectionLost{};
 }
 
-void FtpThread::StoreEntries(MongoDb& db, const DirectoryParserList& list,
+void FtpThread::StoreEntries(UploadStore& db, const DirectoryParserList& list,
                              std::vector<std::string>& tablePaths) {
     for (const DirectoryParser& entry : list.entries) {
         SetStatus(NameOf(entry.path));
@@ -132,7 +130,7 @@ void FtpThread::StoreEntries(MongoDb& db, const DirectoryParserList& list,
 
 // The table's measuring pictures and texts found by the scan, then the table's own support
 // files, all under the table's inner name.
-void FtpThread::StoreTableFiles(MongoDb& db, const DirectoryParserList& list,
+void FtpThread::StoreTableFiles(UploadStore& db, const DirectoryParserList& list,
                                 const std::string& tablePath) {
     MmtData table;
     try {

@@ -16,7 +16,7 @@
 
 namespace kb {
 
-class MongoDb;
+class UploadStore;
 
 // The name under which the service keeps an entry's file, by the entry's type; "" for a type
 // that has no rule.
@@ -43,11 +43,11 @@ class FtpThread : public WorkerThread {
     void SetStatus(const std::string& text);
     void ShowMessage(const std::string& text, const std::string& caption, UploadIcon icon);
     DirectoryParserList BuildFileList() const;
-    void StoreEntries(MongoDb& db, const DirectoryParserList& list,
+    void StoreEntries(UploadStore& db, const DirectoryParserList& list,
                       std::vector<std::string>& tablePaths);
-    void StoreTableFiles(MongoDb& db, const DirectoryParserList& list,
+    void StoreTableFiles(UploadStore& db, const DirectoryParserList& list,
                          const std::string& tablePath);
-    void Store(MongoDb& db, const std::string& path, const std::string& name);
+    void Store(UploadStore& db, const std::string& path, const std::string& name);
     void RequestProcessing();
 
     std::string statusText;

@@ -9,6 +9,7 @@
 #include "upload/bson.h"
 #include "upload/helper_process.h"
 #include "upload/store_protocol.h"
+#include "upload/upload_config.h"
 
 namespace kb {
 namespace {
@@ -109,6 +110,14 @@ bool MongoDb::StoreFile(const std::string& accountId, const std::string& path,
     if (!stored && showError_)
         showError_("Error transfering file: " + path);
     return stored;
+}
+
+// Store failures are shown by the upload, which knows the file.
+std::unique_ptr<UploadStore> OpenMongoDb(const UploadConfig& config) {
+    return std::make_unique<MongoDb>(
+        config.databaseHost, config.databasePort, kUploadDatabase, kUploadCollection,
+        config.databaseUser, config.databasePassword, config.timeouts, MongoDb::ErrorDisplay{},
+        DatabaseOptions{config.storeHelper, config.databaseTls, config.caFile});
 }
 
 }  // namespace kb

@@ -9,6 +9,7 @@
 
 #include "upload/network_timeouts.h"
 #include "upload/store_protocol.h"
+#include "upload/upload_store.h"
 
 namespace kb {
 
@@ -23,7 +24,7 @@ struct DatabaseOptions {
     std::string caFile;
 };
 
-class MongoDb {
+class MongoDb : public UploadStore {
   public:
     // Shows a store failure to the user; returns when the user has seen it.
     using ErrorDisplay = std::function<void(const std::string& text)>;
@@ -33,18 +34,19 @@ class MongoDb {
     MongoDb(const std::string& host, int port, std::string database, std::string collection,
             const std::string& user, const std::string& password, NetworkTimeouts timeouts = {},
             ErrorDisplay showError = {}, DatabaseOptions options = {});
-    ~MongoDb();
+    ~MongoDb() override;
     MongoDb(const MongoDb&) = delete;
     MongoDb& operator=(const MongoDb&) = delete;
 
     // True when the connection cannot be used: it never could, or the helper has gone.
-    bool failed() const { return failed_; }
+    bool failed() const override { return failed_; }
 
     // Inserts one document: a new "_id", "name", the file's bytes as "data" (binary subtype 5;
     // one zero byte for a missing or empty file), "account_id" from 24 hexadecimal digits and
     // the current "date" in whole seconds. On failure shows "Error transfering file: " + path
     // and returns false.
-    bool StoreFile(const std::string& accountId, const std::string& path, const std::string& name);
+    bool StoreFile(const std::string& accountId, const std::string& path,
+                   const std::string& name) override;
 
   private:
     bool Connect(const std::string& host, int port, const std::string& user,

@@ -5,6 +5,7 @@
 
 #include "upload/network_timeouts.h"
 #include "upload/store_protocol.h"
+#include "upload/upload_store.h"
 
 namespace kb {
 
@@ -28,6 +29,8 @@ struct UploadConfig {
     bool databaseTls = false;
     // The certificate authorities both trust, as a PEM file; the system's when empty.
     std::string caFile;
+    // Opens the document database for an upload.
+    UploadStoreFactory openStore = OpenMongoDb;
 
     std::string AccountCheckAddress() const { return serviceAddress + "id/"; }
     std::string ProcessingAddress() const { return serviceAddress + "process/"; }

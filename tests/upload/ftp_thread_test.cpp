@@ -13,6 +13,7 @@
 #include "foundation/platform.h"
 #include "foundation/settings_store.h"
 #include "tests/upload/fake_password_view.h"
+#include "tests/upload/recording_store.h"
 #include "tests/upload/stored_documents.h"
 #include "tests/upload/test_certificates.h"
 #include "tests/upload/test_servers.h"
@@ -82,6 +83,7 @@ TEST(DocumentName, TellsTheServiceWhatTheFileIs) {
     }
 }
 
+// Uploads against the HTTP test service, storing into a recording document store.
 class UploadTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -93,7 +95,7 @@ class UploadTest : public ::testing::Test {
         SetDocumentsFolder(documents.path().toStdString());
         SetSettingsFolder(SettingsRoot::CurrentUser, documents.path().toStdString());
         MakeSampleWorkspace(documents.path().toStdString());
-        SetUploadConfig(Config(service->Port(), database.Port()));
+        SetUploadConfig(Config(service->Port(), store));
     }
     void TearDown() override {
         SetUploadConfig({});
@@ -104,16 +106,17 @@ class UploadTest : public ::testing::Test {
     // Timeouts that a loaded machine still meets on the loopback.
     static constexpr NetworkTimeouts kAmple{std::chrono::seconds(5), std::chrono::seconds(20)};
 
-    static UploadConfig Config(int servicePort, int databasePort,
+    // Settings for the service at servicePort that store into into.
+    static UploadConfig Config(int servicePort, test::RecordingStore& into,
                                NetworkTimeouts timeouts = kAmple) {
         UploadConfig config;
         config.serviceAddress = "http://127.0.0.1:" + std::to_string(servicePort) + "/";
         config.databaseHost = "127.0.0.1";
-        config.databasePort = databasePort;
         config.databaseUser = kUser;
         config.databasePassword = kPassword;
         config.timeouts = timeouts;
         config.storeHelper = test::StoreHelper();
+        config.openStore = into.Factory();
         return config;
     }
 
@@ -136,13 +139,18 @@ class UploadTest : public ::testing::Test {
         return StartUpload(dialog, view, dispatcher, Coats());
     }
 
-    std::vector<test::StoredDocument> Stored() {
-        return test::ReadStoredDocuments(database.Port(), kUser, kPassword);
+    // Runs an upload of the sample collection for Ann with config, showing on shown.
+    void UploadWith(const UploadConfig& config, RecordingView& shown) {
+        auto thread = FtpThread::Start(dispatcher, shown, kSampleDesigner, kSampleCollection,
+                                       kAnn.id, Coats(), config);
+        thread->Wait();
     }
+
+    std::vector<test::RecordedDocument> Stored() const { return store.Documents(); }
 
     static std::unique_ptr<test::ServerProcess> service;
     QTemporaryDir documents;
-    test::ServerProcess database{test::MongoServerCommand(kUser, kPassword)};
+    test::RecordingStore store;
     test::FakePasswordDialog dialog;
     RecordingView view;
     DirectDispatcher dispatcher;
@@ -210,7 +218,7 @@ TEST_F(UploadTest, StoresEveryFileOfTheCollectionInOrder) {
         "measure_tables//Women.txt",
     };
     const auto stored = Stored();
-    EXPECT_EQ(test::StoredNames(stored), expected);
+    EXPECT_EQ(store.Names(), expected);
     for (const auto& doc : stored)
         EXPECT_EQ(doc.accountId, kAnn.id) << doc.name;
 
@@ -236,7 +244,7 @@ TEST_F(UploadTest, StoresFilesFoundWhateverTheCaseOfTheirNames) {
     auto thread = Upload();
     ASSERT_TRUE(thread);
     thread->Wait();
-    const std::vector<std::string> names = test::StoredNames(Stored());
+    const std::vector<std::string> names = store.Names();
     for (const char* name : {"measures/Anna/Coats/Bust.JPG", "measure_tables/Women/Bust.JPG",
                              "measure_tables/Women/WOMEN.TXT"}) {
         EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
@@ -280,93 +288,96 @@ TEST_F(UploadTest, RememberedAccountNeedsNoCheck) {
     EXPECT_TRUE(dialog.messages.empty());
 }
 
-TEST_F(UploadTest, ServersThatFailEndTheUpload) {
+TEST_F(UploadTest, FailuresEndTheUpload) {
     test::SilentServer silent;
-    const NetworkTimeouts quickConnect{std::chrono::milliseconds(300), std::chrono::seconds(20)};
     const NetworkTimeouts quickAnswer{std::chrono::seconds(5), std::chrono::milliseconds(1500)};
+    const std::string firstFile = DesignerFolder(kSampleDesigner, "Anna.jpg");
     const struct {
         const char* what;
-        UploadConfig config;
+        bool refuse;
+        bool failFirstStore;
+        int servicePort;
+        NetworkTimeouts timeouts;
         std::vector<std::string> messages;
         size_t stored;
     } cases[] = {
         {"database refuses",
-         Config(service->Port(), test::ClosedPort()),
+         true,
+         false,
+         service->Port(),
+         kAmple,
          {"message!:Error:Cannot connect to server"},
          0},
-        {"database never answers",
-         Config(service->Port(), silent.Port(), quickConnect),
-         {"message!:Error:Cannot connect to server"},
+        // One error, no more stores and no processing request: the upload ended there.
+        {"store loses the connection",
+         false,
+         true,
+         service->Port(),
+         kAmple,
+         {"message!:Error:Error transfering file: " + firstFile},
          0},
         {"service never answers",
-         Config(silent.Port(), database.Port(), quickAnswer),
+         false,
+         false,
+         silent.Port(),
+         quickAnswer,
          {"message:Processing:"},
          37},
     };
-    size_t storedBefore = 0;
     for (const auto& c : cases) {
+        test::RecordingStore into;
+        if (c.refuse)
+            into.RefuseConnection();
+        if (c.failFirstStore)
+            into.FailStore(0);
         RecordingView fresh;
-        auto thread = FtpThread::Start(dispatcher, fresh, kSampleDesigner, kSampleCollection,
-                                       kAnn.id, Coats(), c.config);
-        thread->Wait();
+        UploadWith(Config(c.servicePort, into, c.timeouts), fresh);
         EXPECT_EQ(fresh.Messages(), c.messages) << c.what;
         EXPECT_EQ(fresh.Events().back(), "hide") << c.what;
-        EXPECT_EQ(Stored().size() - storedBefore, c.stored) << c.what;
-        storedBefore = Stored().size();
+        EXPECT_EQ(into.Documents().size(), c.stored) << c.what;
     }
 }
 
-TEST_F(UploadTest, DatabaseThatCrashesTheDriverEndsOnlyTheUpload) {
-    const std::string firstFile = DesignerFolder(kSampleDesigner, "Anna.jpg");
-    const struct {
-        const char* what;
-        std::string hostileAt;
-        std::string helper;
-        std::string message;
-    } cases[] = {
-        {"handshake", "hello", test::StoreHelper(), "Cannot connect to server"},
-        {"authentication", "saslStart", test::StoreHelper(), "Cannot connect to server"},
-        {"insert", "insert", test::StoreHelper(), "Error transfering file: " + firstFile},
-        {"helper crashes at insert", "", test::FakeStoreHelper(test::FakeHelper::CrashAtInsert),
-         "Error transfering file: " + firstFile},
-    };
-    for (const auto& c : cases) {
-        test::ServerProcess hostile(
-            test::MongoServerCommand(kUser, kPassword, "SCRAM-SHA-256", 0, c.hostileAt));
-        UploadConfig config = Config(service->Port(), hostile.Port());
-        config.storeHelper = c.helper;
-        RecordingView fresh;
-        auto thread = FtpThread::Start(dispatcher, fresh, kSampleDesigner, kSampleCollection,
-                                       kAnn.id, Coats(), config);
-        thread->Wait();
-        // One error, no more stores and no processing request: the upload ended there.
-        EXPECT_EQ(fresh.Messages(), std::vector<std::string>{"message!:Error:" + c.message})
-            << c.what;
-        EXPECT_EQ(fresh.Events().back(), "hide") << c.what;
-    }
-}
-
-TEST_F(UploadTest, UploadsOverTls) {
+TEST_F(UploadTest, ProcessingRequestGoesOverTls) {
     test::ServerProcess secureService(test::TlsHttpServerCommand({kAnn}));
-    test::ServerProcess secureDatabase(test::TlsMongoServerCommand(kUser, kPassword));
-    UploadConfig config = Config(0, secureDatabase.Port());
+    UploadConfig config = Config(0, store);
     config.serviceAddress = "https://localhost:" + std::to_string(secureService.Port()) + "/";
-    config.databaseHost = "localhost";
-    config.databaseTls = true;
     config.caFile = test::Certificates().authority;
-    auto thread = FtpThread::Start(dispatcher, view, kSampleDesigner, kSampleCollection, kAnn.id,
-                                   Coats(), config);
-    thread->Wait();
+    UploadWith(config, view);
     EXPECT_EQ(view.Messages(),
               std::vector<std::string>{"message:Processing:Processing " + kAnn.id});
 }
 
+// The one whole upload through MongoDb: the document database test server ends up with what
+// the recording store records for the same upload.
+TEST_F(UploadTest, DocumentDatabaseHoldsWhatTheUploadStores) {
+    test::ServerProcess database{test::MongoServerCommand(kUser, kPassword)};
+    UploadConfig config = Config(service->Port(), store);
+    config.databasePort = database.Port();
+    config.openStore = OpenMongoDb;
+    UploadWith(config, view);
+    EXPECT_EQ(view.Messages(),
+              std::vector<std::string>{"message:Processing:Processing " + kAnn.id});
+
+    RecordingView recordedView;
+    UploadWith(Config(service->Port(), store), recordedView);
+    const auto recorded = Stored();
+    const auto stored = test::ReadStoredDocuments(database.Port(), kUser, kPassword);
+    ASSERT_EQ(stored.size(), 37u);
+    ASSERT_EQ(stored.size(), recorded.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        EXPECT_EQ(stored[i].name, recorded[i].name);
+        EXPECT_EQ(stored[i].accountId, recorded[i].accountId) << stored[i].name;
+        // The database gets one zero byte for an empty file.
+        const std::string data = recorded[i].data.empty() ? std::string(1, '\0') : recorded[i].data;
+        EXPECT_EQ(stored[i].data, data) << stored[i].name;
+    }
+}
+
 TEST_F(UploadTest, LongProcessingAnswerIsShownShortened) {
-    UploadConfig config = Config(service->Port(), database.Port());
+    UploadConfig config = Config(service->Port(), store);
     config.serviceAddress += "lines/1000/";
-    auto thread = FtpThread::Start(dispatcher, view, kSampleDesigner, kSampleCollection, kAnn.id,
-                                   Coats(), config);
-    thread->Wait();
+    UploadWith(config, view);
     EXPECT_EQ(
         view.Messages(),
         std::vector<std::string>{"message:Processing:line 0\nline 1\nline 2\nline 3\nline 4\n..."});
@@ -375,9 +386,7 @@ TEST_F(UploadTest, LongProcessingAnswerIsShownShortened) {
 TEST_F(UploadTest, ScanErrorIsShownAndEndsTheUpload) {
     const std::string table = RootCombine("MeasureTables", "Women.mmt");
     std::ofstream(table, std::ios::binary) << "Women\tcm\t1\nBust\tabc\tBust girth\tbust\n";
-    auto thread = FtpThread::Start(dispatcher, view, kSampleDesigner, kSampleCollection, kAnn.id,
-                                   Coats(), CurrentUploadConfig());
-    thread->Wait();
+    UploadWith(CurrentUploadConfig(), view);
     const auto messages = view.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("Women.mmt"), std::string::npos) << messages[0];
