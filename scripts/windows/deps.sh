@@ -41,6 +41,7 @@ build_qt() {
   cd "$work"
   # The same version as the host tools (moc, rcc, uic) the build uses.
   debian_source qt6-base "$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)"
+  # JPEG is built in: the pictures of designers and collections are mostly JPEG files.
   # Without Direct2D the DirectWrite font database is not built; the platform plugin must not
   # ask for it then.
   sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
@@ -49,7 +50,7 @@ build_qt() {
   ../configure -prefix "$prefix" -release -shared -platform win32-g++ \
     -qt-host-path /usr -nomake examples -nomake tests \
     -no-opengl -no-dbus -no-icu -no-pkg-config -qt-pcre -qt-libpng -qt-harfbuzz \
-    -no-freetype -no-fontconfig -no-feature-jpeg -no-feature-gif -no-feature-network \
+    -no-freetype -no-fontconfig -qt-libjpeg -no-feature-gif -no-feature-network \
     -no-feature-sql -no-feature-xml -no-feature-concurrent -no-feature-printsupport \
     -no-feature-vulkan -no-feature-tabletevent -no-feature-direct2d -no-feature-zstd \
     -feature-testlib -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
