@@ -31,6 +31,12 @@ ProgramFiles LocateProgramFiles(const std::string& executableFolder);
 // LocateProgramFiles for the running executable.
 const ProgramFiles& OwnProgramFiles();
 
+// The program's command-line arguments (without the program's own name) as UTF-8, from main's
+// argc and argv (on Windows those are in the ANSI code page, so the wide command line is read).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// Whether standard output goes to a terminal (a console window on Windows).
+bool StandardOutputIsTerminal();
+
 // Opens a document or folder with the desktop's default handler; false when that failed.
 bool OpenWithDefaultHandler(const std::string& path);
 
