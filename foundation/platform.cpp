@@ -71,6 +71,41 @@ ProgramFiles LocateProgramFiles(const std::string& executableFolder) {
     return {normal(folder / ".." / "Kitbinder"), normal(folder)};
 }
 
+namespace {
+
+// Backslashes are literal except before a quote: there each one is doubled and the quote gets
+// one more; a run at the end is doubled, since the closing quote follows it.
+std::string QuotedArgument(std::string_view argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string_view::npos)
+        return std::string(argument);
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        out.push_back(c);
+    }
+    out.append(2 * backslashes, '\\');
+    out.push_back('"');
+    return out;
+}
+
+}  // namespace
+
+std::string WindowsCommandLine(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const std::string& argument : arguments) {
+        if (!line.empty())
+            line.push_back(' ');
+        line += QuotedArgument(argument);
+    }
+    return line;
+}
+
 const ProgramFiles& OwnProgramFiles() {
     static const ProgramFiles files = LocateProgramFiles(ExecutableFolder());
     return files;

@@ -53,7 +53,12 @@ ProgramResult StartProgram(const std::string& program, const std::vector<std::st
                            const std::string& workingFolder, bool wait,
                            const std::function<void(std::string_view)>& onOutput = {});
 
-// Where StartProgram would find a bare name; "" when nowhere.
+// Where StartProgram would find a bare name; "" when nowhere. On Windows a name without an
+// extension is looked for with each of PATHEXT's extensions.
 std::string FindProgram(const std::string& program);
+
+// The arguments as one Windows command line, each quoted where needed so that the C runtime's
+// parser (CommandLineToArgvW) gives them back unchanged.
+std::string WindowsCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace kb

@@ -11,4 +11,11 @@ std::wstring Wide(std::string_view text);
 // Raises std::runtime_error when text holds an unpaired surrogate.
 std::string Narrow(std::wstring_view text);
 
+// A path for the wide file calls: "/" read as "\\"; a long absolute path (a drive letter or
+// "\\server\share") gets the "\\?\" prefix so that it may pass the old 260-character limit.
+std::wstring WidePath(std::string_view path);
+
+// The system's text for an error code (GetLastError()), without the trailing line end.
+std::string SystemMessage(unsigned long error);
+
 }  // namespace kb
