@@ -63,6 +63,20 @@ void RemoveTree(const std::string& folder) {
     os::RemoveEmptyFolder(folder);
 }
 
+// Makes the folder at path and the folders above it that are missing.
+void MakeFolders(const std::string& path) {
+    if (FolderExists(path))
+        return;
+    std::string_view parent = path;
+    while (!parent.empty() && (parent.back() == '/' || parent.back() == '\\'))
+        parent.remove_suffix(1);
+    parent = std::string_view(path).substr(0, parent.find_last_of("/\\") + 1);
+    if (parent.size() > 1 && parent.size() < path.size())
+        MakeFolders(std::string(parent));
+    if (const std::string problem = os::MakeFolder(path); !problem.empty() && !FolderExists(path))
+        throw FileError("Cannot create the folder \"" + std::string(path) + "\": " + problem);
+}
+
 bool IsInside(const fs::path& inner, const fs::path& outer) {
     std::error_code ec;
     fs::path a = fs::weakly_canonical(inner, ec);
@@ -118,10 +132,7 @@ bool EnsureFolder(std::string_view path) {
         return false;
     if (FileExists(path))
         return true;
-    std::error_code ec;
-    fs::create_directories(FsPath(path), ec);
-    if (ec)
-        Fail("Cannot create the folder", path, ec);
+    MakeFolders(std::string(path));
     return true;
 }
 

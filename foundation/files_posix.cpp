@@ -158,6 +158,10 @@ bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
+std::string MakeFolder(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0 ? std::string() : std::system_category().message(errno);
+}
+
 bool RemoveEmptyFolder(const std::string& path) {
     return ::rmdir(path.c_str()) == 0;
 }

@@ -229,6 +229,11 @@ bool RemoveFile(const std::string& path) {
     return false;
 }
 
+std::string MakeFolder(const std::string& path) {
+    return CreateDirectoryW(WidePath(path).c_str(), nullptr) ? std::string()
+                                                             : SystemMessage(GetLastError());
+}
+
 bool RemoveEmptyFolder(const std::string& path) {
     const std::wstring wide = WidePath(path);
     const DWORD attributes = AttributesOf(wide);

@@ -31,6 +31,8 @@ void ReplaceWithCopy(const std::string& source, const std::string& target);
 // Removes a file or a link (never what it points to); false when the system refused.
 bool RemoveFile(const std::string& path);
 bool RemoveEmptyFolder(const std::string& path);
+// Makes the folder at path, whose parent exists; answers "" or the system's reason.
+std::string MakeFolder(const std::string& path);
 // Renames from to a name that does not exist yet; false when the system refused.
 bool Rename(const std::string& from, const std::string& to);
 // Whether new files can be made in folder.
