@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "foundation/each_file.h"
@@ -121,6 +122,30 @@ TEST_F(FileNames, ListingsFindPathsWithEitherSeparator) {
         EXPECT_TRUE(FileExists(found)) << asked;
     }
     EXPECT_EQ(listings.FindFile(dir.Path() + "/Designers/Anna/none.mac"), "");
+}
+
+// A read-only file is replaced and deleted as its folder allows, as on POSIX; Windows would
+// refuse both because of the file's own read-only attribute. It stays read-only when written.
+TEST_F(FileNames, ReadOnlyFilesAreReplacedAndDeleted) {
+    namespace fs = std::filesystem;
+    const std::string file = At("locked.txt");
+    const std::string source = At("source.txt");
+    ASSERT_TRUE(WriteTextFile(file, "old"));
+    ASSERT_TRUE(WriteTextFile(source, "copied"));
+    const auto readOnly = [&] {
+        return (fs::status(FsPath(file)).permissions() & fs::perms::owner_write) == fs::perms::none;
+    };
+    fs::permissions(FsPath(file),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    ASSERT_TRUE(readOnly());
+    ASSERT_TRUE(WriteTextFile(file, "new"));
+    EXPECT_EQ(ReadTextFile(file), "new");
+    EXPECT_TRUE(readOnly());
+    CopyFile(source, file, true);
+    EXPECT_EQ(ReadTextFile(file), "copied");
+    EXPECT_FALSE(DeleteFile(file));
+    EXPECT_EQ(Sorted(EachFile(dir.Path()).Names()), std::vector<std::string>{"source.txt"});
 }
 
 TEST(CurrentFolder, IsAbsoluteAndRelativePathsStartThere) {
