@@ -77,6 +77,33 @@ void MakeFolders(const std::string& path) {
         throw FileError("Cannot create the folder \"" + std::string(path) + "\": " + problem);
 }
 
+// Copies the folder from into to, which is made when missing; files already in to are replaced,
+// others kept. Links are copied as links, never followed.
+void CopyTree(const std::string& from, const std::string& to) {
+    EnsureFolder(to);
+    std::vector<std::string> names;
+    EachFileDir entries(from);
+    while (!entries.Next())
+        names.push_back(entries.Name());
+    for (const std::string& name : names) {
+        const std::string source = InFolder(from, name);
+        const std::string target = InFolder(to, name);
+        const os::PathState state = os::StateOf(source, false);
+        if (state.link) {
+            std::error_code ec;
+            if (os::StateOf(target, false).exists && !os::StateOf(target, false).folder)
+                os::RemoveFile(target);
+            fs::copy_symlink(FsPath(source), FsPath(target), ec);
+            if (ec)
+                Fail("Cannot copy the link \"" + source + "\" to", target, ec);
+        } else if (state.folder) {
+            CopyTree(source, target);
+        } else if (state.exists) {
+            os::ReplaceWithCopy(source, target);
+        }
+    }
+}
+
 bool IsInside(const fs::path& inner, const fs::path& outer) {
     std::error_code ec;
     fs::path a = fs::weakly_canonical(inner, ec);
@@ -171,14 +198,7 @@ void CopyFolder(std::string_view from, std::string_view to) {
         Fail("Cannot copy the folder", from, std::errc::no_such_file_or_directory);
     if (IsInside(FsPath(to), FsPath(from)))
         Fail("Cannot copy the folder", from, std::errc::invalid_argument);
-    EnsureFolder(to);
-    std::error_code ec;
-    fs::copy(FsPath(from), FsPath(to),
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing |
-                 fs::copy_options::copy_symlinks,
-             ec);
-    if (ec)
-        Fail("Cannot copy the folder \"" + std::string(from) + "\" to", to, ec);
+    CopyTree(std::string(from), std::string(to));
 }
 
 // A link given as the folder is removed as a link: what it points to is not part of the tree.

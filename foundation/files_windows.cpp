@@ -53,8 +53,15 @@ DWORD Explained(DWORD error, const std::wstring& path) {
     return error;
 }
 
+// A sharing violation says plainly that another program has the file open.
+std::string Reason(DWORD error) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        return "the file is open in another program (" + SystemMessage(error) + ")";
+    return SystemMessage(error);
+}
+
 [[noreturn]] void Fail(const std::string& what, std::string_view path, DWORD error) {
-    throw FileError(what + " \"" + std::string(path) + "\": " + SystemMessage(error));
+    throw FileError(what + " \"" + std::string(path) + "\": " + Reason(error));
 }
 
 DWORD AttributesOf(const std::wstring& path) {

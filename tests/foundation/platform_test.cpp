@@ -34,7 +34,7 @@ TEST(Platform, StartProgramWaitsAndCollectsOutput) {
     ProgramResult result =
         kWindows
             ? StartProgram("cmd",
-                           {"/c", "(if exist marker.txt echo found) & (echo oops)1>&2 & exit 3"},
+                           {"/c", "(if exist marker.txt echo found) & (echo oops>&2) & exit 3"},
                            folder, true)
             : StartProgram("sh", {"-c", "test -f marker.txt && echo found; echo oops >&2; exit 3"},
                            folder, true);
@@ -100,8 +100,8 @@ TEST(Platform, ProgramFilesFollowTheLayout) {
         for (const char* folder : c.folders)
             ASSERT_TRUE(EnsureFolder(dir.Path() + "/" + folder));
         const ProgramFiles files = LocateProgramFiles(dir.Path() + "/bin");
-        EXPECT_EQ(files.resources, dir.Path() + "/" + c.resources) << c.layout;
-        EXPECT_EQ(files.helpers, dir.Path() + "/" + c.helpers) << c.layout;
+        EXPECT_EQ(files.resources, NormalizePath(dir.Path() + "/" + c.resources)) << c.layout;
+        EXPECT_EQ(files.helpers, NormalizePath(dir.Path() + "/" + c.helpers)) << c.layout;
     }
 }
 
