@@ -20,7 +20,13 @@ FolderReader::FolderReader(const std::string& folder) : system_(std::make_unique
         problem_ = SystemMessage(ERROR_PATH_NOT_FOUND);
         return;
     }
-    std::wstring pattern = WidePath(folder);
+    std::wstring pattern;
+    try {
+        pattern = WidePath(folder);
+    } catch (const std::runtime_error& error) {
+        problem_ = error.what();
+        return;
+    }
     if (pattern.back() != L'\\')
         pattern += L'\\';
     pattern += L'*';

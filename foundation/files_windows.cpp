@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
+#include <stdexcept>
 
 #include "foundation/errors.h"
 #include "foundation/system_calls.h"
@@ -34,6 +36,23 @@ class FileHandle {
   private:
     HANDLE handle_;
 };
+
+// The path for the wide calls; nothing when it is no valid UTF-8 (no file can have that name).
+std::optional<std::wstring> TryWidePath(const std::string& path) {
+    try {
+        return WidePath(path);
+    } catch (const std::runtime_error&) {
+        return std::nullopt;
+    }
+}
+
+// The same, where an unusable name is an error of what was asked.
+std::wstring NativePath(const std::string& what, const std::string& path) {
+    std::optional<std::wstring> wide = TryWidePath(path);
+    if (!wide)
+        throw FileError(what + " \"" + path + "\": the name is not valid UTF-8");
+    return *wide;
+}
 
 bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
@@ -99,8 +118,9 @@ PathState TargetState(const std::wstring& path) {
 std::wstring TemporaryBeside(const std::string& target) {
     static std::atomic<unsigned> counter{0};
     const size_t name = target.find_last_of("\\/") + 1;  // 0 when there is no folder part
-    return WidePath(target.substr(0, name) + "." + target.substr(name) + ".tmp" +
-                    std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
+    return NativePath("Cannot write", target.substr(0, name) + "." + target.substr(name) + ".tmp" +
+                                          std::to_string(GetCurrentProcessId()) + "-" +
+                                          std::to_string(counter++));
 }
 
 DWORD WriteAll(HANDLE file, std::string_view text) {
@@ -118,7 +138,7 @@ DWORD WriteAll(HANDLE file, std::string_view text) {
 // on POSIX (the folder, not the file, decides); attributes (when not INVALID_FILE_ATTRIBUTES)
 // are given to the result. The temporary file is removed when anything fails.
 void Commit(const std::wstring& temp, const std::string& target, DWORD attributes) {
-    const std::wstring wideTarget = WidePath(target);
+    const std::wstring wideTarget = NativePath("Cannot write", target);
     const DWORD old = AttributesOf(wideTarget);
     const bool readOnly = old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY);
     if (readOnly)
@@ -138,9 +158,10 @@ void Commit(const std::wstring& temp, const std::string& target, DWORD attribute
 }  // namespace
 
 PathState StateOf(const std::string& path, bool followLinks) {
-    if (path.empty())
+    const std::optional<std::wstring> found = TryWidePath(path);
+    if (path.empty() || !found)
         return {};
-    const std::wstring wide = WidePath(path);
+    const std::wstring& wide = *found;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
         return {};
@@ -154,7 +175,10 @@ PathState StateOf(const std::string& path, bool followLinks) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    const std::wstring wide = WidePath(path);
+    const std::optional<std::wstring> found = TryWidePath(path);
+    if (!found)
+        return std::nullopt;
+    const std::wstring& wide = *found;
     FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -183,7 +207,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 void ReplaceWithText(const std::string& target, std::string_view text) {
-    const DWORD kept = AttributesOf(WidePath(target));
+    const DWORD kept = AttributesOf(NativePath("Cannot write", target));
     const std::wstring temp = TemporaryBeside(target);
     FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -203,7 +227,7 @@ void ReplaceWithText(const std::string& target, std::string_view text) {
 }
 
 void ReplaceWithCopy(const std::string& source, const std::string& target) {
-    const std::wstring wideSource = WidePath(source);
+    const std::wstring wideSource = NativePath("Cannot copy", source);
     {
         FileHandle in(CreateFileW(wideSource.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -221,7 +245,10 @@ void ReplaceWithCopy(const std::string& source, const std::string& target) {
 }
 
 bool RemoveFile(const std::string& path) {
-    const std::wstring wide = WidePath(path);
+    const std::optional<std::wstring> found = TryWidePath(path);
+    if (!found)
+        return false;
+    const std::wstring& wide = *found;
     const DWORD attributes = AttributesOf(wide);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return false;
@@ -237,12 +264,17 @@ bool RemoveFile(const std::string& path) {
 }
 
 std::string MakeFolder(const std::string& path) {
-    return CreateDirectoryW(WidePath(path).c_str(), nullptr) ? std::string()
-                                                             : SystemMessage(GetLastError());
+    const std::optional<std::wstring> wide = TryWidePath(path);
+    if (!wide)
+        return "the name is not valid UTF-8";
+    return CreateDirectoryW(wide->c_str(), nullptr) ? std::string() : SystemMessage(GetLastError());
 }
 
 bool RemoveEmptyFolder(const std::string& path) {
-    const std::wstring wide = WidePath(path);
+    const std::optional<std::wstring> found = TryWidePath(path);
+    if (!found)
+        return false;
+    const std::wstring& wide = *found;
     const DWORD attributes = AttributesOf(wide);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(wide.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
@@ -250,15 +282,19 @@ bool RemoveEmptyFolder(const std::string& path) {
 }
 
 bool Rename(const std::string& from, const std::string& to) {
-    return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), 0) != 0;
+    const std::optional<std::wstring> source = TryWidePath(from);
+    const std::optional<std::wstring> target = TryWidePath(to);
+    return source && target && MoveFileExW(source->c_str(), target->c_str(), 0) != 0;
 }
 
 bool FolderWritable(const std::string& folder) {
     static std::atomic<unsigned> counter{0};
-    const std::wstring probe =
-        WidePath(folder + "\\.kbprobe" + std::to_string(GetCurrentProcessId()) + "-" +
-                 std::to_string(counter++));
-    FileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const std::optional<std::wstring> probe =
+        TryWidePath(folder + "\\.kbprobe" + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(counter++));
+    if (!probe)
+        return false;
+    FileHandle file(CreateFileW(probe->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return file.Valid();
 }

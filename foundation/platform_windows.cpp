@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <stdexcept>
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
@@ -204,8 +205,14 @@ std::string FindProgram(const std::string& program) {
 }
 
 bool OpenWithDefaultHandler(const std::string& path) {
+    std::wstring document;
+    try {
+        document = WidePath(path);
+    } catch (const std::runtime_error&) {
+        return false;
+    }
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", WidePath(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        ShellExecuteW(nullptr, L"open", document.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
 }
 
@@ -219,9 +226,16 @@ ProgramResult StartProgram(const std::string& program, const std::vector<std::st
         return result;
     std::vector<std::string> all{resolved};
     all.insert(all.end(), arguments.begin(), arguments.end());
-    std::wstring commandLine = Wide(WindowsCommandLine(all));
-    const std::wstring application = WidePath(resolved);
-    const std::wstring folder = workingFolder.empty() ? std::wstring() : WidePath(workingFolder);
+    std::wstring commandLine;
+    std::wstring application;
+    std::wstring folder;
+    try {
+        commandLine = Wide(WindowsCommandLine(all));
+        application = WidePath(resolved);
+        folder = workingFolder.empty() ? std::wstring() : WidePath(workingFolder);
+    } catch (const std::runtime_error&) {
+        return result;  // an argument or folder that is no UTF-8 text
+    }
 
     OutputPipe pipe;
     if (wait && !pipe.Open())

@@ -11,6 +11,7 @@
 #include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
+#include "foundation/platform.h"
 #include "tests/support/temp_folder.h"
 
 namespace kb {
@@ -146,6 +147,20 @@ TEST_F(FileNames, ReadOnlyFilesAreReplacedAndDeleted) {
     EXPECT_EQ(ReadTextFile(file), "copied");
     EXPECT_FALSE(DeleteFile(file));
     EXPECT_EQ(Sorted(EachFile(dir.Path()).Names()), std::vector<std::string>{"source.txt"});
+}
+
+// Macros written on Windows name files in the ANSI code page; such a name is no UTF-8 and is
+// simply not found, never an error of the lookup.
+TEST_F(FileNames, NamesThatAreNoUtf8AreNotFound) {
+    const std::string name = At("caf\xe9.jpg");
+    EXPECT_FALSE(FileExists(name));
+    EXPECT_FALSE(FolderExists(name));
+    EXPECT_EQ(ReadTextFile(name), "");
+    EXPECT_FALSE(DeleteFile(name));
+    EXPECT_TRUE(DeleteFolderTree(name));
+    EXPECT_TRUE(EachFile(name).Names().empty());
+    EXPECT_EQ(FolderListings(dir.Path()).FindFile(name), "");
+    EXPECT_FALSE(StartProgram(kWindows ? "cmd" : "sh", {}, name, true).started);
 }
 
 TEST(CurrentFolder, IsAbsoluteAndRelativePathsStartThere) {
