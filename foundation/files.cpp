@@ -1,7 +1,6 @@
 #include "foundation/files.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <system_error>
 #include <vector>
 
@@ -90,9 +89,10 @@ void CopyTree(const std::string& from, const std::string& to) {
         const std::string target = InFolder(to, name);
         const os::PathState state = os::StateOf(source, false);
         if (state.link) {
-            std::error_code ec;
-            if (os::StateOf(target, false).exists && !os::StateOf(target, false).folder)
+            const os::PathState existing = os::StateOf(target, false);
+            if (existing.exists && (existing.link || !existing.folder))
                 os::RemoveFile(target);
+            std::error_code ec;
             fs::copy_symlink(FsPath(source), FsPath(target), ec);
             if (ec)
                 Fail("Cannot copy the link \"" + source + "\" to", target, ec);
