@@ -36,6 +36,8 @@ const ProgramFiles& OwnProgramFiles();
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 // Whether standard output goes to a terminal (a console window on Windows).
 bool StandardOutputIsTerminal();
+// Makes a console window show the program's UTF-8 output as such (Windows); nothing elsewhere.
+void UseUtf8Console();
 
 // Opens a document or folder with the desktop's default handler; false when that failed.
 bool OpenWithDefaultHandler(const std::string& path);

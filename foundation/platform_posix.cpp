@@ -109,6 +109,8 @@ bool StandardOutputIsTerminal() {
     return ::isatty(STDOUT_FILENO) == 1;
 }
 
+void UseUtf8Console() {}
+
 std::string FindProgram(const std::string& program) {
     if (program.empty())
         return {};

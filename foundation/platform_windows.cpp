@@ -189,6 +189,10 @@ bool StandardOutputIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
+void UseUtf8Console() {
+    SetConsoleOutputCP(CP_UTF8);
+}
+
 std::string FindProgram(const std::string& program) {
     if (program.empty())
         return {};

@@ -5,6 +5,7 @@
 #include "foundation/platform.h"
 
 int main(int argc, char** argv) {
+    kb::UseUtf8Console();
     return kb::cli::Run(kb::ProgramArguments(argc, argv),
                         {std::cout, std::cerr, kb::StandardOutputIsTerminal()});
 }
