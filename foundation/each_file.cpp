@@ -157,8 +157,9 @@ size_t LastSeparator(std::string_view path) {
     return path.find_last_of("/\\");
 }
 
+// Keeps a root: "/", "C:\\".
 void StripTrailingSeparators(std::string_view& path) {
-    while (path.size() > 1 && IsSeparator(path.back()))
+    while (path.size() > 1 && IsSeparator(path.back()) && !(path.size() == 3 && path[1] == ':'))
         path.remove_suffix(1);
 }
 
