@@ -1,16 +1,13 @@
 #include "foundation/each_file.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
-#include <cstring>
 #include <optional>
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
+#include "foundation/system_calls.h"
 
 namespace kb {
 
@@ -22,11 +19,8 @@ std::vector<std::string> ListNames(const std::string& folder, Keep keep) {
     std::vector<std::string> names;
     EachFileDir entries(folder);
     while (!entries.Next()) {
-        struct stat state {};
         // A plain join: names that path checks refuse must still be listed.
-        std::string path = InFolder(folder, entries.Name());
-        bool known = ::stat(path.c_str(), &state) == 0;
-        if (keep(known, state))
+        if (keep(os::StateOf(InFolder(folder, entries.Name()), true)))
             names.push_back(entries.Name());
     }
     return names;
@@ -34,12 +28,17 @@ std::vector<std::string> ListNames(const std::string& folder, Keep keep) {
 
 }  // namespace
 
+std::string FolderListingProblem(const std::string& folder) {
+    const os::FolderReader reader(folder);
+    return reader.Opened() ? std::string() : reader.Problem();
+}
+
 struct EachFileDir::Handle {
-    DIR* listing;
+    explicit Handle(const std::string& folder) : reader(folder) {}
+    os::FolderReader reader;
 };
 
 void EachFileDir::CloseHandle::operator()(Handle* handle) const {
-    closedir(handle->listing);
     delete handle;
 }
 
@@ -57,21 +56,16 @@ void EachFileDir::Reset() {
     Close();
     if (folder_.empty())
         return;
-    if (DIR* listing = opendir(folder_.c_str()))
-        handle_.reset(new Handle{listing});
+    auto handle = std::make_unique<Handle>(folder_);
+    if (handle->reader.Opened())
+        handle_.reset(handle.release());
 }
 
 bool EachFileDir::Next() {
     if (handle_ == nullptr)
         return true;
-    while (const dirent* entry = readdir(handle_->listing)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) {
-            continue;
-        }
-        current_ = entry->d_name;
-        return false;
-    }
-    return true;
+    os::EntryKind kind{};
+    return !handle_->reader.Next(current_, kind);
 }
 
 void EachFileDir::End() {
@@ -84,9 +78,8 @@ std::string EachFileDir::Current() const {
 
 // An entry whose state cannot be read counts as a file.
 EachFile::EachFile(std::string folder, std::string /*mask*/)
-    : folder_(std::move(folder)),
-      names_(ListNames(folder_, [](bool known, const struct stat& state) {
-          return !known || !S_ISDIR(state.st_mode);
+    : folder_(std::move(folder)), names_(ListNames(folder_, [](const os::PathState& state) {
+          return !state.exists || !state.folder;
       })) {}
 
 bool EachFile::Next() {
@@ -101,9 +94,8 @@ std::string EachFile::CurrentPath() const {
 }
 
 EachDirectory::EachDirectory(std::string folder)
-    : folder_(std::move(folder)),
-      names_(ListNames(folder_, [](bool known, const struct stat& state) {
-          return known && S_ISDIR(state.st_mode);
+    : folder_(std::move(folder)), names_(ListNames(folder_, [](const os::PathState& state) {
+          return state.exists && state.folder;
       })) {}
 
 bool EachDirectory::Next() {
@@ -157,8 +149,22 @@ std::optional<std::string> Utf8Upper(std::string_view text) {
 
 constexpr std::uint32_t kNoName = UINT32_MAX;
 
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+size_t LastSeparator(std::string_view path) {
+    return path.find_last_of("/\\");
+}
+
+// Keeps a root: "/", "C:\\".
+void StripTrailingSeparators(std::string_view& path) {
+    while (path.size() > 1 && IsSeparator(path.back()) && !(path.size() == 3 && path[1] == ':'))
+        path.remove_suffix(1);
+}
+
 bool IsBelow(std::string_view path, std::string_view base) {
-    return path.size() > base.size() && path.starts_with(base) && path[base.size()] == '/';
+    return path.size() > base.size() && path.starts_with(base) && IsSeparator(path[base.size()]);
 }
 
 }  // namespace
@@ -180,19 +186,17 @@ void FoldNameCase(std::string_view name, std::string& out) {
 }
 
 FolderListing::FolderListing(std::string folder) : path_(std::move(folder)) {
-    DIR* handle = path_.empty() ? nullptr : opendir(path_.c_str());
-    if (handle == nullptr)
+    if (path_.empty())
         return;
-    while (const dirent* entry = readdir(handle)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        names_.emplace_back(name);
-        kinds_.push_back(entry->d_type == DT_DIR   ? Kind::Folder
-                         : entry->d_type == DT_REG ? Kind::File
-                                                   : Kind::Unknown);
+    os::FolderReader reader(path_);
+    std::string name;
+    os::EntryKind kind{};
+    while (reader.Next(name, kind)) {
+        names_.push_back(name);
+        kinds_.push_back(kind == os::EntryKind::Folder ? Kind::Folder
+                         : kind == os::EntryKind::File ? Kind::File
+                                                       : Kind::Unknown);
     }
-    closedir(handle);
     foldedAt_.reserve(names_.size() + 1);
     std::string folded;
     for (const std::string& name : names_) {
@@ -241,11 +245,8 @@ void FolderListing::Index(size_t index) {
 
 FolderListing::Kind FolderListing::KindOf(size_t index) const {
     if (kinds_[index] == Kind::Unknown) {
-        struct stat state {};
-        const std::string path = path_ + "/" + names_[index];
-        kinds_[index] = ::stat(path.c_str(), &state) != 0 ? Kind::Missing
-                        : S_ISDIR(state.st_mode)          ? Kind::Folder
-                                                          : Kind::File;
+        const os::PathState state = os::StateOf(InFolder(path_, names_[index]), true);
+        kinds_[index] = !state.exists ? Kind::Missing : state.folder ? Kind::Folder : Kind::File;
     }
     return kinds_[index];
 }
@@ -279,8 +280,9 @@ const std::string* FolderListing::FindFolded(std::string_view folded, std::strin
 }
 
 FolderListings::FolderListings(std::string base) : base_(std::move(base)) {
-    while (base_.size() > 1 && base_.back() == '/')
-        base_.pop_back();
+    std::string_view stripped = base_;
+    StripTrailingSeparators(stripped);
+    base_.resize(stripped.size());
 }
 
 FolderListings::~FolderListings() = default;
@@ -295,7 +297,7 @@ std::shared_ptr<const FolderListing> FolderListings::ListingOnDisk(const std::st
 // The folder below base found part by part from base, each part ignoring case; any other folder
 // as it is given.
 std::shared_ptr<const FolderListing> FolderListings::Resolve(std::string_view path) {
-    const size_t slash = path.rfind('/');
+    const size_t slash = LastSeparator(path);
     const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
     if (!IsBelow(path, base_) || name == "." || name == "..") {
         const std::string literal(path);
@@ -305,12 +307,11 @@ std::shared_ptr<const FolderListing> FolderListings::Resolve(std::string_view pa
     const std::string* onDisk = parent == nullptr ? nullptr : parent->Find(name, true);
     if (onDisk == nullptr)
         return nullptr;
-    return ListingOnDisk(parent->Path() + "/" + *onDisk);
+    return ListingOnDisk(InFolder(parent->Path(), *onDisk));
 }
 
 const FolderListing* FolderListings::Folder(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.remove_suffix(1);
+    StripTrailingSeparators(path);
     auto found = asked_.find(path);
     if (found == asked_.end())
         found = asked_.emplace(std::string(path), Resolve(path)).first;
@@ -318,18 +319,16 @@ const FolderListing* FolderListings::Folder(std::string_view path) {
 }
 
 std::string FolderListings::FindFile(std::string_view path) {
-    const size_t slash = path.rfind('/');
+    const size_t slash = LastSeparator(path);
     if (!IsBelow(path, base_))
         return FileExists(path) ? std::string(path) : std::string();
-    const FolderListing* folder = Folder(slash == 0 ? "/" : path.substr(0, slash));
+    const FolderListing* folder = Folder(slash == 0 ? path.substr(0, 1) : path.substr(0, slash));
     const std::string* name =
         folder == nullptr ? nullptr : folder->Find(path.substr(slash + 1), false);
     if (name == nullptr)
         return {};
-    std::string found = folder->Path();
-    if (found.back() != '/')
-        found += '/';
-    return found += *name;
+    const std::string& found = folder->Path();
+    return IsSeparator(found.back()) ? found + *name : InFolder(found, *name);
 }
 
 }  // namespace kb

@@ -110,6 +110,10 @@ class EachDirectory : public EachType<std::string> {
     size_t position_ = 0;
 };
 
+// Why the folder cannot be listed (the system's reason), or "" when it can. The listings
+// above read such a folder as empty; this tells the two apart.
+std::string FolderListingProblem(const std::string& folder);
+
 // The name as Windows compares file names: every letter in upper case (simple mapping, code point
 // by code point); bytes that are no valid UTF-8 get ASCII mapping only.
 std::string FoldNameCase(std::string_view name);

@@ -1,17 +1,13 @@
 #include "foundation/files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <filesystem>
-#include <functional>
+#include <algorithm>
 #include <system_error>
 #include <vector>
 
 #include "foundation/each_file.h"
 #include "foundation/errors.h"
+#include "foundation/paths.h"
+#include "foundation/system_calls.h"
 
 namespace kb {
 
@@ -19,122 +15,93 @@ namespace fs = std::filesystem;
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, std::string_view path, int error) {
-    throw FileError(what + " \"" + std::string(path) +
-                    "\": " + std::system_category().message(error));
-}
-
 [[noreturn]] void Fail(const std::string& what, std::string_view path, const std::error_code& ec) {
     throw FileError(what + " \"" + std::string(path) + "\": " + ec.message());
 }
 
-bool StatOf(const std::string& path, struct stat& state) {
-    return !path.empty() && ::stat(path.c_str(), &state) == 0;
-}
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
-    // Closes now and answers the error of close, or 0.
-    int Close() {
-        int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-  private:
-    int fd_;
-};
-
-// Writes all of data to fd; answers 0 or the error.
-int WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return 0;
-}
-
-// Fills a new temporary file beside target with fill (which answers 0 or an error), then
-// renames it over target, so that target holds either its old or its whole new content.
-void ReplaceFile(const std::string& target, const struct stat* modeFrom,
-                 const std::function<int(int)>& fill) {
-    static std::atomic<unsigned> counter{0};
-    fs::path targetPath(target);
-    std::string temp =
-        (targetPath.parent_path() / ("." + targetPath.filename().string() + ".tmp" +
-                                     std::to_string(::getpid()) + "-" + std::to_string(counter++)))
-            .string();
-    FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd.Get() < 0)
-        Fail("Cannot write", target, errno);
-    int error = fill(fd.Get());
-    if (error == 0 && modeFrom != nullptr && ::fchmod(fd.Get(), modeFrom->st_mode & 07777) != 0) {
-        error = errno;
-    }
-    if (error == 0 && ::fsync(fd.Get()) != 0)
-        error = errno;
-    int closeError = fd.Close();
-    if (error == 0)
-        error = closeError;
-    if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temp.c_str());
-        Fail("Cannot write", target, error);
-    }
+[[noreturn]] void Fail(const std::string& what, std::string_view path, std::errc error) {
+    Fail(what, path, std::make_error_code(error));
 }
 
 // Writing through a link to a file replaces the file it points to, not the link.
 std::string WriteTarget(std::string_view path) {
     std::error_code ec;
-    fs::path p(path);
+    const fs::path p = FsPath(path);
     if (fs::is_symlink(p, ec) && fs::is_regular_file(p, ec)) {
         fs::path resolved = fs::canonical(p, ec);
         if (!ec)
-            return resolved.string();
+            return PathText(resolved);
     }
     return std::string(path);
 }
 
 void EnsureParentOf(const std::string& path) {
-    fs::path parent = fs::path(path).parent_path();
+    const std::string parent = FolderOf(path);
     if (!parent.empty())
-        EnsureFolder(parent.string());
+        EnsureFolder(parent);
 }
 
-// Removes folder and everything in it without following any link: entries are examined with
-// lstat, so a link (to a folder or a file) is unlinked and its target stays untouched.
+// Removes folder and everything in it without following any link: a link (to a folder or a
+// file) is removed as a link and its target stays untouched.
 void RemoveTree(const std::string& folder) {
     std::vector<std::string> names;
     EachFileDir entries(folder);
     while (!entries.Next())
         names.push_back(entries.Name());
     for (const std::string& name : names) {
-        std::string path = folder + "/" + name;
-        struct stat state {};
-        if (::lstat(path.c_str(), &state) != 0)
+        const std::string path = InFolder(folder, name);
+        const os::PathState state = os::StateOf(path, false);
+        if (!state.exists)
             continue;
-        if (S_ISDIR(state.st_mode)) {
+        if (state.folder && !state.link) {
             RemoveTree(path);
         } else {
-            ::unlink(path.c_str());
+            os::RemoveFile(path);
         }
     }
-    ::rmdir(folder.c_str());
+    os::RemoveEmptyFolder(folder);
+}
+
+// Makes the folder at path and the folders above it that are missing.
+void MakeFolders(const std::string& path) {
+    if (FolderExists(path))
+        return;
+    std::string_view parent = path;
+    while (!parent.empty() && (parent.back() == '/' || parent.back() == '\\'))
+        parent.remove_suffix(1);
+    parent = std::string_view(path).substr(0, parent.find_last_of("/\\") + 1);
+    if (parent.size() > 1 && parent.size() < path.size())
+        MakeFolders(std::string(parent));
+    if (const std::string problem = os::MakeFolder(path); !problem.empty() && !FolderExists(path))
+        throw FileError("Cannot create the folder \"" + std::string(path) + "\": " + problem);
+}
+
+// Copies the folder from into to, which is made when missing; files already in to are replaced,
+// others kept. Links are copied as links, never followed.
+void CopyTree(const std::string& from, const std::string& to) {
+    EnsureFolder(to);
+    std::vector<std::string> names;
+    EachFileDir entries(from);
+    while (!entries.Next())
+        names.push_back(entries.Name());
+    for (const std::string& name : names) {
+        const std::string source = InFolder(from, name);
+        const std::string target = InFolder(to, name);
+        const os::PathState state = os::StateOf(source, false);
+        if (state.link) {
+            const os::PathState existing = os::StateOf(target, false);
+            if (existing.exists && (existing.link || !existing.folder))
+                os::RemoveFile(target);
+            std::error_code ec;
+            fs::copy_symlink(FsPath(source), FsPath(target), ec);
+            if (ec)
+                Fail("Cannot copy the link \"" + source + "\" to", target, ec);
+        } else if (state.folder) {
+            CopyTree(source, target);
+        } else if (state.exists) {
+            os::ReplaceWithCopy(source, target);
+        }
+    }
 }
 
 bool IsInside(const fs::path& inner, const fs::path& outer) {
@@ -151,55 +118,39 @@ bool IsInside(const fs::path& inner, const fs::path& outer) {
 
 }  // namespace
 
+fs::path FsPath(std::string_view path) {
+    return fs::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string PathText(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+bool FolderWritable(std::string_view folder) {
+    return os::FolderWritable(std::string(folder));
+}
+
 bool FileExists(std::string_view path) {
-    struct stat state {};
-    return StatOf(std::string(path), state) && !S_ISDIR(state.st_mode);
+    const os::PathState state = os::StateOf(std::string(path), true);
+    return state.exists && !state.folder;
 }
 
 bool FolderExists(std::string_view path) {
-    struct stat state {};
-    return StatOf(std::string(path), state) && S_ISDIR(state.st_mode);
+    const os::PathState state = os::StateOf(std::string(path), true);
+    return state.exists && state.folder;
 }
 
 std::string ReadTextFile(std::string_view path) {
-    std::string name(path);
-    if (name.empty())
+    if (path.empty())
         return {};
-    FileDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return {};
-        Fail("Cannot read", path, errno);
-    }
-    struct stat state {};
-    if (::fstat(fd.Get(), &state) != 0)
-        Fail("Cannot read", path, errno);
-    if (S_ISDIR(state.st_mode))
-        return {};
-    std::string text;
-    text.reserve(static_cast<size_t>(state.st_size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail("Cannot read", path, errno);
-        }
-        if (got == 0)
-            break;
-        text.append(buffer, static_cast<size_t>(got));
-    }
-    return text;
+    return os::ReadWholeFile(std::string(path)).value_or(std::string());
 }
 
 bool WriteTextFile(std::string_view path, std::string_view text) {
-    std::string target = WriteTarget(path);
+    const std::string target = WriteTarget(path);
     EnsureParentOf(target);
-    struct stat old {};
-    bool exists = StatOf(target, old);
-    ReplaceFile(target, exists ? &old : nullptr,
-                [&](int fd) { return WriteAll(fd, text.data(), text.size()); });
+    os::ReplaceWithText(target, text);
     return true;
 }
 
@@ -208,17 +159,14 @@ bool EnsureFolder(std::string_view path) {
         return false;
     if (FileExists(path))
         return true;
-    std::error_code ec;
-    fs::create_directories(fs::path(path), ec);
-    if (ec)
-        Fail("Cannot create the folder", path, ec);
+    MakeFolders(std::string(path));
     return true;
 }
 
 bool DeleteFile(std::string_view path) {
-    std::string name(path);
+    const std::string name(path);
     if (FileExists(name))
-        ::unlink(name.c_str());
+        os::RemoveFile(name);
     return FileExists(name);
 }
 
@@ -228,84 +176,57 @@ void CopyFile(std::string_view from, std::string_view to, bool overwrite) {
     std::error_code ec;
     // The same file under another name: replacing the target would destroy the source. A link
     // at the target is no such name: it is replaced by the copy, whatever it points to.
-    bool targetIsLink = fs::is_symlink(fs::path(to), ec);
-    if (!targetIsLink && fs::equivalent(fs::path(from), fs::path(to), ec))
+    bool targetIsLink = fs::is_symlink(FsPath(to), ec);
+    if (!targetIsLink && fs::equivalent(FsPath(from), FsPath(to), ec))
         return;
-    std::string source(from);
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.Get() < 0)
-        Fail("Cannot copy", from, errno);
-    struct stat state {};
-    if (::fstat(in.Get(), &state) != 0)
-        Fail("Cannot copy", from, errno);
-    std::string target(to);
+    const std::string target(to);
     EnsureParentOf(target);
-    ReplaceFile(target, &state, [&](int out) {
-        char buffer[65536];
-        for (;;) {
-            ssize_t got = ::read(in.Get(), buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return errno;
-            if (got == 0)
-                return 0;
-            if (int error = WriteAll(out, buffer, static_cast<size_t>(got)))
-                return error;
-        }
-    });
+    os::ReplaceWithCopy(std::string(from), target);
 }
 
 bool SameFileContents(std::string_view a, std::string_view b) {
-    struct stat first {};
-    struct stat second {};
-    if (!StatOf(std::string(a), first) || !StatOf(std::string(b), second) ||
-        S_ISDIR(first.st_mode) || S_ISDIR(second.st_mode) || first.st_size != second.st_size)
+    const os::PathState first = os::StateOf(std::string(a), true);
+    const os::PathState second = os::StateOf(std::string(b), true);
+    if (!first.exists || !second.exists || first.folder || second.folder ||
+        first.size != second.size)
         return false;
     return ReadTextFile(a) == ReadTextFile(b);
 }
 
 void CopyFolder(std::string_view from, std::string_view to) {
     if (!FolderExists(from))
-        Fail("Cannot copy the folder", from, ENOENT);
-    if (IsInside(fs::path(to), fs::path(from)))
-        Fail("Cannot copy the folder", from, EINVAL);
-    EnsureFolder(to);
-    std::error_code ec;
-    fs::copy(fs::path(from), fs::path(to),
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing |
-                 fs::copy_options::copy_symlinks,
-             ec);
-    if (ec)
-        Fail("Cannot copy the folder \"" + std::string(from) + "\" to", to, ec);
+        Fail("Cannot copy the folder", from, std::errc::no_such_file_or_directory);
+    if (IsInside(FsPath(to), FsPath(from)))
+        Fail("Cannot copy the folder", from, std::errc::invalid_argument);
+    CopyTree(std::string(from), std::string(to));
 }
 
 // A link given as the folder is removed as a link: what it points to is not part of the tree.
 // Answers whether nothing is left at path (a file at path is left alone and counts as gone).
 bool DeleteFolderTree(std::string_view path) {
-    std::string root(path);
-    struct stat state {};
-    if (root.empty() || ::lstat(root.c_str(), &state) != 0)
+    const std::string root(path);
+    if (root.empty())
         return true;
-    if (S_ISLNK(state.st_mode)) {
-        ::unlink(root.c_str());
-    } else if (S_ISDIR(state.st_mode)) {
+    const os::PathState state = os::StateOf(root, false);
+    if (!state.exists)
+        return true;
+    if (state.link) {
+        os::RemoveFile(root);
+    } else if (state.folder) {
         RemoveTree(root);
     } else {
         return true;
     }
-    return ::lstat(root.c_str(), &state) != 0;
+    return !os::StateOf(root, false).exists;
 }
 
 // Renames in one step when the target does not exist yet and the file system allows it
 // (same device); otherwise copies into the target and deletes the source.
 void MoveFolder(std::string_view from, std::string_view to) {
-    std::string source(from);
-    std::string target(to);
-    struct stat state {};
-    if (::lstat(target.c_str(), &state) != 0) {
+    const std::string target(to);
+    if (!os::StateOf(target, false).exists) {
         EnsureParentOf(target);
-        if (::rename(source.c_str(), target.c_str()) == 0)
+        if (os::Rename(std::string(from), target))
             return;
     }
     CopyFolder(from, to);
@@ -318,6 +239,10 @@ bool ReadLine(std::istream& stream, std::string& line) {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return true;
+}
+
+std::ifstream OpenForReading(std::string_view path) {
+    return std::ifstream(FsPath(path), std::ios::binary);
 }
 
 }  // namespace kb

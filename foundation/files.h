@@ -1,11 +1,20 @@
 #pragma once
 // Whole-file text reading and writing, copying and deleting files and folder trees.
 // Platform refusals raise kb::FileError with the platform's message and the file's path.
+#include <filesystem>
+#include <fstream>
 #include <istream>
 #include <string>
 #include <string_view>
 
 namespace kb {
+
+// A std::filesystem path from a UTF-8 path and back. Use these, never std::filesystem::path's
+// narrow constructor or string(): on Windows those use the ANSI code page and mangle other names.
+std::filesystem::path FsPath(std::string_view path);
+std::string PathText(const std::filesystem::path& path);
+// Whether new files can be made in folder.
+bool FolderWritable(std::string_view folder);
 
 bool FileExists(std::string_view path);
 bool FolderExists(std::string_view path);
@@ -30,5 +39,7 @@ void MoveFolder(std::string_view from, std::string_view to);
 
 // Reads the next line without its line end (LF or CR LF); false at the end of the stream.
 bool ReadLine(std::istream& stream, std::string& line);
+// The file at path (UTF-8) opened for binary reading.
+std::ifstream OpenForReading(std::string_view path);
 
 }  // namespace kb

@@ -1,15 +1,10 @@
 #include "foundation/paths.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <vector>
 
 #include "foundation/errors.h"
 
 namespace kb {
-
-const char kPathSeparator = '/';
 
 namespace {
 
@@ -75,13 +70,6 @@ size_t LastSeparator(std::string_view path) {
     return path.find_last_of("\\/");
 }
 
-std::string CurrentFolder() {
-    std::vector<char> buffer(PATH_MAX);
-    if (getcwd(buffer.data(), buffer.size()) == nullptr)
-        return "/";
-    return buffer.data();
-}
-
 // Resolves "." and ".." in the parts after root and rebuilds the path with separator. The
 // root itself is never climbed out of; doubled separators collapse.
 std::string ResolveParts(std::string_view root, std::string_view rest, char separator,
@@ -113,10 +101,11 @@ std::string ResolveParts(std::string_view root, std::string_view rest, char sepa
     return out;
 }
 
-// A path with a drive letter or a "\\server\share" prefix is a Windows path even here (the
-// workspace is shared with Windows programs): it is normalised as text, with "\" as
-// separator and "/" read as "\", as Windows does. Every other path is a POSIX path: relative
-// ones are taken from the current folder, and "\" is read as a separator as well.
+// A path with a drive letter or a "\\server\share" prefix is a Windows path on every platform
+// (the workspace is shared with Windows programs): it is normalised as text, with "\" as
+// separator and "/" read as "\", as Windows does. Relative paths are taken from the current
+// folder. On Windows a path rooted by one separator lies on the current folder's drive; on
+// other platforms it is a POSIX path, with "\" read as a separator as well.
 std::string NormalizeText(std::string_view path) {
     if (HasDrive(path)) {
         std::string root = std::string(path.substr(0, 2)) + "\\";
@@ -125,12 +114,19 @@ std::string NormalizeText(std::string_view path) {
     if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
         return ResolveParts("\\\\", path.substr(2), '\\', 2);
     }
-    if (!path.empty() && IsSeparator(path[0]))
+    if (!path.empty() && IsSeparator(path[0])) {
+        const std::string current = kPathSeparator == '\\' ? CurrentFolder() : std::string();
+        if (HasDrive(current))
+            return NormalizeText(current.substr(0, 2) + std::string(path));
         return ResolveParts("/", path, '/', 0);
+    }
     std::string absolute = CurrentFolder();
-    absolute.push_back('/');
+    if (!IsRooted(absolute))  // no current folder to be had
+        return ResolveParts(std::string(1, kPathSeparator), path, kPathSeparator, 0);
+    if (!IsSeparator(absolute.back()))
+        absolute.push_back(kPathSeparator);
     absolute.append(path);
-    return ResolveParts("/", absolute, '/', 0);
+    return NormalizeText(absolute);
 }
 
 }  // namespace

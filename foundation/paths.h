@@ -10,6 +10,9 @@ namespace kb {
 // The platform's separator: '/' here, '\\' on Windows.
 extern const char kPathSeparator;
 
+// The process's current folder, absolute; the root when it cannot be had.
+std::string CurrentFolder();
+
 // The path of the item called name inside folder: folder, the separator, name, exactly as given.
 // Nothing is checked or normalised (PathJoin and FullPath do that), so it suits names the
 // workspace itself holds or has already checked: a designer, a collection, a file found in a

@@ -31,6 +31,14 @@ ProgramFiles LocateProgramFiles(const std::string& executableFolder);
 // LocateProgramFiles for the running executable.
 const ProgramFiles& OwnProgramFiles();
 
+// The program's command-line arguments (without the program's own name) as UTF-8, from main's
+// argc and argv (on Windows those are in the ANSI code page, so the wide command line is read).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// Whether standard output goes to a terminal (a console window on Windows).
+bool StandardOutputIsTerminal();
+// Makes a console window show the program's UTF-8 output as such (Windows); nothing elsewhere.
+void UseUtf8Console();
+
 // Opens a document or folder with the desktop's default handler; false when that failed.
 bool OpenWithDefaultHandler(const std::string& path);
 
@@ -47,7 +55,12 @@ ProgramResult StartProgram(const std::string& program, const std::vector<std::st
                            const std::string& workingFolder, bool wait,
                            const std::function<void(std::string_view)>& onOutput = {});
 
-// Where StartProgram would find a bare name; "" when nowhere.
+// Where StartProgram would find a bare name; "" when nowhere. On Windows a name without an
+// extension is looked for with each of PATHEXT's extensions.
 std::string FindProgram(const std::string& program);
+
+// The arguments as one Windows command line, each quoted where needed so that the C runtime's
+// parser (CommandLineToArgvW) gives them back unchanged.
+std::string WindowsCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace kb

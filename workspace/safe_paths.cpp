@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "foundation/errors.h"
+#include "foundation/files.h"
 #include "workspace/workspace_paths.h"
 
 namespace kb {
@@ -13,8 +14,8 @@ namespace fs = std::filesystem;
 
 std::optional<UnsafePart> UnsafePartBelowRoot(std::string_view path) {
     const UnsafePart outside{std::string(path), false};
-    const fs::path root(WorkspaceRoot(false));
-    const fs::path target(path);
+    const fs::path root = FsPath(WorkspaceRoot(false));
+    const fs::path target = FsPath(path);
     auto [rootPart, part] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
     if (rootPart != root.end())
         return outside;
@@ -26,7 +27,7 @@ std::optional<UnsafePart> UnsafePartBelowRoot(std::string_view path) {
         std::error_code ec;
         fs::file_status status = fs::symlink_status(walked, ec);
         if (fs::is_symlink(status))
-            return UnsafePart{walked.string(), true};
+            return UnsafePart{PathText(walked), true};
         if (ec || !fs::exists(status))
             return std::nullopt;
     }

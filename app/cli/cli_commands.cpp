@@ -1,19 +1,15 @@
 #include "app/cli/cli_commands.h"
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
 
 #include "app/cli/build_progress.h"
+#include "foundation/each_file.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/platform.h"
@@ -72,7 +68,7 @@ const std::string& Existing(const std::string& kind, const std::string& name,
 void UseWorkspace(const Options& options) {
     if (!options.workspace.empty())
         SetWorkspaceFolder(
-            std::filesystem::absolute(options.workspace).lexically_normal().string());
+            PathText(std::filesystem::absolute(FsPath(options.workspace)).lexically_normal()));
     if (!FolderExists(DesignersFolder()))
         throw InputError("no workspace at " + WorkspaceRoot(false) +
                          ": it has no Designers folder");
@@ -103,10 +99,8 @@ std::vector<Target> Targets(const std::vector<std::string>& names) {
 // Folder listings read an unreadable folder as empty; here that is an error, not a collection
 // without garments.
 void RequireReadableFolder(const std::string& folder) {
-    DIR* listing = ::opendir(folder.c_str());
-    if (listing == nullptr)
-        throw InputError("cannot read the folder " + folder + ": " + std::strerror(errno));
-    ::closedir(listing);
+    if (const std::string problem = FolderListingProblem(folder); !problem.empty())
+        throw InputError("cannot read the folder " + folder + ": " + problem);
 }
 
 // Makes target the current selection, as choosing it in the window does.
@@ -245,7 +239,7 @@ int Check(const Options& options, Streams& streams) {
 std::vector<std::string> SetupBases(const Options& options, const std::vector<Target>& targets) {
     std::vector<std::string> bases;
     if (options.output) {
-        const std::string chosen = std::filesystem::absolute(*options.output).string();
+        const std::string chosen = PathText(std::filesystem::absolute(FsPath(*options.output)));
         if (std::string problem = SetupNameProblem(chosen); !problem.empty())
             throw InputError(problem);
         if (std::string problem = WindowsNameProblem(StripExtension(chosen, true));
@@ -271,7 +265,7 @@ std::vector<std::string> SetupBases(const Options& options, const std::vector<Ta
 void RequireWritableFolder(const std::string& folder) {
     if (!FolderExists(folder))
         throw InputError("cannot write the setup into " + folder + ": no such folder");
-    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    if (!FolderWritable(folder))
         throw InputError("cannot write the setup into " + folder + ": the folder is not writable");
 }
 

@@ -33,7 +33,7 @@ std::optional<Tab> ParseTab(const std::string& text) {
 
 std::string WorkingDirectory() {
     std::error_code ec;
-    std::string folder = std::filesystem::current_path(ec).string();
+    std::string folder = PathText(std::filesystem::current_path(ec));
     return ec ? std::string() : folder;
 }
 

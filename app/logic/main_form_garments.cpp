@@ -81,7 +81,7 @@ void TMainForm::CopyGarmentPictures(const std::string& path) {
         // Names are found whatever their case, as on Windows where the macros were written.
         FolderListings names(WorkspaceRoot(false));
         std::vector<std::string> refused;
-        std::ifstream macro(path, std::ios::binary);
+        std::ifstream macro = OpenForReading(path);
         std::string line;
         for (int number = 1; macro && ReadLine(macro, line); ++number) {
             const std::optional<std::string_view> named = PictItemName(line);

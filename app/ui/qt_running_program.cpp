@@ -1,8 +1,5 @@
 #include "app/ui/qt_running_program.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <QProcess>
 #include <QStringList>
 
@@ -30,7 +27,7 @@ std::unique_ptr<QtRunningProgram> QtRunningProgram::Start(const std::string& pro
     if (!workingFolder.empty())
         process.setWorkingDirectory(QString::fromStdString(workingFolder));
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    running->PrepareGroup();
     QtRunningProgram* self = running.get();
     QObject::connect(&process, &QProcess::readyRead, &process, [self] {
         const QByteArray text = self->process_->readAll();
@@ -48,6 +45,7 @@ std::unique_ptr<QtRunningProgram> QtRunningProgram::Start(const std::string& pro
     process.start();
     if (!process.waitForStarted())
         return nullptr;
+    running->JoinGroup();
     return running;
 }
 
@@ -62,13 +60,6 @@ QtRunningProgram::~QtRunningProgram() {
 void QtRunningProgram::Stop() {
     if (process_->state() != QProcess::NotRunning)
         KillGroup();
-}
-
-void QtRunningProgram::KillGroup() {
-    const qint64 pid = process_->processId();
-    if (pid > 0)
-        ::kill(-static_cast<pid_t>(pid), SIGKILL);
-    process_->kill();
 }
 
 }  // namespace kb

@@ -1,7 +1,7 @@
 #pragma once
 // A program started without waiting, watched through QProcess on the user-interface thread. It
-// runs in a process group of its own, so that stopping it also stops the programs it started
-// (the installer compiler runs makensis).
+// runs in a group of its own (a process group on POSIX, a job object on Windows), so that
+// stopping it also stops the programs it started (the installer compiler runs makensis).
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,11 +23,21 @@ class QtRunningProgram : public RunningProgram {
     void Stop() override;
 
   private:
+    // The system's side of the group, in qt_running_program_posix.cpp / _windows.cpp.
+    struct Group;
+    struct GroupDeleter {
+        void operator()(Group* group) const;
+    };
     explicit QtRunningProgram(ProgramWatch watch);
+    // Before the start: makes the group and sets the process up to start in it.
+    void PrepareGroup();
+    // After the start: puts the process into the group where that can only be done then.
+    void JoinGroup();
     void KillGroup();
 
     ProgramWatch watch_;
     std::unique_ptr<QProcess> process_;
+    std::unique_ptr<Group, GroupDeleter> group_;
 };
 
 }  // namespace kb

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
 #include "foundation/errors.h"
+#include "foundation/files.h"
 
 namespace kb {
 namespace {
@@ -23,7 +25,21 @@ TEST_P(PathTest, Gives) {
 }
 
 std::string Cwd() {
-    return std::filesystem::current_path().string();
+    return PathText(std::filesystem::current_path());
+}
+
+// The separator that joins insert here.
+std::string Sep() {
+    return std::string(1, kPathSeparator);
+}
+
+// A normalised path written for POSIX as this platform gives it: on Windows with "\" and on the
+// current folder's drive.
+std::string Normal(std::string posix) {
+    if (kPathSeparator == '/')
+        return posix;
+    std::replace(posix.begin(), posix.end(), '/', '\\');
+    return Cwd().substr(0, 2) + posix;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -40,36 +56,42 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"DotInFolderOnly", [] { return ExtensionOf("C:\\ver1.2\\readme"); }, ".2\\readme"},
         PathCase{"ExtensionCaseKept", [] { return ExtensionOf("photo.JPG"); }, ".JPG"},
         PathCase{"NoExtension", [] { return ExtensionOf("README"); }, ""},
-        PathCase{"JoinPlain", [] { return PathJoin("/a", "b"); }, "/a/b"},
+        PathCase{"JoinPlain", [] { return PathJoin("/a", "b"); }, "/a" + Sep() + "b"},
         PathCase{"JoinTrailing", [] { return PathJoin("C:\\a\\", "b"); }, "C:\\a\\b"},
         PathCase{"JoinRootedWins", [] { return PathJoin("C:\\a", "C:\\b"); }, "C:\\b"},
         PathCase{"JoinSlashRooted", [] { return PathJoin("/a", "/b"); }, "/b"},
         PathCase{"JoinEmptyFirst", [] { return PathJoin("", "b"); }, "b"},
         PathCase{"JoinEmptySecond", [] { return PathJoin("a", ""); }, "a"},
         PathCase{"JoinColon", [] { return PathJoin("C:", "b"); }, "C:b"},
-        PathCase{"JoinFour", [] { return PathJoin("/a", "b", "c", "d"); }, "/a/b/c/d"},
-        PathCase{"JoinSkipsEmptyC", [] { return PathJoin("/a", "b", "", "d"); }, "/a/b/d"},
+        PathCase{"JoinFour", [] { return PathJoin("/a", "b", "c", "d"); },
+                 "/a" + Sep() + "b" + Sep() + "c" + Sep() + "d"},
+        PathCase{"JoinSkipsEmptyC", [] { return PathJoin("/a", "b", "", "d"); },
+                 "/a" + Sep() + "b" + Sep() + "d"},
         PathCase{"InstallerJoin", [] { return InstallerPathJoin("{pf}", "Bob", "Mac"); },
                  "{pf}\\Bob\\Mac"},
         PathCase{"FullPathWindows", [] { return FullPath("C:\\a", "..\\b"); }, "C:\\b"},
         PathCase{"NormalizeWindowsSlashes", [] { return NormalizePath("C:/a/./b/"); },
                  "C:\\a\\b\\"},
         PathCase{"NormalizeAboveDrive", [] { return NormalizePath("C:\\..\\x"); }, "C:\\x"},
-        PathCase{"NormalizePosix", [] { return NormalizePath("/a/./b/../c//d"); }, "/a/c/d"},
-        PathCase{"NormalizeKeepsTrailing", [] { return NormalizePath("/a/b/"); }, "/a/b/"},
-        PathCase{"NormalizeRoot", [] { return NormalizePath("/.."); }, "/"},
-        PathCase{"NormalizeBackslashAsSeparator", [] { return NormalizePath("/a\\b"); }, "/a/b"},
-        PathCase{"NormalizeRelative", [] { return NormalizePath("x/../y"); }, Cwd() + "/y"},
+        PathCase{"NormalizePosix", [] { return NormalizePath("/a/./b/../c//d"); },
+                 Normal("/a/c/d")},
+        PathCase{"NormalizeKeepsTrailing", [] { return NormalizePath("/a/b/"); }, Normal("/a/b/")},
+        PathCase{"NormalizeRoot", [] { return NormalizePath("/.."); }, Normal("/")},
+        PathCase{"NormalizeBackslashAsSeparator", [] { return NormalizePath("/a\\b"); },
+                 Normal("/a/b")},
+        PathCase{"NormalizeRelative", [] { return NormalizePath("x/../y"); }, Cwd() + Sep() + "y"},
         PathCase{"NormalizeExtended", [] { return NormalizePath("\\\\?\\C:\\a\\..\\b"); },
                  "\\\\?\\C:\\a\\..\\b"},
         PathCase{"JoinIfBaseEmpty", [] { return JoinIfBase("", "x/../y"); }, "x/../y"},
-        PathCase{"JoinIfBase", [] { return JoinIfBase("/a", "x/../y"); }, "/a/y"},
+        PathCase{"JoinIfBase", [] { return JoinIfBase("/a", "x/../y"); }, Normal("/a/y")},
         PathCase{"StripNameOnly", [] { return StripExtension("C:\\a\\b.tar.gz", true); }, "b.tar"},
         PathCase{"StripNameOnlyColon", [] { return StripExtension("C:b.txt", true); }, "b"},
         PathCase{"StripFull", [] { return StripExtension("C:\\a\\b.tar.gz", false); },
                  "C:\\a\\b.tar"},
-        PathCase{"StripPosix", [] { return StripExtension("/w/x.y/name", false); }, "/w/x.y/name"},
-        PathCase{"ChangeExtension", [] { return ChangeExtension("/w/a.mac", "jpg"); }, "/w/a.jpg"}),
+        PathCase{"StripPosix", [] { return StripExtension("/w/x.y/name", false); },
+                 Normal("/w/x.y/name")},
+        PathCase{"ChangeExtension", [] { return ChangeExtension("/w/a.mac", "jpg"); },
+                 Normal("/w/a.jpg")}),
     [](const testing::TestParamInfo<PathCase>& info) { return info.param.name; });
 
 struct PathErrorCase {
@@ -108,8 +130,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<PathErrorCase>& info) { return info.param.name; });
 
 TEST(Paths, StarAndQuestionMarkAreValidAndLengthLimitIsExact) {
-    EXPECT_EQ(PathJoin("/a", "*.?"), "/a/*.?");
-    EXPECT_EQ(NormalizePath("/" + std::string(258, 'x')).size(), 259u);
+    EXPECT_EQ(PathJoin("/a", "*.?"), "/a" + Sep() + "*.?");
+    const std::string root = Normal("/");
+    EXPECT_EQ(NormalizePath(root + std::string(259 - root.size(), 'x')).size(), 259u);
 }
 
 // A plain name is one path part; a usable item name is also one that Windows keeps as typed.
@@ -134,8 +157,9 @@ TEST(Paths, NameRules) {
         EXPECT_EQ(IsPlainName(c.name), c.plain) << c.name;
         EXPECT_EQ(IsUsableItemName(c.name), c.usable) << c.name;
     }
-    EXPECT_EQ(InFolder("/w/Designers", "Anna"), "/w/Designers/Anna");
-    EXPECT_EQ(InFolder("/w/", "a<b"), "/w//a<b");  // as written: nothing checked or merged
+    EXPECT_EQ(InFolder("/w/Designers", "Anna"), "/w/Designers" + Sep() + "Anna");
+    EXPECT_EQ(InFolder("/w/", "a<b"),
+              "/w/" + Sep() + "a<b");  // as written: nothing checked or merged
 }
 
 TEST(Paths, PathErrorNamesThePath) {

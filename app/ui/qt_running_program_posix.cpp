@@ -1,0 +1,31 @@
+// The POSIX group of a QtRunningProgram: a process group of its own, killed as a whole.
+#include <signal.h>
+#include <unistd.h>
+
+#include <QProcess>
+
+#include "app/ui/qt_running_program.h"
+
+namespace kb {
+
+struct QtRunningProgram::Group {};
+
+void QtRunningProgram::GroupDeleter::operator()(Group* group) const {
+    delete group;
+}
+
+void QtRunningProgram::PrepareGroup() {
+    group_.reset(new Group);
+    process_->setChildProcessModifier([] { ::setpgid(0, 0); });
+}
+
+void QtRunningProgram::JoinGroup() {}
+
+void QtRunningProgram::KillGroup() {
+    const qint64 pid = process_->processId();
+    if (pid > 0)
+        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+    process_->kill();
+}
+
+}  // namespace kb

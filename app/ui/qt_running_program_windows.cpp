@@ -1,0 +1,43 @@
+// The Windows group of a QtRunningProgram: a job object, which the programs it starts join as
+// well, terminated as a whole.
+#include <windows.h>
+
+#include <QProcess>
+
+#include "app/ui/qt_running_program.h"
+
+namespace kb {
+
+struct QtRunningProgram::Group {
+    HANDLE job = nullptr;
+};
+
+void QtRunningProgram::GroupDeleter::operator()(Group* group) const {
+    if (group->job != nullptr)
+        CloseHandle(group->job);
+    delete group;
+}
+
+void QtRunningProgram::PrepareGroup() {
+    group_.reset(new Group{CreateJobObjectW(nullptr, nullptr)});
+}
+
+// The program joins as soon as it runs; what it starts from then on belongs to the job too.
+void QtRunningProgram::JoinGroup() {
+    if (group_->job == nullptr)
+        return;
+    const auto pid = static_cast<DWORD>(process_->processId());
+    HANDLE process = OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, pid);
+    if (process == nullptr)
+        return;
+    AssignProcessToJobObject(group_->job, process);
+    CloseHandle(process);
+}
+
+void QtRunningProgram::KillGroup() {
+    if (group_->job != nullptr)
+        TerminateJobObject(group_->job, 1);
+    process_->kill();
+}
+
+}  // namespace kb
