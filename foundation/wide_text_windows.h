@@ -1,0 +1,13 @@
+#pragma once
+// UTF-8 <-> UTF-16 for the wide Windows API.
+#include <string>
+#include <string_view>
+
+namespace kb {
+
+// The UTF-8 text as UTF-16; raises std::invalid_argument when it is no valid UTF-8.
+std::wstring Wide(std::string_view text);
+// The UTF-16 text as UTF-8; unpaired surrogates become U+FFFD.
+std::string Narrow(std::wstring_view text);
+
+}  // namespace kb
