@@ -1,13 +1,12 @@
 #include "foundation/each_file.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
-
+#include <cstring>
 #include <optional>
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/system_calls.h"
+#include "foundation/text_platform.h"
 
 namespace kb {
 
@@ -128,25 +127,6 @@ void AsciiUpper(std::string_view text, std::string& out) {
     }
 }
 
-// Upper case code point by code point, or nothing when text is no valid UTF-8.
-std::optional<std::string> Utf8Upper(std::string_view text) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
-    std::string out;
-    out.reserve(text.size());
-    for (int32_t i = 0; i < length;) {
-        UChar32 c = 0;
-        U8_NEXT(bytes, i, length, c);
-        if (c < 0)
-            return std::nullopt;
-        uint8_t encoded[U8_MAX_LENGTH];
-        int32_t size = 0;
-        U8_APPEND_UNSAFE(encoded, size, u_toupper(c));
-        out.append(reinterpret_cast<const char*>(encoded), static_cast<size_t>(size));
-    }
-    return out;
-}
-
 constexpr std::uint32_t kNoName = UINT32_MAX;
 
 bool IsSeparator(char c) {
@@ -178,7 +158,7 @@ std::string FoldNameCase(std::string_view name) {
 void FoldNameCase(std::string_view name, std::string& out) {
     if (IsAscii(name))
         return AsciiUpper(name, out);
-    std::optional<std::string> upper = Utf8Upper(name);
+    std::optional<std::string> upper = platform::FileSystemUpperCase(name);
     if (upper)
         out = std::move(*upper);
     else

@@ -2,18 +2,15 @@
 
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QString>
 #include <mutex>
 
 #include "foundation/errors.h"
+#include "foundation/settings_store_platform.h"
 
 namespace kb {
 
 namespace {
-
-// The key "SOFTWARE\Bobbinwright\KB10" as a file below a configuration folder.
-constexpr const char* kSettingsFile = "/Bobbinwright/KB10.conf";
 
 std::mutex& StoreMutex() {
     static std::mutex mutex;
@@ -26,19 +23,10 @@ std::string& FolderOverride(SettingsRoot root) {
     return root == SettingsRoot::CurrentUser ? user : machine;
 }
 
-std::string DefaultFolder(SettingsRoot root) {
-    if (root == SettingsRoot::CurrentUser) {
-        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-            .toStdString();
-    }
-    QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
-    // The first location is the user's own; the system ones (XDG_CONFIG_DIRS) follow.
-    return folders.size() > 1 ? folders.at(1).toStdString() : std::string("/etc/xdg");
-}
-
-std::string FileLocked(SettingsRoot root) {
+// The INI file of a root pointed at a folder; "" when the root uses its platform's store.
+std::string OverrideFileLocked(SettingsRoot root) {
     const std::string& folder = FolderOverride(root);
-    return (folder.empty() ? DefaultFolder(root) : folder) + kSettingsFile;
+    return folder.empty() ? std::string() : folder + std::string(kSettingsFileInFolder);
 }
 
 // QSettings reads "/" and "\" in a key as group separators; they (and the escape character)
@@ -79,41 +67,56 @@ std::string Quoted(std::string_view text) {
 
 }  // namespace
 
-std::string ReadSetting(SettingsRoot root, std::string_view name, std::string_view defaultValue) {
-    std::lock_guard lock(StoreMutex());
-    std::string file = FileLocked(root);
+std::string ReadIniSetting(const std::string& file, std::string_view name) {
     QString path = QString::fromStdString(file);
     // A missing file stays missing: QSettings is not even built for it.
-    if (name.empty() || !QFileInfo::exists(path))
-        return std::string(defaultValue);
+    if (!QFileInfo::exists(path))
+        return {};
     QSettings settings(path, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
-        return std::string(defaultValue);
+        return {};
     QVariant value = settings.value(KeyOf(name));
-    std::string text;
-    if (value.typeId() == QMetaType::QString) {
-        text = value.toString().toStdString();
-    } else if (value.typeId() == QMetaType::QByteArray) {
-        text = value.toByteArray().toStdString();
-    } else if (value.isValid()) {
+    if (value.typeId() == QMetaType::QString)
+        return value.toString().toStdString();
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray().toStdString();
+    if (value.isValid()) {
         throw SettingsError("The setting " + Quoted(name) + " in " + Quoted(file) +
                             " is not a text");
     }
-    return text.empty() ? std::string(defaultValue) : text;
+    return {};
 }
 
-void WriteSetting(SettingsRoot root, std::string_view name, std::string_view value) {
-    std::lock_guard lock(StoreMutex());
-    std::string file = FileLocked(root);
-    if (name.empty()) {
-        throw SettingsError("Cannot write a setting without a name to " + Quoted(file));
-    }
+void WriteIniSetting(const std::string& file, std::string_view name, std::string_view value) {
     QSettings settings(QString::fromStdString(file), QSettings::IniFormat);
     settings.setValue(KeyOf(name), ValueOf(value));
     settings.sync();
     if (settings.status() != QSettings::NoError) {
         throw SettingsError("Cannot write the setting " + Quoted(name) + " to " + Quoted(file));
     }
+}
+
+std::string ReadSetting(SettingsRoot root, std::string_view name, std::string_view defaultValue) {
+    std::lock_guard lock(StoreMutex());
+    if (name.empty())
+        return std::string(defaultValue);
+    const std::string file = OverrideFileLocked(root);
+    std::string text =
+        file.empty() ? platform::ReadStoredSetting(root, name) : ReadIniSetting(file, name);
+    return text.empty() ? std::string(defaultValue) : text;
+}
+
+void WriteSetting(SettingsRoot root, std::string_view name, std::string_view value) {
+    std::lock_guard lock(StoreMutex());
+    const std::string file = OverrideFileLocked(root);
+    if (name.empty()) {
+        throw SettingsError("Cannot write a setting without a name to " +
+                            Quoted(file.empty() ? platform::SettingsLocation(root) : file));
+    }
+    if (file.empty())
+        platform::WriteStoredSetting(root, name, value);
+    else
+        WriteIniSetting(file, name, value);
 }
 
 void SetSettingsFolder(SettingsRoot root, std::string folder) {
@@ -123,7 +126,8 @@ void SetSettingsFolder(SettingsRoot root, std::string folder) {
 
 std::string SettingsFile(SettingsRoot root) {
     std::lock_guard lock(StoreMutex());
-    return FileLocked(root);
+    const std::string file = OverrideFileLocked(root);
+    return file.empty() ? platform::SettingsLocation(root) : file;
 }
 
 }  // namespace kb

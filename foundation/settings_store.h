@@ -1,7 +1,8 @@
 #pragma once
-// The per-user settings: text values under the key "SOFTWARE\Bobbinwright\KB10". On this
-// platform each root is an INI file written by QSettings: the current user's in the user's
-// configuration folder, the machine's in the system one (Bobbinwright/KB10.conf).
+// The per-user settings: text values under the key "SOFTWARE\Bobbinwright\KB10". On Windows
+// they are values of that registry key below HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE; on Linux
+// each root is an INI file written by QSettings: the current user's in the user's configuration
+// folder, the machine's in the system one (Bobbinwright/KB10.conf).
 #include <string>
 #include <string_view>
 
@@ -14,10 +15,11 @@ std::string ReadSetting(SettingsRoot root, std::string_view name, std::string_vi
 // Stores the value, creating the key when missing. Raises kb::SettingsError on failure.
 void WriteSetting(SettingsRoot root, std::string_view name, std::string_view value);
 
-// Points a root at another configuration folder (tests, sample workspaces); "" restores
-// the default location.
+// Points a root at an INI file in another configuration folder (tests, sample workspaces), on
+// every platform; "" restores the default location.
 void SetSettingsFolder(SettingsRoot root, std::string folder);
-// The settings file that a root uses now.
+// Where a root's settings live now: the INI file, or on Windows by default the registry key
+// ("HKEY_CURRENT_USER\SOFTWARE\Bobbinwright\KB10").
 std::string SettingsFile(SettingsRoot root);
 
 }  // namespace kb

@@ -13,6 +13,13 @@ std::string Trim(std::string_view text);
 std::string LowerCase(std::string_view text);
 std::string UpperCase(std::string_view text);
 
+// Whether text is well-formed UTF-8 (no overlong forms, surrogates or truncated sequences).
+bool IsValidUtf8(std::string_view text);
+
+// Windows-1252 bytes as UTF-8; the five bytes that code page leaves undefined become the C1
+// controls of the same number.
+std::string FromWindows1252(std::string_view bytes);
+
 // Locale-aware, case-sensitive (tertiary) comparison: <0, 0 or >0.
 int CompareText(std::string_view a, std::string_view b);
 inline bool TextEqual(std::string_view a, std::string_view b) {

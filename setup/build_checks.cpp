@@ -1,8 +1,5 @@
 #include "setup/build_checks.h"
 
-#include <unicode/ucnv.h>
-#include <unicode/utf8.h>
-
 #include <algorithm>
 #include <array>
 #include <map>
@@ -142,31 +139,6 @@ void CheckPassword(const KitbinderData& data, std::vector<BuildProblem>& problem
         return;
     Add(problems, ProblemSeverity::Error, "setting installation password",
         "the password starts or ends with a blank, which the user would have to type too");
-}
-
-// Windows-1252 bytes as UTF-8, for showing how a line will look.
-std::string FromWindows1252(std::string_view bytes) {
-    UErrorCode status = U_ZERO_ERROR;
-    std::string out(bytes.size() * 3 + 1, '\0');
-    const int32_t length =
-        ucnv_convert("UTF-8", "windows-1252", out.data(), static_cast<int32_t>(out.size()),
-                     bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status))
-        return std::string(bytes);
-    out.resize(static_cast<size_t>(length));
-    return out;
-}
-
-bool IsValidUtf8(std::string_view bytes) {
-    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    const auto length = static_cast<int32_t>(bytes.size());
-    for (int32_t at = 0; at < length;) {
-        UChar32 c = 0;
-        U8_NEXT(data, at, length, c);
-        if (c < 0)
-            return false;
-    }
-    return true;
 }
 
 bool HasNonAscii(std::string_view line) {
