@@ -256,5 +256,19 @@ TEST_F(MongoDbHelperFailure, HelperThatDiesOrHangsFailsTheConnection) {
     }
 }
 
+TEST_F(MongoDbHelperFailure, HelperThatStopsReadingFailsTheStore) {
+    // Far more than the stream holds, so that sending waits on the helper.
+    QTemporaryDir folder;
+    const std::string big = folder.filePath("Big.pdf").toStdString();
+    std::ofstream(big, std::ios::binary) << std::string(8 * 1024 * 1024, 'x');
+    ServerProcess server(test::MongoServerCommand(kUser, kPassword));
+    Gateway gateway(server.Port(), kUser, kPassword, "localhost", shortTimeouts,
+                    Helper(test::FakeStoreHelper(test::FakeHelper::StopsReading)));
+    EXPECT_FALSE(gateway.db.failed());
+    EXPECT_FALSE(gateway.db.StoreFile(kAccount, big, "big"));
+    EXPECT_TRUE(gateway.db.failed());
+    EXPECT_EQ(gateway.shown, std::vector<std::string>{"Error transfering file: " + big});
+}
+
 }  // namespace
 }  // namespace kb
