@@ -175,6 +175,8 @@ TEST(MongoDbConnection, AuthenticatesOnlyWithUserPasswordAndDatabase) {
 }
 
 TEST(MongoDbTls, ConnectsOnlyToAVerifiedServer) {
+    if (!test::TestServersSpeakTls())
+        GTEST_SKIP() << test::kNoTlsServers;
     ServerProcess secure(test::TlsMongoServerCommand(kUser, kPassword));
     ServerProcess plain(test::MongoServerCommand(kUser, kPassword));
     const auto& certificates = test::Certificates();

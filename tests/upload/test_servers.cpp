@@ -17,7 +17,7 @@ ServerProcess::ServerProcess(const std::vector<std::string>& arguments)
 ServerProcess::~ServerProcess() = default;
 
 std::vector<std::string> HttpServerCommand(const std::vector<ServiceAccount>& accounts) {
-    std::vector<std::string> command{KB_PYTHON3, KB_HTTP_TEST_SERVER};
+    std::vector<std::string> command{KB_HTTP_TEST_SERVER};
     for (const auto& account : accounts)
         command.insert(command.end(), {"--account", account.email, account.password, account.id});
     return command;

@@ -25,7 +25,7 @@ class ServerProcess {
     int port_ = 0;
 };
 
-// The account-check service: python3 running http_test_server.py.
+// The account-check service: kb_http_test_server.
 struct ServiceAccount {
     std::string email;
     std::string password;

@@ -43,8 +43,10 @@ class ServerTls {
 // TLS with a certificate chain and its key (PEM files). Throws when the files cannot be used or
 // the build has no TLS for test servers.
 std::shared_ptr<ServerTls> MakeServerTls(const std::string& certificate, const std::string& key);
-// Whether MakeServerTls can work in this build: the TLS tests are skipped where it cannot.
+// Whether MakeServerTls can work in this build: the TLS tests are skipped where it cannot,
+// saying why.
 bool TestServersSpeakTls();
+inline constexpr const char* kNoTlsServers = "the test servers of this build speak no TLS";
 
 // One client's byte stream: the plain socket, or TLS over it. Owns and closes the socket.
 class ServerStream {
