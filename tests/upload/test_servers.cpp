@@ -54,7 +54,7 @@ std::string StoreHelper() {
 }
 
 std::string FakeStoreHelper(FakeHelper kind) {
-    return KB_FAKE_STORE_HELPERS + std::to_string(static_cast<int>(kind));
+    return KB_FAKE_STORE_HELPERS + std::to_string(static_cast<int>(kind)) + KB_EXECUTABLE_SUFFIX;
 }
 
 SilentServer::SilentServer() : socket_(BindLoopback(port_, true)) {}
