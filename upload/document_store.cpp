@@ -92,7 +92,7 @@ bool DocumentStore::Insert(const bson_t& document) {
            mongoc_collection_insert_one(target.get(), &document, nullptr, nullptr, &error);
 }
 
-int RunStoreHelper(int in, int out) {
+int RunStoreHelper(StreamHandle in, StreamHandle out) {
     std::unique_ptr<DocumentStore> store;
     while (BsonDocument request = ReadDocument(in, kMaxStoreRequestBytes)) {
         bool ok = false;

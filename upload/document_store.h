@@ -36,6 +36,6 @@ class DocumentStore {
 
 // Serves requests read from in, replying on out, until in ends: the helper's whole work.
 // Returns the helper's exit status.
-int RunStoreHelper(int in, int out);
+int RunStoreHelper(StreamHandle in, StreamHandle out);
 
 }  // namespace kb

@@ -1,11 +1,11 @@
 #pragma once
 // A helper program run as a child process that talks over its standard input and output, both
-// one end of a socket pair. Writing to a helper that has gone never raises a signal here.
-#include <sys/types.h>
-
+// one end of a two-way stream. Writing to a helper that has gone never raises a signal here.
 #include <chrono>
+#include <optional>
 #include <string>
 
+#include "upload/child_process.h"
 #include "upload/store_protocol.h"
 
 namespace kb {
@@ -20,17 +20,17 @@ class HelperProcess {
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
 
-    bool Running() const { return pid_ > 0; }
+    bool Running() const { return child_.has_value(); }
 
-    // Sends request and waits at most timeout for the reply. Null when the helper did not
-    // answer in time, ended or answered with something malformed; the helper is then ended.
+    // Sends request and waits at most timeout for the reply, the sending included. Null when
+    // the helper did not answer in time, ended or answered with something malformed; the
+    // helper is then ended.
     BsonDocument Ask(const bson_t& request, std::chrono::milliseconds timeout);
 
   private:
     void Stop(bool kill);
 
-    pid_t pid_ = -1;
-    int socket_ = -1;
+    std::optional<ChildProcess> child_;
 };
 
 }  // namespace kb

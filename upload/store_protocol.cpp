@@ -1,10 +1,5 @@
 #include "upload/store_protocol.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -12,50 +7,9 @@
 namespace kb {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
+bool ReadAll(StreamHandle stream, uint8_t* data, size_t size, const Deadline& deadline) {
     while (size > 0) {
-        ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == ENOTSOCK)
-            n = write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Waits until fd can be read or the deadline (none when absent) has passed.
-bool WaitReadable(int fd, const Clock::time_point* deadline) {
-    while (true) {
-        int wait = -1;
-        if (deadline != nullptr) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
-            if (left.count() <= 0)
-                return false;
-            wait = static_cast<int>(std::min<int64_t>(left.count(), INT32_MAX));
-        }
-        pollfd waiting{fd, POLLIN, 0};
-        const int ready = poll(&waiting, 1, wait);
-        if (ready > 0)
-            return true;
-        if (ready == 0 || errno != EINTR)
-            return false;
-    }
-}
-
-bool ReadAll(int fd, uint8_t* data, size_t size, const Clock::time_point* deadline) {
-    while (size > 0) {
-        if (!WaitReadable(fd, deadline))
-            return false;
-        const ssize_t n = read(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const std::ptrdiff_t n = ReadSome(stream, data, size, deadline);
         if (n <= 0)
             return false;
         data += n;
@@ -162,15 +116,13 @@ bool ParseInsertRequest(const bson_t& request, bson_t& document) {
     return Child(request, "insert", document);
 }
 
-bool WriteDocument(int fd, const bson_t& document) {
-    return WriteAll(fd, bson_get_data(&document), document.len);
+bool WriteDocument(StreamHandle stream, const bson_t& document, const Deadline& deadline) {
+    return WriteAll(stream, bson_get_data(&document), document.len, deadline);
 }
 
-BsonDocument ReadDocument(int fd, std::size_t maxBytes, std::chrono::milliseconds timeout) {
-    const Clock::time_point deadline = Clock::now() + timeout;
-    const Clock::time_point* until = timeout.count() < 0 ? nullptr : &deadline;
+BsonDocument ReadDocument(StreamHandle stream, std::size_t maxBytes, const Deadline& deadline) {
     uint8_t prefix[4];
-    if (!ReadAll(fd, prefix, sizeof prefix, until))
+    if (!ReadAll(stream, prefix, sizeof prefix, deadline))
         return {};
     uint32_t length;
     std::memcpy(&length, prefix, sizeof length);
@@ -179,7 +131,7 @@ BsonDocument ReadDocument(int fd, std::size_t maxBytes, std::chrono::millisecond
         return {};
     std::vector<uint8_t> bytes(length);
     std::memcpy(bytes.data(), prefix, sizeof prefix);
-    if (!ReadAll(fd, bytes.data() + 4, length - 4, until))
+    if (!ReadAll(stream, bytes.data() + 4, length - 4, deadline))
         return {};
     BsonDocument document(bson_new_from_data(bytes.data(), bytes.size()));
     if (!document || !bson_validate(document.get(), BSON_VALIDATE_NONE, nullptr))

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "upload/network_timeouts.h"
+#include "upload/store_stream.h"
 
 namespace kb {
 
@@ -55,14 +56,12 @@ class BsonDocument {
     bson_t* document_ = nullptr;
 };
 
-// Writes document whole; false when the other side is gone. Never raises SIGPIPE.
-bool WriteDocument(int fd, const bson_t& document);
+// Writes document whole; false when the other side is gone or the deadline passed first.
+bool WriteDocument(StreamHandle stream, const bson_t& document, const Deadline& deadline = {});
 
-// The next document on fd, checked to be well formed. Null at the stream's end, on a read
-// error, on a document larger than maxBytes or malformed, and when timeout (negative: none)
-// passes first.
-BsonDocument ReadDocument(int fd, std::size_t maxBytes,
-                          std::chrono::milliseconds timeout = std::chrono::milliseconds(-1));
+// The next document on stream, checked to be well formed. Null at the stream's end, on a read
+// error, on a document larger than maxBytes or malformed, and when the deadline passes first.
+BsonDocument ReadDocument(StreamHandle stream, std::size_t maxBytes, const Deadline& deadline = {});
 
 // How the helper reaches the database.
 struct StoreConnection {

@@ -339,6 +339,8 @@ TEST_F(UploadTest, FailuresEndTheUpload) {
 }
 
 TEST_F(UploadTest, ProcessingRequestGoesOverTls) {
+    if (!test::TestServersSpeakTls())
+        GTEST_SKIP() << test::kNoTlsServers;
     test::ServerProcess secureService(test::TlsHttpServerCommand({kAnn}));
     UploadConfig config = Config(0, store);
     config.serviceAddress = "https://localhost:" + std::to_string(secureService.Port()) + "/";

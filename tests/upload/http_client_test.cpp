@@ -116,6 +116,8 @@ TEST(AnswerExcerpt, ShowsOnlyTheStartOfAnAnswer) {
 }
 
 TEST(HttpGetTextTls, AnswersOnlyFromAVerifiedServer) {
+    if (!test::TestServersSpeakTls())
+        GTEST_SKIP() << test::kNoTlsServers;
     ServerProcess server(test::TlsHttpServerCommand({kAnn}));
     const auto& certificates = test::Certificates();
     const struct {

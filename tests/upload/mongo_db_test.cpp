@@ -175,6 +175,8 @@ TEST(MongoDbConnection, AuthenticatesOnlyWithUserPasswordAndDatabase) {
 }
 
 TEST(MongoDbTls, ConnectsOnlyToAVerifiedServer) {
+    if (!test::TestServersSpeakTls())
+        GTEST_SKIP() << test::kNoTlsServers;
     ServerProcess secure(test::TlsMongoServerCommand(kUser, kPassword));
     ServerProcess plain(test::MongoServerCommand(kUser, kPassword));
     const auto& certificates = test::Certificates();
@@ -254,6 +256,20 @@ TEST_F(MongoDbHelperFailure, HelperThatDiesOrHangsFailsTheConnection) {
         EXPECT_TRUE(gateway.db.failed()) << c.what;
         EXPECT_EQ(gateway.shown.size(), 1u) << c.what;
     }
+}
+
+TEST_F(MongoDbHelperFailure, HelperThatStopsReadingFailsTheStore) {
+    // Far more than the stream holds, so that sending waits on the helper.
+    QTemporaryDir folder;
+    const std::string big = folder.filePath("Big.pdf").toStdString();
+    std::ofstream(big, std::ios::binary) << std::string(8 * 1024 * 1024, 'x');
+    ServerProcess server(test::MongoServerCommand(kUser, kPassword));
+    Gateway gateway(server.Port(), kUser, kPassword, "localhost", shortTimeouts,
+                    Helper(test::FakeStoreHelper(test::FakeHelper::StopsReading)));
+    EXPECT_FALSE(gateway.db.failed());
+    EXPECT_FALSE(gateway.db.StoreFile(kAccount, big, "big"));
+    EXPECT_TRUE(gateway.db.failed());
+    EXPECT_EQ(gateway.shown, std::vector<std::string>{"Error transfering file: " + big});
 }
 
 }  // namespace

@@ -1,44 +1,14 @@
 #include "tests/upload/scram.h"
 
-#include <openssl/evp.h>
-#include <openssl/hmac.h>
-#include <openssl/rand.h>
-
-#include <stdexcept>
-#include <vector>
+#include "tests/upload/scram_crypto.h"
 
 namespace kb::test {
 namespace {
 
-constexpr int kIterations = 4096;
+constexpr unsigned kIterations = 4096;
 
-const EVP_MD* Digest(const std::string& mechanism) {
-    return mechanism == "SCRAM-SHA-1" ? EVP_sha1() : EVP_sha256();
-}
-
-std::string Hash(const EVP_MD* md, const std::string& data) {
-    unsigned char out[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    if (EVP_Digest(data.data(), data.size(), out, &size, md, nullptr) != 1)
-        throw std::runtime_error("digest failed");
-    return std::string(reinterpret_cast<char*>(out), size);
-}
-
-std::string Hmac(const EVP_MD* md, const std::string& key, const std::string& data) {
-    unsigned char out[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    if (HMAC(md, key.data(), static_cast<int>(key.size()),
-             reinterpret_cast<const unsigned char*>(data.data()), data.size(), out,
-             &size) == nullptr)
-        throw std::runtime_error("HMAC failed");
-    return std::string(reinterpret_cast<char*>(out), size);
-}
-
-std::string RandomBytes(size_t count) {
-    std::string bytes(count, '\0');
-    if (RAND_bytes(reinterpret_cast<unsigned char*>(bytes.data()), static_cast<int>(count)) != 1)
-        throw std::runtime_error("no random bytes");
-    return bytes;
+HashKind Digest(const std::string& mechanism) {
+    return mechanism == "SCRAM-SHA-1" ? HashKind::Sha1 : HashKind::Sha256;
 }
 
 std::string Hex(const std::string& bytes) {
@@ -75,27 +45,6 @@ std::string DecodeUserName(std::string name) {
 
 }  // namespace
 
-std::string Base64Encode(const std::string& bytes) {
-    std::vector<unsigned char> out(4 * ((bytes.size() + 2) / 3) + 1);
-    const int n = EVP_EncodeBlock(out.data(), reinterpret_cast<const unsigned char*>(bytes.data()),
-                                  static_cast<int>(bytes.size()));
-    return std::string(reinterpret_cast<char*>(out.data()), n);
-}
-
-std::optional<std::string> Base64Decode(const std::string& text) {
-    if (text.size() % 4 != 0)
-        return std::nullopt;
-    std::vector<unsigned char> out(text.size() / 4 * 3 + 1);
-    const int n = EVP_DecodeBlock(out.data(), reinterpret_cast<const unsigned char*>(text.data()),
-                                  static_cast<int>(text.size()));
-    if (n < 0)
-        return std::nullopt;
-    size_t padding = 0;
-    while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=')
-        ++padding;
-    return std::string(reinterpret_cast<char*>(out.data()), n - padding);
-}
-
 ScramServer::ScramServer(std::string mechanism, const std::map<std::string, std::string>& users)
     : mechanism_(std::move(mechanism)), users_(users) {}
 
@@ -111,18 +60,13 @@ std::optional<std::string> ScramServer::Start(const std::string& clientFirst) {
     const auto known = users_.find(user_);
     if (known == users_.end())
         return std::nullopt;
-    const EVP_MD* md = Digest(mechanism_);
+    const HashKind md = Digest(mechanism_);
     // SCRAM-SHA-1 hashes the digest of "user:mongo:password" instead of the password itself.
     const std::string secret = mechanism_ == "SCRAM-SHA-1"
-                                   ? Hex(Hash(EVP_md5(), user_ + ":mongo:" + known->second))
+                                   ? Hex(Hash(HashKind::Md5, user_ + ":mongo:" + known->second))
                                    : known->second;
-    const std::string salt = RandomBytes(EVP_MD_get_size(md) - 4);
-    saltedPassword_.assign(EVP_MD_get_size(md), '\0');
-    PKCS5_PBKDF2_HMAC(secret.data(), static_cast<int>(secret.size()),
-                      reinterpret_cast<const unsigned char*>(salt.data()),
-                      static_cast<int>(salt.size()), kIterations, md,
-                      static_cast<int>(saltedPassword_.size()),
-                      reinterpret_cast<unsigned char*>(saltedPassword_.data()));
+    const std::string salt = RandomBytes(DigestSize(md) - 4);
+    saltedPassword_ = Pbkdf2(md, secret, salt, kIterations);
     nonce_ = *clientNonce + Base64Encode(RandomBytes(18));
     serverFirst_ = "r=" + nonce_ + ",s=" + Base64Encode(salt) + ",i=" + std::to_string(kIterations);
     return serverFirst_;
@@ -136,7 +80,7 @@ std::optional<std::string> ScramServer::Finish(const std::string& clientFinal) {
     const auto proof = Base64Decode(clientFinal.substr(proofAt + 3));
     if (Attribute(withoutProof, 'r') != nonce_ || !proof)
         return std::nullopt;
-    const EVP_MD* md = Digest(mechanism_);
+    const HashKind md = Digest(mechanism_);
     const std::string authMessage = clientFirstBare_ + "," + serverFirst_ + "," + withoutProof;
     const std::string clientKey = Hmac(md, saltedPassword_, "Client Key");
     const std::string signature = Hmac(md, Hash(md, clientKey), authMessage);

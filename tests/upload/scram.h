@@ -1,6 +1,6 @@
 #pragma once
 // The server's side of a SCRAM-SHA-1 / SCRAM-SHA-256 conversation, as the document database
-// test server needs it. Hashing and key derivation are OpenSSL's.
+// test server needs it.
 #include <map>
 #include <optional>
 #include <string>
@@ -30,8 +30,5 @@ class ScramServer {
     std::string nonce_;
     std::string saltedPassword_;
 };
-
-std::string Base64Encode(const std::string& bytes);
-std::optional<std::string> Base64Decode(const std::string& text);
 
 }  // namespace kb::test

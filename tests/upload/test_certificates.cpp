@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
@@ -23,11 +24,20 @@ void MakeAuthority(const std::string& folder, const std::string& name) {
                      name + ".key", "-out", name + ".pem"});
 }
 
+// A new folder of its own in the system's temporary folder.
+std::string MakeFolder() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto folder = std::filesystem::temp_directory_path() /
+                            ("kb-certificates-" + std::to_string(random()));
+        if (std::filesystem::create_directory(folder))
+            return folder.string();
+    }
+    throw std::runtime_error("cannot make a folder for the test certificates");
+}
+
 TestCertificates Make() {
-    char pattern[] = "/tmp/kb-certificates-XXXXXX";
-    if (mkdtemp(pattern) == nullptr)
-        throw std::runtime_error("cannot make a folder for the test certificates");
-    const std::string folder = pattern;
+    const std::string folder = MakeFolder();
     MakeAuthority(folder, "authority");
     MakeAuthority(folder, "other");
     std::ofstream(folder + "/server.ext") << "subjectAltName=DNS:localhost\n"

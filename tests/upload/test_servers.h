@@ -1,10 +1,11 @@
 #pragma once
 // The test servers of the upload tests, run as child processes on 127.0.0.1, and a socket that
 // accepts connections but never answers.
-#include <sys/types.h>
-
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/upload/test_system.h"
 
 namespace kb::test {
 
@@ -20,11 +21,11 @@ class ServerProcess {
     int Port() const { return port_; }
 
   private:
-    pid_t pid_ = -1;
+    std::unique_ptr<ChildServer> child_;
     int port_ = 0;
 };
 
-// The account-check service: python3 running http_test_server.py.
+// The account-check service: kb_http_test_server.
 struct ServiceAccount {
     std::string email;
     std::string password;
@@ -48,7 +49,7 @@ std::vector<std::string> TlsHttpServerCommand(const std::vector<ServiceAccount>&
 // The document-store helper of the build.
 std::string StoreHelper();
 // A stand-in helper that fails as a driver might.
-enum class FakeHelper { CrashAtConnect = 0, CrashAtInsert = 1, NeverAnswers = 2 };
+enum class FakeHelper { CrashAtConnect = 0, CrashAtInsert = 1, NeverAnswers = 2, StopsReading = 3 };
 std::string FakeStoreHelper(FakeHelper kind);
 
 // A listening socket on 127.0.0.1 that never accepts: connections open and then hear nothing.
@@ -61,8 +62,8 @@ class SilentServer {
     int Port() const { return port_; }
 
   private:
-    int socket_ = -1;
     int port_ = 0;
+    Socket socket_;
 };
 
 // A port on 127.0.0.1 where nothing listens.

@@ -1,11 +1,6 @@
 #include "tests/upload/wire_server.h"
 
-#include <arpa/inet.h>
 #include <bson/bson.h>
-#include <netinet/in.h>
-#include <openssl/ssl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -58,59 +53,6 @@ void PutInt64(std::string& out, std::int64_t v) {
 std::string Bytes(const bson_t& b) {
     return std::string(reinterpret_cast<const char*>(bson_get_data(&b)), b.len);
 }
-
-// One client's byte stream: the plain socket, or TLS over it.
-class Stream {
-  public:
-    Stream(int socket, SSL_CTX* tls) : socket_(socket) {
-        if (tls == nullptr)
-            return;
-        ssl_ = SSL_new(tls);
-        if (ssl_ == nullptr || SSL_set_fd(ssl_, socket) != 1 || SSL_accept(ssl_) != 1)
-            failed_ = true;
-    }
-    ~Stream() {
-        if (ssl_ != nullptr) {
-            if (!failed_)
-                SSL_shutdown(ssl_);
-            SSL_free(ssl_);
-        }
-        close(socket_);
-    }
-    Stream(const Stream&) = delete;
-    Stream& operator=(const Stream&) = delete;
-
-    bool ReadAll(char* data, size_t size) {
-        while (size > 0 && !failed_) {
-            const ssize_t n = ssl_ != nullptr ? SSL_read(ssl_, data, static_cast<int>(size))
-                                              : recv(socket_, data, size, 0);
-            if (n <= 0)
-                return false;
-            data += n;
-            size -= static_cast<size_t>(n);
-        }
-        return !failed_;
-    }
-
-    bool WriteAll(const std::string& data) {
-        size_t done = 0;
-        while (done < data.size() && !failed_) {
-            const char* from = data.data() + done;
-            const size_t size = data.size() - done;
-            const ssize_t n = ssl_ != nullptr ? SSL_write(ssl_, from, static_cast<int>(size))
-                                              : send(socket_, from, size, MSG_NOSIGNAL);
-            if (n <= 0)
-                return false;
-            done += static_cast<size_t>(n);
-        }
-        return !failed_;
-    }
-
-  private:
-    int socket_;
-    SSL* ssl_ = nullptr;
-    bool failed_ = false;
-};
 
 // The BSON document starting at data, when one fits in the size bytes left.
 std::optional<std::string> DocumentAt(const char* data, size_t size) {
@@ -189,7 +131,7 @@ bool Matches(const bson_t& doc, const bson_t* filter) {
 // One client connection: its authentication state and its command handling.
 class Connection {
   public:
-    Connection(WireServer& server, int socket) : server_(server), stream_(socket, server.tls_) {}
+    Connection(WireServer& server, Socket socket) : server_(server), stream_(socket, server.tls_) {}
 
     void Serve() {
         while (true) {
@@ -510,7 +452,7 @@ class Connection {
     }
 
     WireServer& server_;
-    Stream stream_;
+    ServerStream stream_;
     std::unique_ptr<ScramServer> scram_;
     int stage_ = 0;
     bool skipEmptyExchange_ = false;
@@ -519,39 +461,20 @@ class Connection {
     bool hostile_ = false;
 };
 
-WireServer::WireServer(WireServerOptions options) : options_(std::move(options)) {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        listen(listener_, 16) != 0 ||
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-        throw std::runtime_error(std::string("cannot listen: ") + std::strerror(errno));
-    port_ = ntohs(address.sin_port);
+WireServer::WireServer(WireServerOptions options)
+    : options_(std::move(options)), listener_(BindLoopback(port_, true)) {
     if (!options_.tlsCertificate.empty())
-        StartTls();
-}
-
-void WireServer::StartTls() {
-    tls_ = SSL_CTX_new(TLS_server_method());
-    if (tls_ == nullptr ||
-        SSL_CTX_use_certificate_chain_file(tls_, options_.tlsCertificate.c_str()) != 1 ||
-        SSL_CTX_use_PrivateKey_file(tls_, options_.tlsKey.c_str(), SSL_FILETYPE_PEM) != 1)
-        throw std::runtime_error("cannot use the certificate " + options_.tlsCertificate);
+        tls_ = MakeServerTls(options_.tlsCertificate, options_.tlsKey);
 }
 
 WireServer::~WireServer() {
-    if (listener_ >= 0)
-        close(listener_);
-    SSL_CTX_free(tls_);
+    CloseSocket(listener_);
 }
 
 void WireServer::Run() {
     while (true) {
-        const int client = accept(listener_, nullptr, nullptr);
-        if (client < 0)
+        const Socket client = AcceptClient(listener_);
+        if (client == kNoSocket)
             continue;
         std::thread([this, client] { Connection(*this, client).Serve(); }).detach();
     }

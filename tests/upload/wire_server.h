@@ -4,11 +4,12 @@
 // Documents are kept in memory. Every connection is served by a thread of its own.
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
-struct ssl_ctx_st;
+#include "tests/upload/test_system.h"
 
 namespace kb::test {
 
@@ -39,12 +40,10 @@ class WireServer {
     [[noreturn]] void Run();
 
   private:
-    void StartTls();
-
     WireServerOptions options_;
-    int listener_ = -1;
     int port_ = 0;
-    ssl_ctx_st* tls_ = nullptr;
+    Socket listener_ = kNoSocket;
+    std::shared_ptr<ServerTls> tls_;
     std::mutex storeMutex_;
     // namespace ("db.collection") -> documents (raw BSON) in insertion order.
     std::map<std::string, std::vector<std::string>> store_;

@@ -1,0 +1,26 @@
+#pragma once
+// Starting and ending a helper program whose standard input and output are one end of a
+// two-way stream, as the operating system does it.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "upload/store_stream.h"
+
+namespace kb {
+
+struct ChildProcess {
+    std::intptr_t process;  // a process id on POSIX, a process HANDLE on Windows
+    StreamHandle stream;    // the parent's end of the stream
+};
+
+// Starts the program at path (no arguments) with the other end of a new stream as its standard
+// input and output; its standard error is the caller's. None when that failed.
+std::optional<ChildProcess> StartChild(const std::string& path);
+
+// Closes the parent's end, which asks the child to end; kills the child when it has not ended
+// within patience; waits for it and releases what it held.
+void EndChild(const ChildProcess& child, std::chrono::milliseconds patience);
+
+}  // namespace kb

@@ -1,0 +1,98 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "upload/store_stream.h"
+
+namespace kb {
+namespace {
+
+HANDLE Native(StreamHandle stream) {
+    return reinterpret_cast<HANDLE>(stream);
+}
+
+// Milliseconds for WaitForSingleObject until the deadline.
+DWORD WaitTime(const Deadline& deadline) {
+    if (!deadline)
+        return INFINITE;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        *deadline - std::chrono::steady_clock::now());
+    return static_cast<DWORD>(std::clamp<std::int64_t>(left.count(), 0, INFINITE - 1));
+}
+
+bool IsStreamEnd(DWORD error) {
+    return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF || error == ERROR_NO_DATA ||
+           error == ERROR_PIPE_NOT_CONNECTED;
+}
+
+class Event {
+  public:
+    Event() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Event() {
+        if (event_ != nullptr)
+            CloseHandle(event_);
+    }
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+    HANDLE Get() const { return event_; }
+
+  private:
+    HANDLE event_;
+};
+
+// One read or write, waited for until the deadline and cancelled then. An overlapped handle
+// (the upload's end) waits here; a plain one (the helper's) waits inside the call. Returns the
+// bytes moved, 0 at the stream's end, -1 on an error or when the deadline passed.
+std::ptrdiff_t Transfer(StreamHandle stream, bool write, void* data, std::size_t size,
+                        const Deadline& deadline) {
+    const HANDLE handle = Native(stream);
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    Event done;
+    if (done.Get() == nullptr)
+        return -1;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = done.Get();
+    DWORD moved = 0;
+    const BOOL finished = write ? WriteFile(handle, data, chunk, &moved, &overlapped)
+                                : ReadFile(handle, data, chunk, &moved, &overlapped);
+    if (!finished) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING)
+            return IsStreamEnd(error) ? 0 : -1;
+        if (WaitForSingleObject(done.Get(), WaitTime(deadline)) != WAIT_OBJECT_0)
+            CancelIoEx(handle, &overlapped);
+        // Also after a cancel: the buffer stays in use until the transfer has ended.
+        if (!GetOverlappedResult(handle, &overlapped, &moved, TRUE))
+            return IsStreamEnd(GetLastError()) ? 0 : -1;
+    }
+    return static_cast<std::ptrdiff_t>(moved);
+}
+
+}  // namespace
+
+std::ptrdiff_t ReadSome(StreamHandle stream, void* data, std::size_t size,
+                        const Deadline& deadline) {
+    return Transfer(stream, false, data, size, deadline);
+}
+
+bool WriteAll(StreamHandle stream, const void* data, std::size_t size, const Deadline& deadline) {
+    auto* bytes = static_cast<char*>(const_cast<void*>(data));
+    while (size > 0) {
+        const std::ptrdiff_t n = Transfer(stream, true, bytes, size, deadline);
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+StreamHandle HelperInput() {
+    return reinterpret_cast<StreamHandle>(GetStdHandle(STD_INPUT_HANDLE));
+}
+
+StreamHandle HelperOutput() {
+    return reinterpret_cast<StreamHandle>(GetStdHandle(STD_OUTPUT_HANDLE));
+}
+
+}  // namespace kb
