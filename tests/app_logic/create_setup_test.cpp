@@ -1,55 +1,42 @@
 // Create Setup with a stand-in installer compiler, and the view of the setups folder.
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <QByteArray>
+#include <QDir>
 #include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "app/logic/about_texts.h"
 #include "foundation/files.h"
+#include "foundation/paths.h"
 #include "tests/app_logic/main_form_fixture.h"
 
 namespace kb::test {
 namespace {
 
-// A stand-in compiler on PATH: records its arguments and working folder beside itself, then
-// writes the setup beside the script, or fails with a message.
-const char kWorkingCompiler[] =
-    "#!/bin/sh\n"
-    "printf '%s\\n' \"$@\" \"$(pwd)\" > \"$(dirname \"$0\")/args.txt\"\n"
-    "printf 'setup' > \"${2%.iss}.exe\"\n";
-const char kFailingCompiler[] =
-    "#!/bin/sh\n"
-    "echo 'boom: unknown section'\n"
-    "exit 2\n";
-
+// What the stand-in compiler (fake_compiler.cpp) does.
+const char kWorkingCompiler[] = "working";
+const char kFailingCompiler[] = "failing";
 // Names two files as it adds them, then writes the setup.
-const char kCompilerNamingFiles[] =
-    "#!/bin/sh\n"
-    "printf 'File: a\\nFile: b\\n'\n"
-    "printf 'setup' > \"${2%.iss}.exe\"\n";
-
+const char kCompilerNamingFiles[] = "naming-files";
 // Fails on the script line that installs the garment's picture, naming it as Compil32 does.
-const char kCompilerFailingOnAGarmentLine[] =
-    "#!/bin/sh\n"
-    "line=$(grep -n 'Coat.jpg' \"$2\" | head -n 1 | cut -d: -f1)\n"
-    "echo \"$2:$line: Source file does not exist\"\n"
-    "exit 1\n";
-
+const char kCompilerFailingOnAGarmentLine[] = "garment-line";
 // Builds setups, and answers /testinstall with a report and the exit code of KB_TEST_EXIT,
 // recording its arguments.
-const char kCompilerWithTestInstall[] =
-    "#!/bin/sh\n"
-    "if [ \"$1\" = /testinstall ]; then\n"
-    "  printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/test-install-args.txt\"\n"
-    "  echo 'Test install of Coats.exe (its 64-bit build, from the same script):'\n"
-    "  echo 'installed 3 files into C:/Program Files/Coats/'\n"
-    "  echo '  C:/Program Files/Coats/Coat.mac'\n"
-    "  echo \"$KB_TEST_LEFT\"\n"
-    "  echo '  C:/Program Files/Coats/'\n"
-    "  echo '  C:/Program Files/Coats/Data/'\n"
-    "  exit \"$KB_TEST_EXIT\"\n"
-    "fi\n"
-    "printf 'setup' > \"${2%.iss}.exe\"\n";
+const char kCompilerWithTestInstall[] = "test-install";
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+void SetEnvironment(const char* name, const std::string& value) {
+    qputenv(name, QByteArray::fromStdString(value));
+}
 
 class CreateSetupTest : public MainFormTest {
   protected:
@@ -59,7 +46,8 @@ class CreateSetupTest : public MainFormTest {
         savedPath_ = path ? path : "";
         bin_ = temp + "/bin";
         EnsureFolder(bin_);
-        setenv("PATH", (bin_ + ":" + savedPath_).c_str(), 1);
+        SetEnvironment("PATH", bin_ + QDir::listSeparator().toLatin1() + savedPath_);
+        SetEnvironment("KB_TEST_BIN", bin_);
         Write("Designers/Anna/Coats/Coat.mac", "draw_line(0, 0);\n");
         Write("Designers/Coat.mac", "draw_line(0, 0);\n");
         // The pictures of designer, collection and garment: a missing one stops the build.
@@ -68,13 +56,15 @@ class CreateSetupTest : public MainFormTest {
             Write(picture, "\xFF\xD8picture");
     }
     void TearDown() override {
-        setenv("PATH", savedPath_.c_str(), 1);
+        SetEnvironment("PATH", savedPath_);
+        qunsetenv("KB_TEST_BIN");
         MainFormTest::TearDown();
     }
-    void InstallCompiler(const char* script) {
-        std::string compiler = bin_ + "/Compil32.exe";
-        WriteTextFile(compiler, script);
-        chmod(compiler.c_str(), 0755);
+    // The stand-in compiler on PATH, doing what mode says.
+    void InstallCompiler(const char* mode) {
+        std::filesystem::copy_file(KB_FAKE_COMPILER, bin_ + "/Compil32.exe",
+                                   std::filesystem::copy_options::overwrite_existing);
+        WriteTextFile(bin_ + "/mode.txt", mode);
     }
     void CreateSetup(const std::string& chosen) {
         ui.picks = {chosen};
@@ -112,8 +102,11 @@ TEST_F(CreateSetupTest, WritesTheScriptCompilesItAndOpensTheSetup) {
               (std::vector<std::string>{"/cc", At("Installations/Coats.iss")}));
     EXPECT_EQ(ui.started[0].workingFolder, form.StartDirectory);
     EXPECT_FALSE(ui.started[0].wait);
-    EXPECT_EQ(ReadTextFile(bin_ + "/args.txt"),
-              "/cc\n" + At("Installations/Coats.iss") + "\n" + form.StartDirectory + "\n");
+    const std::vector<std::string> recorded = SplitLines(ReadTextFile(bin_ + "/args.txt"));
+    ASSERT_EQ(recorded.size(), 3u);
+    EXPECT_EQ(recorded[0], "/cc");
+    EXPECT_EQ(recorded[1], At("Installations/Coats.iss"));
+    EXPECT_EQ(NormalizePath(recorded[2]), NormalizePath(form.StartDirectory));
     EXPECT_EQ(Read("Installations/Coats.exe"), "setup");
     EXPECT_EQ(ui.opened, std::vector<std::string>{At("Installations/Coats.exe")});
     EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "normal"}));
@@ -146,7 +139,7 @@ TEST_F(CreateSetupTest, ACompilerThatFailsOrIsMissingStartsNoSetup) {
         if (c.compiler)
             InstallCompiler(c.compiler);
         else
-            setenv("PATH", bin_.c_str(), 1);
+            SetEnvironment("PATH", bin_);
         Write("Installations/Coats.exe", "old setup");
         ui = FakeUserInterface();
         ui.answers = {MessageAnswer::Yes};  // replace the old setup
@@ -407,8 +400,8 @@ TEST_F(CreateSetupTest, TestInstallRunsTheCommandOnTheLastScriptAndSummarisesIt)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.exit);
-        setenv("KB_TEST_EXIT", c.exit, 1);
-        setenv("KB_TEST_LEFT", c.left, 1);
+        SetEnvironment("KB_TEST_EXIT", c.exit);
+        SetEnvironment("KB_TEST_LEFT", c.left);
         ui.buildLog.clear();
         form.TestInstallButtonClick();
         EXPECT_EQ(ui.started.back().program, "Compil32.exe");
@@ -421,20 +414,20 @@ TEST_F(CreateSetupTest, TestInstallRunsTheCommandOnTheLastScriptAndSummarisesIt)
         // The test install leaves the designer's setup alone.
         EXPECT_EQ(Read("Installations/Coats.exe"), "setup");
     }
-    unsetenv("KB_TEST_EXIT");
-    unsetenv("KB_TEST_LEFT");
+    qunsetenv("KB_TEST_EXIT");
+    qunsetenv("KB_TEST_LEFT");
 }
 
 // With no program for ".exe" the built setup cannot be started: the person is offered the test
 // install instead, and it runs when they say yes.
 TEST_F(CreateSetupTest, ASetupThatCannotBeStartedHereOffersTheTestInstall) {
     InstallCompiler(kCompilerWithTestInstall);
-    setenv("KB_TEST_EXIT", "0", 1);
+    SetEnvironment("KB_TEST_EXIT", "0");
     Start();
     ui.canOpen = false;
     ui.answers = {MessageAnswer::Yes};
     CreateSetup(At("Installations/Coats.exe"));
-    unsetenv("KB_TEST_EXIT");
+    qunsetenv("KB_TEST_EXIT");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
     EXPECT_NE(ui.messages[0].text.find("no program is registered for \".exe\""), std::string::npos);
