@@ -212,7 +212,7 @@ bool OpenWithDefaultHandler(const std::string& path) {
     std::wstring document;
     try {
         document = WidePath(path);
-    } catch (const std::runtime_error&) {
+    } catch (const std::invalid_argument&) {
         return false;
     }
     const auto result = reinterpret_cast<INT_PTR>(
@@ -237,7 +237,7 @@ ProgramResult StartProgram(const std::string& program, const std::vector<std::st
         commandLine = Wide(WindowsCommandLine(all));
         application = WidePath(resolved);
         folder = workingFolder.empty() ? std::wstring() : WidePath(workingFolder);
-    } catch (const std::runtime_error&) {
+    } catch (const std::invalid_argument&) {
         return result;  // an argument or folder that is no UTF-8 text
     }
 
