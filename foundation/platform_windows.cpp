@@ -148,6 +148,10 @@ std::string ReadAll(HANDLE pipe, const std::function<void(std::string_view)>& on
 
 namespace os {
 
+void SetIdlePriority() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
+}
+
 std::string SystemDocumentsFolder() {
     wchar_t* folder = nullptr;
     std::string text;

@@ -1,22 +1,11 @@
 #include "foundation/worker_thread.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <cstdio>
 #include <thread>
 
+#include "foundation/system_calls.h"
+
 namespace kb {
-namespace {
-
-// Lowers the calling thread to idle priority; failing that, it runs at normal priority.
-void SetIdlePriority() {
-    sched_param parameters{};
-    parameters.sched_priority = 0;
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
-}
-
-}  // namespace
 
 WorkerThread::WorkerThread(UiDispatcher& ui, std::string logName)
     : ui_(ui), logName_(std::move(logName)) {}
@@ -57,7 +46,7 @@ void WorkerThread::HandOver(std::function<void()> step) {
 }
 
 void WorkerThread::Run() {
-    SetIdlePriority();
+    os::SetIdlePriority();
     try {
         Body();
     } catch (const WorkerCancelled&) {
