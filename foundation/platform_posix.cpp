@@ -98,6 +98,10 @@ void SetIdlePriority() {
     pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
 }
 
+bool RunsAtIdlePriority() {
+    return sched_getscheduler(0) == SCHED_IDLE;
+}
+
 std::string SystemDocumentsFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
 }

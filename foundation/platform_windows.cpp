@@ -152,6 +152,10 @@ void SetIdlePriority() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
 }
 
+bool RunsAtIdlePriority() {
+    return GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_IDLE;
+}
+
 std::string SystemDocumentsFolder() {
     wchar_t* folder = nullptr;
     std::string text;

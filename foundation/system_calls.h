@@ -61,6 +61,7 @@ class FolderReader {
 
 // Lowers the calling thread to idle priority; failing that, it runs at normal priority.
 void SetIdlePriority();
+bool RunsAtIdlePriority();
 
 // The user's documents folder from the system; "" when there is none.
 std::string SystemDocumentsFolder();
