@@ -23,7 +23,7 @@ FolderReader::FolderReader(const std::string& folder) : system_(std::make_unique
     std::wstring pattern;
     try {
         pattern = WidePath(folder);
-    } catch (const std::runtime_error& error) {
+    } catch (const std::invalid_argument& error) {
         problem_ = error.what();
         return;
     }
@@ -62,11 +62,7 @@ bool FolderReader::Next(std::string& name, EntryKind& kind) {
         const std::wstring_view found = system_->data.cFileName;
         if (found == L"." || found == L"..")
             continue;
-        try {
-            name = Narrow(found);
-        } catch (const std::runtime_error&) {
-            continue;  // a name with an unpaired surrogate cannot be named in UTF-8
-        }
+        name = Narrow(found);
         const DWORD attributes = system_->data.dwFileAttributes;
         kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::Unknown
                : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? EntryKind::Folder

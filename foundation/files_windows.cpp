@@ -41,7 +41,7 @@ class FileHandle {
 std::optional<std::wstring> TryWidePath(const std::string& path) {
     try {
         return WidePath(path);
-    } catch (const std::runtime_error&) {
+    } catch (const std::invalid_argument&) {
         return std::nullopt;
     }
 }

@@ -1,6 +1,8 @@
 // The POSIX desktop services behind platform.cpp: the documents folder, the executable,
 // starting programs and opening documents.
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -89,6 +91,16 @@ std::string ReadAll(int fd, const std::function<void(std::string_view)>& onOutpu
 }  // namespace
 
 namespace os {
+
+void SetIdlePriority() {
+    sched_param parameters{};
+    parameters.sched_priority = 0;
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
+}
+
+bool RunsAtIdlePriority() {
+    return sched_getscheduler(0) == SCHED_IDLE;
+}
 
 std::string SystemDocumentsFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();

@@ -148,6 +148,14 @@ std::string ReadAll(HANDLE pipe, const std::function<void(std::string_view)>& on
 
 namespace os {
 
+void SetIdlePriority() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
+}
+
+bool RunsAtIdlePriority() {
+    return GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_IDLE;
+}
+
 std::string SystemDocumentsFolder() {
     wchar_t* folder = nullptr;
     std::string text;
@@ -212,7 +220,7 @@ bool OpenWithDefaultHandler(const std::string& path) {
     std::wstring document;
     try {
         document = WidePath(path);
-    } catch (const std::runtime_error&) {
+    } catch (const std::invalid_argument&) {
         return false;
     }
     const auto result = reinterpret_cast<INT_PTR>(
@@ -237,7 +245,7 @@ ProgramResult StartProgram(const std::string& program, const std::vector<std::st
         commandLine = Wide(WindowsCommandLine(all));
         application = WidePath(resolved);
         folder = workingFolder.empty() ? std::wstring() : WidePath(workingFolder);
-    } catch (const std::runtime_error&) {
+    } catch (const std::invalid_argument&) {
         return result;  // an argument or folder that is no UTF-8 text
     }
 

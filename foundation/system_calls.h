@@ -59,6 +59,10 @@ class FolderReader {
     std::string problem_;
 };
 
+// Lowers the calling thread to idle priority; failing that, it runs at normal priority.
+void SetIdlePriority();
+bool RunsAtIdlePriority();
+
 // The user's documents folder from the system; "" when there is none.
 std::string SystemDocumentsFolder();
 // The running executable's full path.

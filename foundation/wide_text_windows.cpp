@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <climits>
 #include <stdexcept>
 
 namespace kb {
@@ -10,13 +9,11 @@ namespace kb {
 std::wstring Wide(std::string_view text) {
     if (text.empty())
         return {};
-    if (text.size() > INT_MAX)
-        throw std::runtime_error("Text too long to convert");
     const int size = static_cast<int>(text.size());
     const int length =
         MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (length <= 0)
-        throw std::runtime_error("Not valid UTF-8: \"" + std::string(text) + "\"");
+    if (length == 0)
+        throw std::invalid_argument("Text is not valid UTF-8: " + std::string(text));
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length);
     return wide;
@@ -25,16 +22,11 @@ std::wstring Wide(std::string_view text) {
 std::string Narrow(std::wstring_view text) {
     if (text.empty())
         return {};
-    if (text.size() > INT_MAX)
-        throw std::runtime_error("Text too long to convert");
     const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size,
-                                           nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        throw std::runtime_error("Not valid UTF-16 text");
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, narrow.data(), length,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
     return narrow;
 }
 
@@ -90,11 +82,7 @@ std::string SystemMessage(unsigned long error) {
     LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
         text.pop_back();
-    try {
-        return Narrow(text);
-    } catch (const std::runtime_error&) {
-        return "Error " + std::to_string(error);
-    }
+    return Narrow(text);
 }
 
 }  // namespace kb

@@ -1,14 +1,13 @@
 #pragma once
-// UTF-8 <-> UTF-16 for the wide Win32 calls. The program's texts are UTF-8; Windows names files,
-// folders and command lines in UTF-16.
+// UTF-8 <-> UTF-16 for the wide Windows API.
 #include <string>
 #include <string_view>
 
 namespace kb {
 
-// Raises std::runtime_error naming the text when it is no valid UTF-8.
+// The UTF-8 text as UTF-16; raises std::invalid_argument when it is no valid UTF-8.
 std::wstring Wide(std::string_view text);
-// Raises std::runtime_error when text holds an unpaired surrogate.
+// The UTF-16 text as UTF-8; unpaired surrogates become U+FFFD.
 std::string Narrow(std::wstring_view text);
 
 // A path for the wide file calls: "/" read as "\\"; a long absolute path (a drive letter or

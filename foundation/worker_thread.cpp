@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "foundation/thread_priority.h"
+#include "foundation/system_calls.h"
 
 namespace kb {
 
@@ -46,7 +46,7 @@ void WorkerThread::HandOver(std::function<void()> step) {
 }
 
 void WorkerThread::Run() {
-    LowerToIdlePriority();
+    os::SetIdlePriority();
     try {
         Body();
     } catch (const WorkerCancelled&) {

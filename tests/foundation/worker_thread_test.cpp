@@ -2,13 +2,14 @@
 #include "foundation/worker_thread.h"
 
 #include <gtest/gtest.h>
-#include <sched.h>
 
 #include <atomic>
 #include <functional>
 #include <future>
 #include <stdexcept>
 #include <thread>
+
+#include "foundation/system_calls.h"
 
 namespace kb {
 namespace {
@@ -38,15 +39,15 @@ class TestWorker : public WorkerThread {
 TEST(WorkerThread, RunsAtIdlePriorityOnAThreadOfItsOwn) {
     DirectDispatcher ui;
     std::thread::id worker;
-    int policy = -1;
+    bool idle = false;
     auto thread = TestWorker::Start(ui, [&](TestWorker&) {
         worker = std::this_thread::get_id();
-        policy = sched_getscheduler(0);
+        idle = os::RunsAtIdlePriority();
     });
     thread->Wait();
     EXPECT_TRUE(thread->Finished());
     EXPECT_NE(worker, std::this_thread::get_id());
-    EXPECT_EQ(policy, SCHED_IDLE);
+    EXPECT_TRUE(idle);
 }
 
 TEST(WorkerThread, KeepsItselfAliveWithoutAHandle) {
