@@ -25,7 +25,8 @@ std::ptrdiff_t ReadSome(StreamHandle stream, void* data, std::size_t size,
 bool WriteAll(StreamHandle stream, const void* data, std::size_t size, const Deadline& deadline);
 
 // The helper's ends of the stream: its standard input and output. The first call also makes
-// sure that a vanished upload is seen as a failed write, not as a signal.
+// sure that a vanished upload is seen as a failed write, not as a signal, and that a crash ends
+// the helper at once, without waiting on a system error dialog.
 StreamHandle HelperInput();
 StreamHandle HelperOutput();
 

@@ -238,9 +238,14 @@ TEST_F(UploadTest, StoresEveryFileOfTheCollectionInOrder) {
 // stored under their names on disk.
 TEST_F(UploadTest, StoresFilesFoundWhateverTheCaseOfTheirNames) {
     const std::string root = documents.path().toStdString() + "/Bobbinwright/Personal Files/";
-    std::filesystem::rename(root + "MeasurePictures/Women/bust.jpg",
-                            root + "MeasurePictures/Women/Bust.JPG");
-    std::filesystem::rename(root + "MeasureTables/Women.txt", root + "MeasureTables/WOMEN.TXT");
+    // Through another name: a file system that ignores case may take a rename to the same name
+    // in another case for no change.
+    const auto renameCase = [](const std::string& from, const std::string& to) {
+        std::filesystem::rename(from, to + ".renaming");
+        std::filesystem::rename(to + ".renaming", to);
+    };
+    renameCase(root + "MeasurePictures/Women/bust.jpg", root + "MeasurePictures/Women/Bust.JPG");
+    renameCase(root + "MeasureTables/Women.txt", root + "MeasureTables/WOMEN.TXT");
     auto thread = Upload();
     ASSERT_TRUE(thread);
     thread->Wait();
