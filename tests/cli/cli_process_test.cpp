@@ -1,7 +1,6 @@
 // kitbinder-cli run as a process on a sample workspace made for each test: what it prints, its
 // exit codes, the setups it builds (read back with 7z), and the bad inputs it refuses.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +14,7 @@
 
 #include "foundation/platform.h"
 #include "setup/setup_script.h"
+#include "tests/support/folder_permissions.h"
 #include "tests/support/temp_folder.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/collections.h"
@@ -342,8 +342,8 @@ TEST_F(CliTest, BadInputIsRefusedAndNothingIsWritten) {
 }
 
 TEST_F(CliTest, AnUnwritableOutputFolderIsRefused) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "every folder is writable for root";
+    if (!test::FolderPermissionsApply())
+        GTEST_SKIP() << "folder permissions do not stop this process";
     fs::create_directories(temp_ / "locked");
     fs::permissions(temp_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
     const Ran run = Cli({"build", "Anna", "Dresses", "-o", temp_ / "locked/Dresses.exe"});
@@ -354,8 +354,8 @@ TEST_F(CliTest, AnUnwritableOutputFolderIsRefused) {
 }
 
 TEST_F(CliTest, AnUnreadableCollectionFolderIsAnError) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "every folder is readable for root";
+    if (!test::FolderPermissionsApply())
+        GTEST_SKIP() << "folder permissions do not stop this process";
     const std::string folder = At("Designers/Anna/Dresses");
     fs::permissions(folder, fs::perms::none);
     const Ran run = Cli({"check", "Anna", "Dresses"});

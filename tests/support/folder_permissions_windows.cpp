@@ -1,0 +1,7 @@
+#include "tests/support/folder_permissions.h"
+
+namespace kb::test {
+bool FolderPermissionsApply() {
+    return false;
+}
+}  // namespace kb::test
