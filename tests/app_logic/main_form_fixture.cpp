@@ -6,6 +6,7 @@
 #include "foundation/files.h"
 #include "foundation/platform.h"
 #include "foundation/settings_store.h"
+#include "tests/support/test_paths.h"
 #include "workspace/current_selection.h"
 #include "workspace/workspace_paths.h"
 
@@ -113,7 +114,7 @@ void MainFormTest::MakeFolder(std::string_view relative) const {
 }
 
 std::string MainFormTest::At(std::string_view relative) const {
-    return root + std::string(relative);
+    return Native(root + std::string(relative));
 }
 
 std::string MainFormTest::Read(std::string_view relative) const {

@@ -9,6 +9,7 @@
 #include "foundation/files.h"
 #include "foundation/platform.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_paths.h"
 #include "workspace/current_selection.h"
 #include "workspace/kitbinder_data.h"
 #include "workspace/workspace_paths.h"
@@ -36,15 +37,17 @@ class SampleCollection {
     // The workspace root without its trailing separator.
     static std::string Root() { return WorkspaceRoot(false); }
     static std::string DesignerFile(const std::string& name) {
-        return CurrentDesignerFolder() + "/" + name;
+        return Native(CurrentDesignerFolder() + "/" + name);
     }
     static std::string CollectionFile(const std::string& name) {
-        return CurrentCollectionFolder() + "/" + name;
+        return Native(CurrentCollectionFolder() + "/" + name);
     }
     static std::string SourceFile(const std::string& name) {
-        return CurrentMacroSourceFolder() + "/" + name;
+        return Native(CurrentMacroSourceFolder() + "/" + name);
     }
-    static std::string WorkspaceFile(const std::string& relative) { return RootPath(relative); }
+    static std::string WorkspaceFile(const std::string& relative) {
+        return Native(RootPath(relative));
+    }
 
     static void Write(const std::string& path, const std::string& text = "x") {
         WriteTextFile(path, text);

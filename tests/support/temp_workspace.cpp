@@ -5,6 +5,7 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/platform.h"
+#include "tests/support/test_paths.h"
 #include "workspace/current_selection.h"
 #include "workspace/workspace_paths.h"
 
@@ -32,7 +33,7 @@ void TempWorkspace::Remove(std::string_view relative) const {
 }
 
 std::string TempWorkspace::At(std::string_view relative) const {
-    return root + std::string(relative);
+    return Native(root + std::string(relative));
 }
 
 }  // namespace kb::test
