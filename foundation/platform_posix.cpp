@@ -1,7 +1,6 @@
 // The POSIX desktop services behind platform.cpp: the documents folder, the executable,
 // starting programs and opening documents.
 #include <fcntl.h>
-#include <pthread.h>
 #include <sched.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -91,12 +90,6 @@ std::string ReadAll(int fd, const std::function<void(std::string_view)>& onOutpu
 }  // namespace
 
 namespace os {
-
-void SetIdlePriority() {
-    sched_param parameters{};
-    parameters.sched_priority = 0;
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
-}
 
 bool RunsAtIdlePriority() {
     return sched_getscheduler(0) == SCHED_IDLE;

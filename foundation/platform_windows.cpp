@@ -148,10 +148,6 @@ std::string ReadAll(HANDLE pipe, const std::function<void(std::string_view)>& on
 
 namespace os {
 
-void SetIdlePriority() {
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
-}
-
 bool RunsAtIdlePriority() {
     return GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_IDLE;
 }

@@ -59,8 +59,7 @@ class FolderReader {
     std::string problem_;
 };
 
-// Lowers the calling thread to idle priority; failing that, it runs at normal priority.
-void SetIdlePriority();
+// Whether the calling thread runs at idle priority (LowerToIdlePriority, thread_priority.h).
 bool RunsAtIdlePriority();
 
 // The user's documents folder from the system; "" when there is none.

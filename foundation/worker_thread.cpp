@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "foundation/system_calls.h"
+#include "foundation/thread_priority.h"
 
 namespace kb {
 
@@ -46,7 +46,7 @@ void WorkerThread::HandOver(std::function<void()> step) {
 }
 
 void WorkerThread::Run() {
-    os::SetIdlePriority();
+    LowerToIdlePriority();
     try {
         Body();
     } catch (const WorkerCancelled&) {

@@ -34,9 +34,13 @@ void QtRunningProgram::JoinGroup() {
     CloseHandle(process);
 }
 
+// The exit code that QProcess::kill gives on Windows, by which QProcess tells a stopped program
+// (CrashExit) from one that ended with an exit code of its own.
+constexpr UINT kKilledExitCode = 0xf291;
+
 void QtRunningProgram::KillGroup() {
     if (group_->job != nullptr)
-        TerminateJobObject(group_->job, 1);
+        TerminateJobObject(group_->job, kKilledExitCode);
     process_->kill();
 }
 

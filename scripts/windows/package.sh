@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # package.sh <build folder> <Qt prefix>: packs the cross-built Kit Binder, run by windows.sh with
-# wine's environment (wine-env.sh) and a display set. Writes into dist/:
+# a display set (DISPLAY). Writes into dist/:
 #   KitBinder-<version>-win64.zip, KitBinder-<version>-win64-setup.exe, and the screenshot
 #   KitBinder-<version>-win64.png of the installed program's main window;
 # then installs the setup under wine, starts the installed program, and uninstalls it again.
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 qt=$2
+. "$(dirname "$0")/wine-env.sh" "$build" "$qt"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 name=KitBinder-$version-win64
 stage=$build/stage/$name
