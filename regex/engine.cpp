@@ -3,9 +3,11 @@
 
 #include <pcre2.h>
 
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <unordered_map>
+#include <vector>
 
 namespace kb::regex {
 
@@ -111,10 +113,50 @@ bool IsResourceLimit(int rc) {
     }
 }
 
-MatchResources& ThreadResources() {
-    thread_local MatchResources resources;
-    return resources;
+// Match resources are lent for one match at a time from a shared pool rather than kept per
+// thread: freeing a JIT stack while its thread ends crashes on Windows. The pool holds as many
+// as threads ever matched at once, and is never destroyed, as a thread may still match while
+// the program ends.
+class ResourcePool {
+  public:
+    std::unique_ptr<MatchResources> Take() {
+        {
+            std::lock_guard lock(mutex_);
+            if (!idle_.empty()) {
+                std::unique_ptr<MatchResources> resources = std::move(idle_.back());
+                idle_.pop_back();
+                return resources;
+            }
+        }
+        return std::make_unique<MatchResources>();
+    }
+    void Give(std::unique_ptr<MatchResources> resources) {
+        std::lock_guard lock(mutex_);
+        idle_.push_back(std::move(resources));
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<MatchResources>> idle_;
+};
+
+ResourcePool& Pool() {
+    static ResourcePool* pool = new ResourcePool;
+    return *pool;
 }
+
+// The resources of one match, given back to the pool when it ends.
+class LentResources {
+  public:
+    LentResources() : resources_(Pool().Take()) {}
+    ~LentResources() { Pool().Give(std::move(resources_)); }
+    LentResources(const LentResources&) = delete;
+    LentResources& operator=(const LentResources&) = delete;
+    MatchResources& operator*() const { return *resources_; }
+
+  private:
+    std::unique_ptr<MatchResources> resources_;
+};
 
 }  // namespace
 
@@ -148,7 +190,8 @@ bool Search(const CompiledPattern& pattern, std::string_view subject, size_t sta
     spans.clear();
     if (startOffset > subject.size())
         return false;
-    MatchResources& resources = ThreadResources();
+    const LentResources lent;
+    MatchResources& resources = *lent;
     pcre2_match_data* data = resources.DataFor(pattern.Captures());
     int rc = pcre2_match(pattern.Code(), reinterpret_cast<PCRE2_SPTR>(subject.data()),
                          subject.size(), startOffset, 0, data, resources.context);
