@@ -44,3 +44,9 @@ cmake --build build-asan --target compiler_secret_fuzz
 fuzz_scratch=$(mktemp -d)
 build-asan/tests/compiler_secret_fuzz -max_total_time=20 "$fuzz_scratch" tests/compiler/secret_corpus
 rm -rf "$fuzz_scratch"
+
+# The Windows build, cross-built and tested under wine, when asked for: KB_WINDOWS=1. Its first
+# run on a machine builds Qt and the other libraries for Windows (about 40 minutes on 2 cores).
+if [ "${KB_WINDOWS:-0}" = 1 ]; then
+  bash scripts/windows.sh
+fi

@@ -30,7 +30,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   "${launcher[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-# wine and a display of our own for everything below.
+# wine and a display of our own for everything below; Windows' Qt shows its windows there (it
+# has no offscreen platform).
+unset QT_QPA_PLATFORM
 . scripts/windows/wine-env.sh "$build" "$qt"
 display=$(for n in $(seq 90 130); do [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { echo $n; break; }; done)
 Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
@@ -41,6 +43,8 @@ trap cleanup EXIT
 # One wine server for the whole run, not one started and stopped per test program.
 "$kb_wine" wineboot -i >/dev/null 2>&1
 "$kb_wineserver" -p
+# A program that crashes (some tests crash helpers on purpose) ends without wine's crash dialog.
+"$kb_wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 if [ "${KB_WINDOWS_TESTS:-1}" != 0 ]; then
   (cd "$build" && ctest --output-on-failure -j "$(nproc)")

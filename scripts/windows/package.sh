@@ -65,7 +65,7 @@ program=$!
 window=$(timeout 90 xdotool search --sync --onlyvisible --name '^Bobbinwright Kit Binder$' | head -1)
 [ -n "$window" ] || { echo "The installed kitbinder.exe showed no main window" >&2; exit 1; }
 sleep 3
-import -window root "dist/$name.png"
+import -window "$window" "dist/$name.png"
 xdotool windowfocus --sync "$window" key --clearmodifiers alt+F4 || true
 timeout 20 tail --pid="$program" -f /dev/null || { echo "kitbinder.exe did not close" >&2; exit 1; }
 echo "Installed, started (dist/$name.png) ..."
