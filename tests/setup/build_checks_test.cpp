@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/paths.h"
 #include "tests/support/sample_collection.h"
 
 namespace kb {
@@ -104,8 +105,11 @@ TEST_F(BuildChecks, ReportsReservedNameMissingFileAndLongPathTogether) {
     // name makes a long installed path from a short one on disk.
     const std::string table(100, 't');
     const std::string picture(120, 'p');
-    sample.AddGarment("CON", "add_pict_item(1, \"Front.jpg\")\n");
-    sample.Write(sample.CollectionFile("CON.jpg"));
+    // Windows holds no file named CON: there the garment's macro is missing as well.
+    if (kPathSeparator == '/') {
+        sample.AddGarment("CON", "add_pict_item(1, \"Front.jpg\")\n");
+        sample.Write(sample.CollectionFile("CON.jpg"));
+    }
     sample.AddGarment("Coat1", "measure_table(\"" + table + "\")\n");
     sample.Write(sample.CollectionFile("Coat1.jpg"));
     sample.Write(sample.WorkspaceFile("MeasureTables/W.mmt"),

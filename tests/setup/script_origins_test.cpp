@@ -67,7 +67,7 @@ TEST_F(ScriptOrigins, NameTheItemBehindEachLine) {
         {"Password=", "setting installation password"},
         {"LicenseFile=", "designer Anna, licence text "},
         {"AppVersion=", "setting collection version"},
-        {"\\Coat10.mac", "garment Coat10 (icon)"},
+        {"{group}\\Coats\\Coat10;", "garment Coat10 (icon)"},
         {"Coat1 Documentation (pdf)", "garment Coat1 (icon)"},
         {"Women measuring instructions", "table Women (measuring instructions icon)"},
         {"http://www.anna.example", "designer Anna, web site file Website.txt"},

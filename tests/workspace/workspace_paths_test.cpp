@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_workspace.h"
+#include "tests/support/test_paths.h"
 #include "workspace/directory_parser.h"
 #include "workspace/workspace_paths.h"
 
@@ -10,29 +11,30 @@ namespace {
 using WorkspacePaths = TempWorkspace;
 
 TEST_F(WorkspacePaths, RootLiesBelowTheDocumentsFolder) {
-    EXPECT_EQ(WorkspaceRoot(false), documents + "/Bobbinwright/Personal Files");
-    EXPECT_EQ(WorkspaceRoot(true), documents + "/Bobbinwright/Personal Files/");
+    EXPECT_EQ(WorkspaceRoot(false), documents + Native("/Bobbinwright/Personal Files"));
+    EXPECT_EQ(WorkspaceRoot(true), documents + Native("/Bobbinwright/Personal Files/"));
 }
 
 TEST_F(WorkspacePaths, FolderAndItemPaths) {
     const std::string r = documents + "/Bobbinwright/Personal Files/";
+    const auto at = [&](const std::string& relative) { return Native(r + relative); };
     const struct {
         std::string actual;
         std::string expected;
     } cases[] = {
-        {RootPath("Installations"), r + "Installations"},
-        {RootFolderPath("MeasurePictures"), r + "MeasurePictures/"},
-        {RootCombine("MeasurePictures", "Women/../collar"), r + "MeasurePictures/collar"},
-        {DesignersFolder(), r + "Designers"},
-        {DesignersFolder("Anna"), r + "Designers/Anna"},
-        {DesignerFolder("Anna"), r + "Designers/Anna"},
-        {DesignerFolder("Anna", "Anna.jpg"), r + "Designers/Anna/Anna.jpg"},
-        {DesignerFolder("Anna", "Anna_License.txt"), r + "Designers/Anna/Anna_License.txt"},
-        {CollectionFolder("Anna", "Coats"), r + "Designers/Anna/Coats"},
-        {CollectionFolder("Anna", "Coats", "Coats.jpg"), r + "Designers/Anna/Coats/Coats.jpg"},
-        {MacroSourceFolder(0), r + "Designers"},
-        {MacroSourceFolder(1, "Skirt.mac"), r + "Patterns/Skirt.mac"},
-        {MacroSourceFolder(7), r + "Patterns"},
+        {RootPath("Installations"), at("Installations")},
+        {RootFolderPath("MeasurePictures"), at("MeasurePictures/")},
+        {RootCombine("MeasurePictures", "Women/../collar"), at("MeasurePictures/collar")},
+        {DesignersFolder(), at("Designers")},
+        {DesignersFolder("Anna"), at("Designers/Anna")},
+        {DesignerFolder("Anna"), at("Designers/Anna")},
+        {DesignerFolder("Anna", "Anna.jpg"), at("Designers/Anna/Anna.jpg")},
+        {DesignerFolder("Anna", "Anna_License.txt"), at("Designers/Anna/Anna_License.txt")},
+        {CollectionFolder("Anna", "Coats"), at("Designers/Anna/Coats")},
+        {CollectionFolder("Anna", "Coats", "Coats.jpg"), at("Designers/Anna/Coats/Coats.jpg")},
+        {MacroSourceFolder(0), at("Designers")},
+        {MacroSourceFolder(1, "Skirt.mac"), at("Patterns/Skirt.mac")},
+        {MacroSourceFolder(7), at("Patterns")},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.actual, c.expected);
