@@ -41,10 +41,8 @@ export DISPLAY=":$display"
 cleanup() { "$kb_wineserver" -k 2>/dev/null || true; kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 # One wine server for the whole run, not one started and stopped per test program.
-"$kb_wine" wineboot -i >/dev/null 2>&1
+kb_prepare_prefix
 "$kb_wineserver" -p
-# A program that crashes (some tests crash helpers on purpose) ends without wine's crash dialog.
-"$kb_wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 if [ "${KB_WINDOWS_TESTS:-1}" != 0 ]; then
   (cd "$build" && ctest --output-on-failure -j "$(nproc)")

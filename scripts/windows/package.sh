@@ -8,6 +8,12 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 qt=$2
 . "$(dirname "$0")/wine-env.sh" "$build" "$qt"
+# The setup is tried on a Windows of its own, untouched by the tests: a new wine prefix, with
+# neither Qt nor the MinGW runtime on its search path.
+export WINEPREFIX=$build/wine-install
+unset WINEPATH QT_PLUGIN_PATH
+rm -rf "$WINEPREFIX"
+kb_prepare_prefix
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 name=KitBinder-$version-win64
 stage=$build/stage/$name
@@ -59,7 +65,8 @@ done
 "$kb_wine" reg query "$uninstall_key" /v DisplayVersion >/dev/null
 
 documents=$("$kb_wine" cmd /c 'echo %USERPROFILE%\Documents' | tr -d '\r')
-"$kb_wine" "$build/bin/make_sample_workspace.exe" "$documents" >/dev/null
+WINEPATH="Z:$qt/bin;Z:$kb_gcc_dlls;Z:$kb_pthread_dlls" \
+  "$kb_wine" "$build/bin/make_sample_workspace.exe" "$documents" >/dev/null
 (cd "$installed/bin" && "$kb_wine" kitbinder.exe >/dev/null 2>&1) &
 program=$!
 window=$(timeout 90 xdotool search --sync --onlyvisible --name '^Bobbinwright Kit Binder$' | head -1)
@@ -76,3 +83,4 @@ for _ in $(seq 60); do [ -e "$installed" ] || break; sleep 1; done
 ! "$kb_wine" reg query "$uninstall_key" >/dev/null 2>&1 ||
   { echo "The uninstaller left its registry key" >&2; exit 1; }
 echo "... and uninstalled again under wine."
+"$kb_wineserver" -k 2>/dev/null || true
