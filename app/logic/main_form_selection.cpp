@@ -48,9 +48,12 @@ bool NameIsFree(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
+// The typed name must be one of the listed designers exactly: where the system ignores the case
+// of names, the folder of "bert" is also the folder of "Bert".
 bool TMainForm::DesignerIsValid() const {
     const std::string& typed = form.DesignerCombo.text;
-    return !CurrentDesigner().empty() && !typed.empty() && FolderExists(DesignersFolder(typed));
+    return !CurrentDesigner().empty() && !typed.empty() && form.DesignerCombo.Selected() >= 0 &&
+           FolderExists(DesignersFolder(typed));
 }
 
 bool TMainForm::CollectionIsValid() const {
@@ -105,7 +108,8 @@ void TMainForm::FillCollectionList() {
 void TMainForm::DesignerComboChange() {
     Handle([&] {
         const std::string typed = form.DesignerCombo.text;
-        if (typed.empty() || !FolderExists(DesignersFolder(typed))) {
+        if (typed.empty() || form.DesignerCombo.Selected() < 0 ||
+            !FolderExists(DesignersFolder(typed))) {
             RefreshDesignerTab(true);
             return;
         }

@@ -34,6 +34,8 @@ std::string TestInstallSummary(const std::string& report) {
     bool leftovers = false;
     std::istringstream lines(report);
     for (std::string line; std::getline(lines, line);) {
+        if (line.ends_with('\r'))  // a compiler on Windows ends its lines with CR LF
+            line.pop_back();
         if (leftovers && line.starts_with("  ")) {
             summary += (summary.ends_with(':') ? " " : ", ") + line.substr(2);
             continue;

@@ -11,6 +11,7 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "tests/app_logic/main_form_fixture.h"
+#include "tests/support/test_paths.h"
 
 namespace kb::test {
 namespace {
@@ -116,14 +117,14 @@ TEST_F(CreateSetupTest, WritesTheScriptCompilesItAndOpensTheSetup) {
 TEST_F(CreateSetupTest, TheScriptGoesBesideASetupChosenElsewhere) {
     InstallCompiler(kWorkingCompiler);
     TMainForm& form = Start();
-    std::string chosen = temp + "/out/My Setup.exe";
+    const std::string chosen = Native(temp + "/out/My Setup.exe");
     EnsureFolder(temp + "/out");
     CreateSetup(chosen);
     EXPECT_TRUE(FileExists(temp + "/out/My Setup.iss"));
     EXPECT_FALSE(Exists("Installations/My Setup.iss"));
     EXPECT_EQ(ReadTextFile(temp + "/out/My Setup.exe"), "setup");
     EXPECT_EQ(ui.opened, std::vector<std::string>{chosen});
-    EXPECT_EQ(Model().SaveDialog1.folder, temp + "/out");
+    EXPECT_EQ(Model().SaveDialog1.folder, Native(temp + "/out"));
     form.ShowExplorerButtonClick();
     EXPECT_EQ(ui.opened.back(), At("Installations"));
 }
@@ -231,9 +232,9 @@ TEST_F(CreateSetupTest, WhatCannotBeOpenedIsNamed) {
     form.Help2Click();  // no program for it
     ASSERT_EQ(chdir(working.c_str()), 0);
     ASSERT_EQ(ui.messages.size(), 4u);
-    EXPECT_NE(ui.messages[2].text.find(temp + "/KBinder.chm\" was not found"), std::string::npos);
-    EXPECT_NE(ui.messages[3].text.find(temp + "/KBinder.chm\" could not be opened"),
-              std::string::npos);
+    const std::string help = Native(temp + "/KBinder.chm");
+    EXPECT_NE(ui.messages[2].text.find(help + "\" was not found"), std::string::npos);
+    EXPECT_NE(ui.messages[3].text.find(help + "\" could not be opened"), std::string::npos);
 }
 
 TEST_F(CreateSetupTest, TheBuildWindowShowsStepsLogAndOutcome) {
@@ -306,8 +307,11 @@ TEST_F(CreateSetupTest, ProblemsAreReportedTogetherBeforeAnyCompilerRuns) {
     InstallCompiler(kWorkingCompiler);
     const std::string table(100, 't');
     const std::string picture(120, 'p');
-    Write("Designers/Anna/Coats/AUX.mac", "add_pict_item(1, \"Gone.jpg\")\n");
-    Write("Designers/Anna/Coats/AUX.jpg", "\xFF\xD8picture");
+    // A garment named as a Windows device: a file Windows itself cannot hold.
+    const bool windows = kPathSeparator == '\\';
+    const std::string garment = windows ? "Hood" : "AUX";
+    Write("Designers/Anna/Coats/" + garment + ".mac", "add_pict_item(1, \"Gone.jpg\")\n");
+    Write("Designers/Anna/Coats/" + garment + ".jpg", "\xFF\xD8picture");
     Write("Designers/Anna/Coats/Coat.mac", "measure_table(\"" + table + "\")\n");
     Write("MeasureTables/W.mmt", table + "\tcm\tx\nBust\t92.5\tB\t" + picture + "\n");
     Write("MeasureTables/W.jpg", "\xFF\xD8picture");
@@ -317,12 +321,14 @@ TEST_F(CreateSetupTest, ProblemsAreReportedTogetherBeforeAnyCompilerRuns) {
 
     EXPECT_TRUE(ui.started.empty());
     EXPECT_FALSE(Exists("Installations/Coats.iss"));
-    for (const std::string& expected :
-         {std::string("Error: garment AUX: garment name \"AUX\" cannot be used on Windows"),
-          std::string("Error: garment AUX: file missing: ") + At("Designers/Anna/Coats/Gone.jpg"),
-          "Error: table " + table + " (named by garment Coat): installed path has 2"}) {
+    std::vector<std::string> expectedErrors = {
+        "Error: garment " + garment + ": file missing: " + At("Designers/Anna/Coats/Gone.jpg"),
+        "Error: table " + table + " (named by garment Coat): installed path has 2"};
+    if (!windows)
+        expectedErrors.push_back(
+            "Error: garment AUX: garment name \"AUX\" cannot be used on Windows");
+    for (const std::string& expected : expectedErrors)
         EXPECT_NE(ui.buildLog.find(expected), std::string::npos) << expected << "\n" << ui.buildLog;
-    }
     EXPECT_TRUE(ui.buildEvents.back().starts_with("failed Nothing was compiled"));
     EXPECT_FALSE(Form().SetupBuildRunning());
 }

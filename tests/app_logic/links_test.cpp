@@ -6,7 +6,9 @@
 #include <map>
 
 #include "foundation/files.h"
+#include "foundation/paths.h"
 #include "tests/app_logic/main_form_fixture.h"
+#include "tests/support/test_paths.h"
 #include "workspace/current_selection.h"
 
 namespace kb::test {
@@ -41,13 +43,15 @@ class LinkTest : public MainFormTest {
 
     // Makes relative a link to the same place below the folder outside: "Designers/Anna/Coats"
     // and "Installations/Anna/Coats" both lead to outside/Anna/Coats, "Designers" to outside.
-    void LinkOutside(const std::string& relative) {
+    // False where this system cannot make links.
+    bool LinkOutside(const std::string& relative) {
         size_t slash = relative.find('/');
-        fs::path target(outside);
+        std::string target = outside;
         if (slash != std::string::npos)
-            target /= relative.substr(slash + 1);
-        fs::remove_all(At(relative));
-        fs::create_symlink(target, At(relative));
+            target += "/" + relative.substr(slash + 1);
+        const bool folder = !FileExists(target);
+        fs::remove_all(FsPath(At(relative)));
+        return MakeLink(Native(target), At(relative), folder);
     }
 
     // Every entry below folder: links as their target, files with their content.
@@ -93,7 +97,6 @@ const Operation kRemoveGarment{"remove garment", [](TMainForm& form, FakeUserInt
 
 void LinkTest::Check(const LinkCase& c) {
     const std::string label = std::string(c.link) + ": " + c.operation.name;
-    LinkOutside(c.link);
     TMainForm& form = Start();
     ASSERT_EQ(CurrentCollection(), "Coats") << label;
     ASSERT_EQ(Model().MacroList.entries, std::vector<std::string>{"Trench"}) << label;
@@ -144,6 +147,8 @@ TEST_F(LinkTest, OperationsThroughALinkAreRefusedAndNothingOutsideChanges) {
     for (const LinkCase& c : cases) {
         TearDown();  // a fresh workspace for each case
         SetUp();
+        if (!LinkOutside(c.link))
+            GTEST_SKIP() << "this system cannot make symbolic links";
         Check(c);
     }
 }
