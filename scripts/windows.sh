@@ -40,9 +40,10 @@ xvfb_pid=$!
 export DISPLAY=":$display"
 cleanup() { "$kb_wineserver" -k 2>/dev/null || true; kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
-# One wine server for the whole run, not one started and stopped per test program.
+# One wine server for the whole run, not one started and stopped per test program (one that
+# runs already for this prefix is kept).
+"$kb_wineserver" -p 2>/dev/null || true
 kb_prepare_prefix
-"$kb_wineserver" -p
 
 if [ "${KB_WINDOWS_TESTS:-1}" != 0 ]; then
   (cd "$build" && ctest --output-on-failure -j "$(nproc)")
