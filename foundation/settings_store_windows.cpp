@@ -32,19 +32,6 @@ std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-// The system's text for an error code.
-std::string SystemMessage(LSTATUS code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer, length);
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-        text.pop_back();
-    return text.empty() ? "error " + std::to_string(code) : Narrow(text);
-}
-
 // Whether the registry can hold name as a value name of its own.
 bool UsableName(std::string_view name) {
     return name.find('\0') == std::string_view::npos && IsValidUtf8(name);
@@ -73,7 +60,8 @@ std::optional<std::pair<DWORD, std::vector<BYTE>>> QueryValue(SettingsRoot root,
         }
         if (status != ERROR_SUCCESS) {
             throw SettingsError("Cannot read the setting " + Quoted(name) + " in " +
-                                Quoted(SettingsLocation(root)) + ": " + SystemMessage(status));
+                                Quoted(SettingsLocation(root)) + ": " +
+                                SystemMessage(static_cast<unsigned long>(status)));
         }
         data.resize(size);
         return std::make_pair(type, std::move(data));
@@ -125,7 +113,7 @@ void WriteStoredSetting(SettingsRoot root, std::string_view name, std::string_vi
     LSTATUS status = RegCreateKeyExW(RootKey(root), kKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                      KEY_WRITE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS)
-        throw WriteFailure(root, name, SystemMessage(status));
+        throw WriteFailure(root, name, SystemMessage(static_cast<unsigned long>(status)));
     KeyCloser closer{key};
     const std::wstring valueName = Wide(name);
     if (UsableName(value)) {
@@ -139,7 +127,7 @@ void WriteStoredSetting(SettingsRoot root, std::string_view name, std::string_vi
                                 static_cast<DWORD>(value.size()));
     }
     if (status != ERROR_SUCCESS)
-        throw WriteFailure(root, name, SystemMessage(status));
+        throw WriteFailure(root, name, SystemMessage(static_cast<unsigned long>(status)));
     // Written through at once, as the value must survive whatever happens next.
     RegFlushKey(key);
 }
