@@ -26,7 +26,7 @@ windows=0
 if [ "${1:-}" = windows ]; then
   windows=1
   packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix qt6-base-dev-tools googletest
-    wine64 fonts-wine fonts-liberation xvfb xauth xdotool zip dpkg-dev)
+    wine64 fonts-wine fonts-dejavu-core xvfb xauth xdotool zip dpkg-dev)
 fi
 
 missing=()

@@ -19,8 +19,9 @@ export QT_PLUGIN_PATH="Z:$kb_qt/plugins"
 
 # Makes the prefix ($WINEPREFIX) ready: a program that crashes (some tests crash helpers on
 # purpose) ends without wine's crash dialog, and the Windows user-interface font names are
-# answered by Liberation Sans. Without that, Qt takes a mathematical font of the host for wine's
-# missing or unusable ones, whose metrics push the text of every line edit out of sight.
+# answered by DejaVu Sans. Without that, Qt takes a mathematical font of the host for wine's
+# missing or unusable ones, whose metrics push the text of every line edit out of sight. (Not
+# Liberation Sans: wine draws it without some capitals at small sizes.)
 kb_prepare_prefix() {
   "$kb_wine" wineboot -i >/dev/null 2>&1
   "$kb_wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
@@ -29,6 +30,6 @@ kb_prepare_prefix() {
   for font in 'Sans Serif' 'MS Sans Serif' 'Microsoft Sans Serif' 'MS Shell Dlg' \
     'MS Shell Dlg 2' Tahoma Arial 'Segoe UI'; do
     "$kb_wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /t REG_SZ \
-      /d 'Liberation Sans' /f >/dev/null 2>&1
+      /d 'DejaVu Sans' /f >/dev/null 2>&1
   done
 }
