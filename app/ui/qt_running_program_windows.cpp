@@ -34,10 +34,12 @@ void QtRunningProgram::JoinGroup() {
     CloseHandle(process);
 }
 
+// QProcess kills the program itself first, so that it reports the end as a crash (a stop), not as
+// an ordinary exit with the job's exit code; the job then ends what the program started.
 void QtRunningProgram::KillGroup() {
+    process_->kill();
     if (group_->job != nullptr)
         TerminateJobObject(group_->job, 1);
-    process_->kill();
 }
 
 }  // namespace kb
