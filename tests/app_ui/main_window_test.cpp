@@ -2,8 +2,10 @@
 // and what the window shows afterwards.
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -100,6 +102,7 @@ class MainWindowTest : public QObject {
     void tooltipsLeaveOutStatusBarOnlyControls();
     void menuShowsOnlyHelp();
     void garmentAddedThroughChooser();
+    void chooserAnswersSystemPath();
     void scanShowsProcessingWindowThenMemo();
     void pictureDialogGivesCollectionDefaultPicture();
     void handlerErrorIsShownAndWindowGoesOn();
@@ -330,6 +333,26 @@ void MainWindowTest::garmentAddedThroughChooser() {
     QVERIFY(W("DeleteMacroButton")->isEnabled());
     QCOMPARE(W<QPlainTextEdit>("FileText")->toPlainText().toStdString(),
              ReadTextFile(Workspace() + "/Designers/Anna/Coats/Cape.txt"));
+}
+
+// The real chooser answers the chosen file in the system's own form, whatever Qt gives.
+void MainWindowTest::chooserAnswersSystemPath() {
+    Start(true);
+    windows_->Ui().hooks.chooseFile = nullptr;
+    const std::string macro = test::Native(Workspace() + "/Designers/Cape.mac");
+    QTimer::singleShot(0, [&macro] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        dialog->selectFile(QDir::fromNativeSeparators(QString::fromStdString(macro)));
+        static_cast<QDialog*>(dialog)->accept();  // the file dialog's own check of the name
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    FileChooser chooser;
+    chooser.name = "OpenMacro";
+    chooser.filter = "Macro Files|*.mac";
+    QCOMPARE(windows_->Ui().ChooseFile(chooser), std::optional<std::string>(macro));
 }
 
 void MainWindowTest::scanShowsProcessingWindowThenMemo() {
