@@ -89,11 +89,22 @@ bool WriteAll(StreamHandle stream, const void* data, std::size_t size, const Dea
 
 namespace {
 
-// A helper that crashes ends at once instead of waiting on the system's error dialog, so that
-// the upload sees its end rather than its time-out.
+// Ends the process with the fault's code before the system starts a debugger for it (wine
+// starts winedbg whatever the error mode says).
+LONG WINAPI EndProcess(EXCEPTION_POINTERS* fault) {
+    TerminateProcess(GetCurrentProcess(), fault->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// A helper that crashes ends at once instead of waiting on the system's error dialog or
+// debugger, so that the upload sees its end rather than its time-out.
 void EndOnCrash() {
-    static const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    (void)previous;
+    static const bool set = [] {
+        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+        SetUnhandledExceptionFilter(EndProcess);
+        return true;
+    }();
+    (void)set;
 }
 
 }  // namespace

@@ -38,10 +38,12 @@ void QtRunningProgram::JoinGroup() {
 // (CrashExit) from one that ended with an exit code of its own.
 constexpr UINT kKilledExitCode = 0xf291;
 
+// QProcess kills the program itself first, so that it reports the end as a stop; the job then
+// ends what the program started, with the same code.
 void QtRunningProgram::KillGroup() {
+    process_->kill();
     if (group_->job != nullptr)
         TerminateJobObject(group_->job, kKilledExitCode);
-    process_->kill();
 }
 
 }  // namespace kb

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
@@ -91,7 +92,8 @@ std::optional<std::string> QtUserInterface::ChooseFile(const FileChooser& choose
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front().toStdString();
+    // Qt answers with "/"; the program shows and joins paths in the system's own form.
+    return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
 }
 
 std::optional<std::string> QtUserInterface::AskText(const std::string& title,
