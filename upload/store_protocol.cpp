@@ -7,15 +7,29 @@
 namespace kb {
 namespace {
 
-bool ReadAll(StreamHandle stream, uint8_t* data, size_t size, const Deadline& deadline) {
+// Moves all size bytes by repeated partial transfers (ReadSome, WriteSome); false when one
+// fails first.
+template <typename Byte, typename PartialTransfer>
+bool TransferAll(Byte* data, size_t size, PartialTransfer transferSome) {
     while (size > 0) {
-        const std::ptrdiff_t n = ReadSome(stream, data, size, deadline);
+        const std::ptrdiff_t n = transferSome(data, size);
         if (n <= 0)
             return false;
         data += n;
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+bool ReadAll(StreamHandle stream, uint8_t* data, size_t size, const Deadline& deadline) {
+    return TransferAll(
+        data, size, [&](uint8_t* at, size_t left) { return ReadSome(stream, at, left, deadline); });
+}
+
+bool WriteAll(StreamHandle stream, const uint8_t* data, size_t size, const Deadline& deadline) {
+    return TransferAll(data, size, [&](const uint8_t* at, size_t left) {
+        return WriteSome(stream, at, left, deadline);
+    });
 }
 
 std::optional<std::string> Text(const bson_t& document, const char* key) {

@@ -20,9 +20,10 @@ using Deadline = std::optional<std::chrono::steady_clock::time_point>;
 std::ptrdiff_t ReadSome(StreamHandle stream, void* data, std::size_t size,
                         const Deadline& deadline);
 
-// Writes all size bytes; false when the other side has gone or the deadline passed first.
-// Never raises SIGPIPE.
-bool WriteAll(StreamHandle stream, const void* data, std::size_t size, const Deadline& deadline);
+// Writes at most size bytes once the stream takes some. Returns how many, or 0 or -1 when the
+// other side has gone or the deadline passed first. Never raises SIGPIPE.
+std::ptrdiff_t WriteSome(StreamHandle stream, const void* data, std::size_t size,
+                         const Deadline& deadline);
 
 // The helper's ends of the stream: its standard input and output. The first call also makes
 // sure that a vanished upload is seen as a failed write, not as a signal, and that a crash ends

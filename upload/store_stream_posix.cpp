@@ -49,24 +49,19 @@ std::ptrdiff_t ReadSome(StreamHandle stream, void* data, std::size_t size,
     }
 }
 
-bool WriteAll(StreamHandle stream, const void* data, std::size_t size, const Deadline& deadline) {
+std::ptrdiff_t WriteSome(StreamHandle stream, const void* data, std::size_t size,
+                         const Deadline& deadline) {
     const int fd = static_cast<int>(stream);
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
+    while (true) {
         if (!WaitFor(fd, POLLOUT, deadline))
-            return false;
+            return -1;
         // Without waiting, so that a peer that stopped reading cannot hold past the deadline.
-        ssize_t n = send(fd, bytes, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t n = send(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == ENOTSOCK)
-            n = write(fd, bytes, size);
-        if (Retry(n))
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
+            n = write(fd, data, size);
+        if (!Retry(n))
+            return n < 0 ? -1 : n;
     }
-    return true;
 }
 
 namespace {

@@ -75,16 +75,9 @@ std::ptrdiff_t ReadSome(StreamHandle stream, void* data, std::size_t size,
     return Transfer(stream, false, data, size, deadline);
 }
 
-bool WriteAll(StreamHandle stream, const void* data, std::size_t size, const Deadline& deadline) {
-    auto* bytes = static_cast<char*>(const_cast<void*>(data));
-    while (size > 0) {
-        const std::ptrdiff_t n = Transfer(stream, true, bytes, size, deadline);
-        if (n <= 0)
-            return false;
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+std::ptrdiff_t WriteSome(StreamHandle stream, const void* data, std::size_t size,
+                         const Deadline& deadline) {
+    return Transfer(stream, true, const_cast<void*>(data), size, deadline);
 }
 
 namespace {
