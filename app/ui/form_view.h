@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QObject;
@@ -14,6 +15,7 @@ class QWidget;
 
 namespace kb {
 
+class FolderWatch;
 class HintWatcher;
 class MainWindow;
 class TMainForm;
@@ -42,6 +44,7 @@ class FormView {
     void BindEvents();
     void BindValueEvents();
     void BindFocusEvents();
+    void BindFileEvents();
     // Runs a handler of the logic (which shows its own errors) and shows the result.
     void Call(const std::function<void()>& handler);
     void ShowPicture(QObject* target, const std::string& file);
@@ -56,6 +59,7 @@ class FormView {
     QObject context_;
     std::vector<QPointer<QObject>> hooks_;
     bool syncing_ = false;
+    std::unique_ptr<FolderWatch> watch_;
     QString pictureFile_;
     QDateTime pictureTime_;
 };

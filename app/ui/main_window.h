@@ -34,6 +34,7 @@ class MainWindow : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void FitScreen();
     void BuildMenu();
     QWidget* BuildPanel();
     void BuildDesignerTab(QWidget* page);
