@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -213,10 +214,21 @@ MainWindow::MainWindow() {
     FitScreen();
 }
 
+// The menu's captions come after the window was built: its size is known when it first shows.
+void MainWindow::showEvent(QShowEvent* event) {
+    if (!fitted_) {
+        fitted_ = true;
+        FitScreen();
+    }
+    QMainWindow::showEvent(event);
+}
+
 // The form's own size where the screen holds it (with room for the window's frame), else the
 // screen's available area.
 void MainWindow::FitScreen() {
-    const QSize form(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    const QWidget* client = Control(QStringLiteral("ClientArea"));
+    const QSize form = client->minimumSize().expandedTo(client->minimumSizeHint()) +
+                       QSize(0, menuBar()->sizeHint().height() + kStatusBarHeight);
     const QSize frame(16, 48);
     QSize size = form;
     if (const QScreen* shown = screen())

@@ -32,6 +32,7 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void FitScreen();
@@ -45,6 +46,7 @@ class MainWindow : public QMainWindow {
 
     QTabWidget* tabs_ = nullptr;
     std::function<void()> closing_;
+    bool fitted_ = false;
 };
 
 }  // namespace kb
