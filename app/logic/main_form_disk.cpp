@@ -76,10 +76,11 @@ std::vector<std::string> TMainForm::WatchedFolders() const {
     return folders;
 }
 
-// The folders whose files a check of the collection reads or looks for: the collection, the
-// tables and their measuring pictures.
+// The folders whose files a check of the collection reads or looks for: the designer's, the
+// collection's, the tables and their measuring pictures.
 void TMainForm::TakeCheckBasis() {
     checkFolders_.clear();
+    AddFolder(checkFolders_, CurrentDesignerFolder());
     AddFolder(checkFolders_, CurrentCollectionFolder());
     AddFolder(checkFolders_, RootPath("MeasureTables"));
     const std::string pictures = RootPath("MeasurePictures");

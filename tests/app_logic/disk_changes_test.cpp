@@ -48,6 +48,7 @@ TEST_F(DiskChangesTest, OnlyChangesTheCheckDependsOnMakeItStale) {
          true},
         {"description retyped", [&] { Write(coats + "Trench.txt", "Another text, longer."); },
          false},
+        {"designer's picture deleted", [this] { DeleteFile(At("Designers/Anna/Anna.jpg")); }, true},
         {"other collection changed", [this] { Write("Designers/Anna/Dresses/Wrap.jpg", "jpg"); },
          false},
         {"nothing changed", [] {}, false},

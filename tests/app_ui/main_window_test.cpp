@@ -34,6 +34,7 @@
 #include "app/logic/main_form.h"
 #include "app/ui/about_form.h"
 #include "app/ui/build_form.h"
+#include "app/ui/folder_watch.h"
 #include "app/ui/input_dialog.h"
 #include "app/ui/kitbinder_application.h"
 #include "app/ui/kitbinder_windows.h"
@@ -129,6 +130,7 @@ class MainWindowTest : public QObject {
     void editedDescriptionStaysWithItsDesigner();
     void createSetupSaysWhatIsWrong();
     void windowFollowsFilesChangedOnDisk();
+    void folderWatchIgnoresTheWindowsOwnWork();
     void droppedFilesAreAddedAndAttached();
     void everyFocusableControlHasAName();
     void keyboardReachesCommands();
@@ -969,6 +971,28 @@ void MainWindowTest::windowFollowsFilesChangedOnDisk() {
     EnsureFolder(Workspace() + "/Designers/Bert");
     QTRY_COMPARE_WITH_TIMEOUT(W<QComboBox>("DesignerCombo")->count(), 2, 5000);
     QCOMPARE(W<QComboBox>("DesignerCombo")->currentText(), QLatin1String(kSampleDesigner));
+}
+
+// While the window works, its folders are not held open, and what it writes is not reported.
+void MainWindowTest::folderWatchIgnoresTheWindowsOwnWork() {
+    const std::string folder = temp_->path().toStdString() + "/watched";
+    EnsureFolder(folder);
+    int reports = 0;
+    FolderWatch watch([&reports] { ++reports; }, 20);
+    watch.SetFolders({folder});
+    WriteTextFile(folder + "/other.txt", "another program");
+    QTRY_COMPARE(reports, 1);
+    {
+        const FolderWatch::Pause pause(watch);
+        QVERIFY(pause.Outermost());
+        WriteTextFile(folder + "/own.txt", "the window");
+        QTest::qWait(100);
+    }
+    QTest::qWait(200);
+    QCOMPARE(reports, 1);
+    // Watching again after the pause.
+    WriteTextFile(folder + "/other.txt", "another program again");
+    QTRY_COMPARE(reports, 2);
 }
 
 void MainWindowTest::droppedFilesAreAddedAndAttached() {
