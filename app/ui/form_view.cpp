@@ -153,8 +153,9 @@ void ShowTabs(QObject* target, const TabControl& model) {
     for (int i = 0; i < tabs->count() && i < int(model.captions.size()); ++i) {
         tabs->setTabText(i, WithAccessKey(tabs->widget(i), Q(model.captions[size_t(i)])));
         const bool highlighted = i == int(model.highlighted);
+        const QPalette& palette = tabs->palette();
         tabs->tabBar()->setTabTextColor(
-            i, highlighted ? QColor(0, 0, 160) : tabs->palette().color(QPalette::WindowText));
+            i, palette.color(highlighted ? QPalette::Link : QPalette::WindowText));
     }
     if (tabs->currentIndex() != int(model.active))
         tabs->setCurrentIndex(int(model.active));
