@@ -13,7 +13,6 @@ FolderWatch::FolderWatch(std::function<void()> changed, int settle) : changed_(s
     });
     QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged, &watcher_,
                      [this] { Changed(); });
-    QObject::connect(&watcher_, &QFileSystemWatcher::fileChanged, &watcher_, [this] { Changed(); });
 }
 
 void FolderWatch::SetFolders(const std::vector<std::string>& folders) {
@@ -39,9 +38,6 @@ void FolderWatch::Release() {
 }
 
 void FolderWatch::Apply() {
-    const QStringList watched = watcher_.directories();
-    if (watched == folders_)
-        return;
     Release();
     if (!folders_.isEmpty())
         watcher_.addPaths(folders_);

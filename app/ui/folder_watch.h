@@ -19,7 +19,6 @@ class FolderWatch {
 
     // The folders to watch from now on (while paused: from the end of the pause).
     void SetFolders(const std::vector<std::string>& folders);
-    QStringList Folders() const { return folders_; }
     bool Paused() const { return pauses_ > 0; }
 
     // Pauses the watch for its life; nested pauses end with the outermost.
