@@ -15,6 +15,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <exception>
+#include <optional>
 
 #include "app/logic/main_form.h"
 #include "app/ui/accessibility.h"
@@ -171,7 +172,8 @@ FormView::FormView(MainWindow& window, TMainForm& logic, UserInterface& ui)
     BindFocusEvents();
     BindFileEvents();
     hints_ = new HintWatcher(&window_, [this](const QString& hint) {
-        Call([this, hint] { logic_.ShowHintInStatusBar(hint.toStdString()); });
+        // Only the status bar changes: the folders stay watched.
+        Call([this, hint] { logic_.ShowHintInStatusBar(hint.toStdString()); }, false);
     });
 }
 
@@ -337,16 +339,18 @@ void FormView::ShowPicture(QObject* target, const std::string& file) {
     label->setPixmap(pixmap);
 }
 
-void FormView::Call(const std::function<void()>& handler) {
+void FormView::Call(const std::function<void()>& handler, bool changesFiles) {
     // The window's own changes on disk are not reported back to it; whether they made the
     // check's result stale is asked once they are done.
-    const FolderWatch::Pause pause(*watch_);
+    std::optional<FolderWatch::Pause> pause;
+    if (changesFiles)
+        pause.emplace(*watch_);
     try {
         handler();
     } catch (const std::exception& error) {
         ShowApplicationError(ui_, error.what());
     }
-    if (pause.Outermost())
+    if (pause && pause->Outermost())
         logic_.CheckIfStale();
     Sync();
 }

@@ -45,8 +45,9 @@ class FormView {
     void BindValueEvents();
     void BindFocusEvents();
     void BindFileEvents();
-    // Runs a handler of the logic (which shows its own errors) and shows the result.
-    void Call(const std::function<void()>& handler);
+    // Runs a handler of the logic (which shows its own errors) and shows the result; one that
+    // may change files runs with the folder watch paused.
+    void Call(const std::function<void()>& handler, bool changesFiles = true);
     void ShowPicture(QObject* target, const std::string& file);
     void Hook(QObject* hook) { hooks_.emplace_back(hook); }
 
