@@ -101,8 +101,14 @@ MessageAnswer TMainForm::Message(const std::string& text, const std::string& cap
 }
 
 std::optional<std::string> TMainForm::Choose(FileChooser& chooser) {
+    std::optional<std::string> picked;
+    // A dropped file answers in place of the person.
+    if (droppedFile_) {
+        picked.swap(droppedFile_);
+        return picked;
+    }
     Notify();
-    std::optional<std::string> picked = ui_.ChooseFile(chooser);
+    picked = ui_.ChooseFile(chooser);
     if (picked && !picked->empty())
         chooser.folder = FolderOf(*picked);
     if (picked && picked->empty())

@@ -183,6 +183,24 @@ class TMainForm {
     void Ftp1Click();
     void Create1Click();
 
+    // --- Files changed under the window, files dropped on it ---
+    // The existing folders whose files the window shows: the designers, the designer, the
+    // collection, the tables and their measuring pictures, and where the last check looked.
+    std::vector<std::string> WatchedFolders() const;
+    // Files changed on disk: the lists and the panel show them, and the check's result is
+    // marked stale when a file it read or looked for changed.
+    void FilesChangedOnDisk();
+    // Marks the check's result stale when a file it read or looked for changed since.
+    void CheckIfStale();
+    // Whether dropped files can be added as garments (each an existing macro).
+    bool AcceptsGarmentDrop(const std::vector<std::string>& paths) const;
+    // Adds the dropped macros as the Add button adds a chosen one.
+    void DropGarments(const std::vector<std::string>& paths);
+    // Whether a dropped file can be the panel's item picture (.jpg) or text (.txt).
+    bool AcceptsPanelDrop(const std::string& path) const;
+    // Attaches the dropped file as a click on the picture or a double click on the text does.
+    void DropOnPanel(const std::string& path);
+
   private:
     // The panel's item of a tab: its base path (no extension) and what the panel shows without
     // its files.
@@ -241,6 +259,10 @@ class TMainForm {
     void TestInstallFinished(SetupBuild& run, int exitCode, bool crashed);
     // The built setup cannot be opened on this desktop: offers the test install instead.
     void OfferTestInstall(const SetupBuild& build);
+    void TakeCheckBasis();
+    void ExtendCheckBasis(const MissingFileReport& report);
+    void DropCheckBasis();
+    bool CheckIsStale() const;
 
     UserInterface& ui_;
     UiDispatcher& dispatcher_;
@@ -254,6 +276,11 @@ class TMainForm {
     // The script of the last setup built, for the test install; "" before the first.
     std::string testInstallScript_;
     bool checkCompleted_ = true;
+    // The folders the last check depended on and their files as the check found them.
+    std::vector<std::string> checkFolders_;
+    std::vector<std::string> checkBasis_;
+    // A dropped file: the next chooser answers it without being shown.
+    std::optional<std::string> droppedFile_;
     // Shared with the running check's steps: false once this form is gone.
     std::shared_ptr<std::atomic<bool>> alive_;
 };

@@ -215,6 +215,7 @@ void TMainForm::CheckMacroButtonClick() {
                 CheckMacroCompleted(report);
         };
         checkCompleted_ = false;
+        TakeCheckBasis();
         check_ = LoadThread::Start(dispatcher_, Data, CurrentScanInputs(), std::move(steps));
     });
 }
@@ -241,6 +242,8 @@ void TMainForm::CheckMacroCompleted(const MissingFileReport& report) {
         if (missing.empty())
             memo = {"All support files found"};
         ShowScanWarnings(false);
+        ExtendCheckBasis(report);
+        CheckIfStale();  // a file changed while the check ran
         ui_.HideProcessing();
         RefreshActiveTab(true);
     });

@@ -1,5 +1,6 @@
 #include "app/ui/drawn_pictures.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,8 +11,11 @@ namespace {
 
 constexpr int kIconSize = 32;
 
-QPixmap Blank(int width, int height) {
-    QPixmap pixmap(width, height);
+// A transparent picture of width x height pixels of the layout, drawn at ratio device pixels
+// per layout pixel (painters on it work in layout pixels).
+QPixmap Blank(int width, int height, qreal ratio = 1) {
+    QPixmap pixmap(qRound(width * ratio), qRound(height * ratio));
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
@@ -37,8 +41,8 @@ QPixmap DrawTexture() {
     return pixmap;
 }
 
-QPixmap DrawWarning() {
-    QPixmap pixmap = Blank(16, 16);
+QPixmap DrawWarning(qreal ratio) {
+    QPixmap pixmap = Blank(16, 16, ratio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath triangle;
@@ -167,8 +171,8 @@ void DrawMagnifier(QPainter& painter) {
     painter.drawArc(QRectF(7, 7, 10, 10), 90 * 16, 80 * 16);
 }
 
-QPixmap DrawIcon(IconKind kind) {
-    QPixmap pixmap = Blank(kIconSize, kIconSize);
+QPixmap DrawIcon(IconKind kind, qreal ratio) {
+    QPixmap pixmap = Blank(kIconSize, kIconSize, ratio);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     switch (kind) {
@@ -223,7 +227,8 @@ const QPixmap& BackgroundTexture() {
 }
 
 const QPixmap& WarningIndicator() {
-    static const QPixmap warning = DrawWarning();
+    // Sharp on the densest screen; others draw it scaled down.
+    static const QPixmap warning = DrawWarning(qGuiApp->devicePixelRatio());
     return warning;
 }
 
@@ -233,7 +238,11 @@ const QPixmap& ProductPicture() {
 }
 
 QIcon ButtonIcon(IconKind kind) {
-    return QIcon(DrawIcon(kind));
+    // Drawn for ordinary and dense screens; an icon takes the one that suits its screen.
+    QIcon icon;
+    for (const qreal ratio : {1.0, 1.5, 2.0, 3.0})
+        icon.addPixmap(DrawIcon(kind, ratio));
+    return icon;
 }
 
 }  // namespace kb

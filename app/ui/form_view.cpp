@@ -15,8 +15,12 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <exception>
+#include <optional>
 
 #include "app/logic/main_form.h"
+#include "app/ui/accessibility.h"
+#include "app/ui/file_drops.h"
+#include "app/ui/folder_watch.h"
 #include "app/ui/hints.h"
 #include "app/ui/main_window.h"
 #include "app/ui/ui_events.h"
@@ -61,12 +65,15 @@ void ShowControl(QObject* target, const Control& control) {
 
 void ShowButton(QObject* target, const Button& button) {
     ShowControl(target, button);
-    const QString caption = Q(button.caption);
+    const QString caption = WithAccessKey(target, Q(button.caption));
     if (auto* action = qobject_cast<QAction*>(target)) {
         action->setText(caption);
     } else if (auto* label = qobject_cast<QLabel*>(target)) {
         if (label->text() != caption)
             label->setText(caption);
+        // The field a label names is known by the label's text.
+        if (label->buddy() != nullptr)
+            label->buddy()->setAccessibleName(Q(button.caption));
     } else if (auto* clickable = qobject_cast<QAbstractButton*>(target)) {
         if (clickable->text() != caption)
             clickable->setText(caption);
@@ -145,9 +152,11 @@ void ShowTabs(QObject* target, const TabControl& model) {
     tabs->setEnabled(model.enabled);
     SetHint(tabs->tabBar(), Q(model.hint));
     for (int i = 0; i < tabs->count() && i < int(model.captions.size()); ++i) {
-        tabs->setTabText(i, Q(model.captions[size_t(i)]));
+        tabs->setTabText(i, WithAccessKey(tabs->widget(i), Q(model.captions[size_t(i)])));
         const bool highlighted = i == int(model.highlighted);
-        tabs->tabBar()->setTabTextColor(i, highlighted ? QColor(0, 0, 160) : QColor(Qt::black));
+        const QPalette& palette = tabs->palette();
+        tabs->tabBar()->setTabTextColor(
+            i, palette.color(highlighted ? QPalette::Link : QPalette::WindowText));
     }
     if (tabs->currentIndex() != int(model.active))
         tabs->setCurrentIndex(int(model.active));
@@ -161,8 +170,10 @@ FormView::FormView(MainWindow& window, TMainForm& logic, UserInterface& ui)
     BindEvents();
     BindValueEvents();
     BindFocusEvents();
+    BindFileEvents();
     hints_ = new HintWatcher(&window_, [this](const QString& hint) {
-        Call([this, hint] { logic_.ShowHintInStatusBar(hint.toStdString()); });
+        // Only the status bar changes: the folders stay watched.
+        Call([this, hint] { logic_.ShowHintInStatusBar(hint.toStdString()); }, false);
     });
 }
 
@@ -308,6 +319,7 @@ void FormView::Sync() {
         const QSignalBlocker blocker(binding.target);
         binding.show(binding.target, form);
     }
+    watch_->SetFolders(logic_.WatchedFolders());
     syncing_ = false;
 }
 
@@ -327,12 +339,19 @@ void FormView::ShowPicture(QObject* target, const std::string& file) {
     label->setPixmap(pixmap);
 }
 
-void FormView::Call(const std::function<void()>& handler) {
+void FormView::Call(const std::function<void()>& handler, bool changesFiles) {
+    // The window's own changes on disk are not reported back to it; whether they made the
+    // check's result stale is asked once they are done.
+    std::optional<FolderWatch::Pause> pause;
+    if (changesFiles)
+        pause.emplace(*watch_);
     try {
         handler();
     } catch (const std::exception& error) {
         ShowApplicationError(ui_, error.what());
     }
+    if (pause && pause->Outermost())
+        logic_.CheckIfStale();
     Sync();
 }
 
@@ -530,6 +549,31 @@ void FormView::BindFocusEvents() {
                              }
                          }
                      });
+}
+
+// Changes on disk, files dropped from a file manager, and the picture worked from the keyboard.
+void FormView::BindFileEvents() {
+    watch_ =
+        std::make_unique<FolderWatch>([this] { Call([this] { logic_.FilesChangedOnDisk(); }); });
+    auto* list = window_.Control<QListWidget>(QStringLiteral("MacroList"));
+    Hook(AcceptFileDrops(
+        list->viewport(),
+        [this](const DroppedFiles& files) { return logic_.AcceptsGarmentDrop(files); },
+        [this](const DroppedFiles& files) {
+            Call([this, files] { logic_.DropGarments(files); });
+        }));
+    const auto panelAccepts = [this](const DroppedFiles& files) {
+        return files.size() == 1 && logic_.AcceptsPanelDrop(files.front());
+    };
+    const auto panelDropped = [this](const DroppedFiles& files) {
+        Call([this, file = files.front()] { logic_.DropOnPanel(file); });
+    };
+    auto* fileText = window_.Control<QPlainTextEdit>(QStringLiteral("FileText"));
+    Hook(
+        AcceptFileDrops(window_.Control(QStringLiteral("RightPanel")), panelAccepts, panelDropped));
+    Hook(AcceptFileDrops(fileText->viewport(), panelAccepts, panelDropped));
+    Hook(OnActivationKey(window_.Control(QStringLiteral("FilePicture")),
+                         [this] { Call([this] { logic_.PictureClick(); }); }));
 }
 
 }  // namespace kb

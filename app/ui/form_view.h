@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QObject;
@@ -14,6 +15,7 @@ class QWidget;
 
 namespace kb {
 
+class FolderWatch;
 class HintWatcher;
 class MainWindow;
 class TMainForm;
@@ -42,8 +44,10 @@ class FormView {
     void BindEvents();
     void BindValueEvents();
     void BindFocusEvents();
-    // Runs a handler of the logic (which shows its own errors) and shows the result.
-    void Call(const std::function<void()>& handler);
+    void BindFileEvents();
+    // Runs a handler of the logic (which shows its own errors) and shows the result; one that
+    // may change files runs with the folder watch paused.
+    void Call(const std::function<void()>& handler, bool changesFiles = true);
     void ShowPicture(QObject* target, const std::string& file);
     void Hook(QObject* hook) { hooks_.emplace_back(hook); }
 
@@ -56,6 +60,7 @@ class FormView {
     QObject context_;
     std::vector<QPointer<QObject>> hooks_;
     bool syncing_ = false;
+    std::unique_ptr<FolderWatch> watch_;
     QString pictureFile_;
     QDateTime pictureTime_;
 };

@@ -1,5 +1,6 @@
 #include "app/ui/hints.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QVariant>
@@ -32,8 +33,11 @@ void SetHint(QWidget* control, const QString& hint) {
         return;
     control->setProperty(kHintProperty, hint);
     const bool statusBarOnly = control->property(kStatusBarOnlyProperty).toBool();
-    control->setToolTip(statusBarOnly ? QString()
-                                      : QString::fromStdString(ShortHint(hint.toStdString())));
+    const QString tip = QString::fromStdString(ShortHint(hint.toStdString())).trimmed();
+    control->setToolTip(statusBarOnly ? QString() : tip);
+    // A button that shows only an icon is named by its hint.
+    if (auto* button = qobject_cast<QAbstractButton*>(control); button && button->text().isEmpty())
+        button->setAccessibleName(tip);
 }
 
 QString HintOf(const QWidget* control) {

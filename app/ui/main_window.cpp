@@ -9,11 +9,15 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "app/ui/accessibility.h"
 #include "app/ui/drawn_pictures.h"
 #include "app/ui/hints.h"
 #include "app/ui/textured_page.h"
@@ -192,13 +196,44 @@ MainWindow::MainWindow() {
     row->addWidget(tabs_, 1);
     row->addWidget(BuildPanel(), 0);
     client->setMinimumSize(kClientWidth, kClientHeight - kStatusBarHeight);
-    setCentralWidget(client);
+    // On a screen too small for the form (a small one, or one with large scaling) the form
+    // keeps its layout and scrolls.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ClientScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);  // the focus goes to the controls, which it scrolls to
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(client);
+    setCentralWidget(scroll);
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setFixedHeight(kStatusBarHeight);
     statusBar()->setSizeGripEnabled(false);
 
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    MakeAccessible(*this);
+    FitScreen();
+}
+
+// The menu's captions come after the window was built: its size is known when it first shows.
+void MainWindow::showEvent(QShowEvent* event) {
+    if (!fitted_) {
+        fitted_ = true;
+        FitScreen();
+    }
+    QMainWindow::showEvent(event);
+}
+
+// The form's own size where the screen holds it (with room for the window's frame), else the
+// screen's available area.
+void MainWindow::FitScreen() {
+    const QWidget* client = Control(QStringLiteral("ClientArea"));
+    const QSize form = client->minimumSize().expandedTo(client->minimumSizeHint()) +
+                       QSize(0, menuBar()->sizeHint().height() + kStatusBarHeight);
+    const QSize frame(16, 48);
+    QSize size = form;
+    if (const QScreen* shown = screen())
+        size = form.boundedTo(shown->availableGeometry().size() - frame);
+    resize(size);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -236,7 +271,9 @@ QWidget* MainWindow::BuildPanel() {
     auto* picture = AddLabel(panel, "FilePicture", QRect(1, 1, kPictureSize, kPictureSize));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setAutoFillBackground(true);
-    picture->setStyleSheet(QStringLiteral("QLabel { background: white; }"));
+    picture->setStyleSheet(
+        QStringLiteral("QLabel { background: palette(base); }"
+                       "QLabel:focus { border: 2px solid palette(highlight); }"));
     auto* text =
         Named(new QPlainTextEdit(panel), "FileText", QRect(1, kPictureSize + 3, kPictureSize, 232));
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -32,8 +32,10 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
+    void FitScreen();
     void BuildMenu();
     QWidget* BuildPanel();
     void BuildDesignerTab(QWidget* page);
@@ -44,6 +46,7 @@ class MainWindow : public QMainWindow {
 
     QTabWidget* tabs_ = nullptr;
     std::function<void()> closing_;
+    bool fitted_ = false;
 };
 
 }  // namespace kb

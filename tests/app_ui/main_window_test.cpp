@@ -1,6 +1,7 @@
 // The real main window on a temporary workspace: controls found by name, typed into, clicked,
 // and what the window shows afterwards.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,16 +12,20 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <cstdio>
 #include <deque>
 #include <stdexcept>
@@ -29,6 +34,7 @@
 #include "app/logic/main_form.h"
 #include "app/ui/about_form.h"
 #include "app/ui/build_form.h"
+#include "app/ui/folder_watch.h"
 #include "app/ui/input_dialog.h"
 #include "app/ui/kitbinder_application.h"
 #include "app/ui/kitbinder_windows.h"
@@ -123,6 +129,12 @@ class MainWindowTest : public QObject {
     void closingDuringCheckEndsTheProgram();
     void editedDescriptionStaysWithItsDesigner();
     void createSetupSaysWhatIsWrong();
+    void windowFollowsFilesChangedOnDisk();
+    void folderWatchIgnoresTheWindowsOwnWork();
+    void droppedFilesAreAddedAndAttached();
+    void everyFocusableControlHasAName();
+    void keyboardReachesCommands();
+    void windowFitsItsScreen();
 
   private:
     void Start(bool sample);
@@ -131,6 +143,8 @@ class MainWindowTest : public QObject {
     T* W(const char* name) {
         return windows_->Window().Control<T>(QLatin1String(name));
     }
+    // Drags files from a file manager onto a control and drops them; whether it took them.
+    bool Drop(QWidget* target, const std::vector<std::string>& files);
     // Clicks a tab header as a person would.
     void ClickTab(int index);
     void Click(const char* name) { QTest::mouseClick(W<QAbstractButton>(name), Qt::LeftButton); }
@@ -171,6 +185,22 @@ void MainWindowTest::Start(bool sample) {
     windows_ = std::make_unique<KitbinderWindows>(person_.Hooks());
     windows_->Window().show();
     QVERIFY(QTest::qWaitForWindowExposed(&windows_->Window()));
+}
+
+bool MainWindowTest::Drop(QWidget* target, const std::vector<std::string>& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const std::string& file : files)
+        urls << QUrl::fromLocalFile(QString::fromStdString(file));
+    data.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
 }
 
 void MainWindowTest::ClickTab(int index) {
@@ -283,8 +313,9 @@ void MainWindowTest::statusBarShowsLongHint() {
 void MainWindowTest::tooltipsLeaveOutStatusBarOnlyControls() {
     Start(true);
     const std::pair<const char*, const char*> tips[] = {
-        {"AddDesignerButton", "Create Designer "},
-        {"WebsiteEdit", "Web Site Address "},
+        {"AddDesignerButton", "Create Designer"},
+        {"WebsiteEdit", "Web Site Address"},
+        {"NewMacroButton", "Add Garment"},
         {"MacroNextButton", "Create installation file"},
         {"DesignerNextButton", ""},
         {"MeasuresNextButton", ""},
@@ -302,12 +333,12 @@ void MainWindowTest::menuShowsOnlyHelp() {
     QStringList shown;
     for (QAction* action : windows_->Window().menuBar()->actions()) {
         if (action->isVisible())
-            shown << action->text();
+            shown << action->text().remove(QLatin1Char('&'));
     }
     QCOMPARE(shown, QStringList{QStringLiteral("Help")});
     QStringList items;
     for (QAction* action : W<QMenu>("Help1")->actions())
-        items << action->text();
+        items << action->text().remove(QLatin1Char('&'));
     QCOMPARE(items, (QStringList{QStringLiteral("Help"), QStringLiteral("About")}));
     QCOMPARE(windows_->Window().windowTitle(), QStringLiteral("Bobbinwright Kit Binder"));
     QCOMPARE(QApplication::applicationName(), QStringLiteral("Kitbinder"));
@@ -909,6 +940,166 @@ int CloseDuringCheck(KitbinderApplication& application, const std::string& folde
         });
         poll->start(20);
     });
+}
+
+// Other programs change the workspace while the window shows it: the lists, the panel and the
+// check's warning follow.
+void MainWindowTest::windowFollowsFilesChangedOnDisk() {
+    Start(true);
+    const std::string coats = Workspace() + "/Designers/Anna/Coats/";
+    ClickTab(4);
+    Click("CheckMacroButton");
+    QTRY_VERIFY_WITH_TIMEOUT(!windows_->Processing().isVisible(), 20000);
+    QVERIFY(!W("MissingFilesChecked")->isVisible());
+    // The picture the check missed is made by an image editor.
+    WriteTextFile(coats + kSampleMissingFile, "x");
+    QTRY_VERIFY_WITH_TIMEOUT(W("MissingFilesChecked")->isVisible(), 5000);
+
+    ClickTab(2);
+    auto* list = W<QListWidget>("MacroList");
+    const int before = list->count();
+    CopyFile(Workspace() + "/Designers/Cape.mac", coats + "Cape.mac", false);
+    QTRY_COMPARE_WITH_TIMEOUT(list->count(), before + 1, 5000);
+    QVERIFY(list->findItems(QStringLiteral("Cape"), Qt::MatchExactly).size() == 1);
+    list->setCurrentRow(0);
+    const QString garment = list->item(0)->text();
+    WriteTextFile(coats + garment.toStdString() + ".txt", "Written elsewhere");
+    QTRY_COMPARE_WITH_TIMEOUT(W<QPlainTextEdit>("FileText")->toPlainText(),
+                              QStringLiteral("Written elsewhere"), 5000);
+
+    ClickTab(0);
+    EnsureFolder(Workspace() + "/Designers/Bert");
+    QTRY_COMPARE_WITH_TIMEOUT(W<QComboBox>("DesignerCombo")->count(), 2, 5000);
+    QCOMPARE(W<QComboBox>("DesignerCombo")->currentText(), QLatin1String(kSampleDesigner));
+}
+
+// While the window works, its folders are not held open, and what it writes is not reported.
+void MainWindowTest::folderWatchIgnoresTheWindowsOwnWork() {
+    const std::string folder = temp_->path().toStdString() + "/watched";
+    EnsureFolder(folder);
+    int reports = 0;
+    FolderWatch watch([&reports] { ++reports; }, 20);
+    watch.SetFolders({folder});
+    WriteTextFile(folder + "/other.txt", "another program");
+    QTRY_COMPARE(reports, 1);
+    {
+        const FolderWatch::Pause pause(watch);
+        QVERIFY(pause.Outermost());
+        WriteTextFile(folder + "/own.txt", "the window");
+        QTest::qWait(100);
+    }
+    QTest::qWait(200);
+    QCOMPARE(reports, 1);
+    // Watching again after the pause.
+    WriteTextFile(folder + "/other.txt", "another program again");
+    QTRY_COMPARE(reports, 2);
+}
+
+void MainWindowTest::droppedFilesAreAddedAndAttached() {
+    Start(true);
+    ClickTab(2);
+    auto* list = W<QListWidget>("MacroList");
+    const int before = list->count();
+    const std::string cape = Workspace() + "/Designers/Cape.mac";
+    const std::string skirt = Workspace() + "/Patterns/Skirt.mac";
+    const std::string text = Workspace() + "/Designers/Anna/Anna.txt";
+    // Only macros go on the list.
+    QVERIFY(!Drop(list->viewport(), {cape, text}));
+    QCOMPARE(list->count(), before);
+    QVERIFY(Drop(list->viewport(), {cape, skirt}));
+    QCOMPARE(list->count(), before + 2);
+    QVERIFY(person_.choosers.empty());
+    const std::string coats = Workspace() + "/Designers/Anna/Coats/";
+    QVERIFY(FileExists(coats + "Cape.mac"));
+    QVERIFY(FileExists(coats + "Skirt.mac"));
+
+    // A picture and a text dropped on the panel become the selected garment's.
+    list->setCurrentRow(list->count() - 1);
+    const std::string picture = Workspace() + "/Designers/Anna/Anna.jpg";
+    QVERIFY(!Drop(W("RightPanel"), {cape}));
+    QVERIFY(Drop(W("FilePicture"), {picture}));
+    QVERIFY(SameFileContents(picture, coats + "Skirt.jpg"));
+    QVERIFY(Drop(W<QPlainTextEdit>("FileText")->viewport(), {text}));
+    QCOMPARE(ReadTextFile(coats + "Skirt.txt"), ReadTextFile(text));
+    QVERIFY(person_.choosers.empty());
+}
+
+// What a screen reader finds: every control that takes the focus has a name.
+void MainWindowTest::everyFocusableControlHasAName() {
+    Start(true);
+    QStringList nameless;
+    for (QWidget* widget : windows_->Window().findChildren<QWidget*>()) {
+        // The main window's own controls (not its dialogs, nor the lists' pop-ups).
+        if (widget->window() != &windows_->Window())
+            continue;
+        if (widget->focusPolicy() == Qt::NoFocus || widget->focusProxy() != nullptr)
+            continue;
+        // The edit inside an editable list box is part of the box.
+        if (qobject_cast<QComboBox*>(widget->parentWidget()) != nullptr)
+            widget = widget->parentWidget();
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        QVERIFY(accessible != nullptr);
+        if (accessible->text(QAccessible::Name).trimmed().isEmpty())
+            nameless << widget->objectName() + QLatin1Char(' ') + widget->metaObject()->className();
+    }
+    QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QStringLiteral(", "))));
+    const std::pair<const char*, const char*> names[] = {
+        {"AddDesignerButton", "Create Designer"},
+        {"NewMacroButton", "Add Garment"},
+        {"CheckMmtButton", "Scan MMT"},
+        {"WebsiteEdit", "Designer Web Site:"},
+    };
+    for (const auto& [control, name] : names) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(W(control));
+        QCOMPARE(accessible->text(QAccessible::Name).remove(QLatin1Char('&')),
+                 QString::fromUtf8(name));
+    }
+    // A list box is labelled by its label (on some systems its name is its text).
+    QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(W("DesignerCombo"));
+    const auto labels = combo->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.front().first->object(), W("DesignerLabel"));
+}
+
+void MainWindowTest::keyboardReachesCommands() {
+    Start(true);
+    QWindow* handle = windows_->Window().windowHandle();
+    windows_->Window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&windows_->Window()));
+    // Access keys: a tab, a Next button, a label that moves to its field.
+    QTest::keyClick(handle, Qt::Key_G, Qt::AltModifier);
+    QCOMPARE(windows_->Window().Tabs()->currentIndex(), 2);
+    // A button's access key presses it as a click does, a moment later.
+    QTest::keyClick(handle, Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE(windows_->Window().Tabs()->currentIndex(), 3);
+    QTest::keyClick(handle, Qt::Key_D, Qt::AltModifier);
+    QTest::keyClick(handle, Qt::Key_W, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), W("WebsiteEdit"));
+    // Enter on the focused picture opens its chooser.
+    W("FilePicture")->setFocus();
+    QCOMPARE(QApplication::focusWidget(), W("FilePicture"));
+    QTest::keyClick(handle, Qt::Key_Return);
+    QCOMPARE(person_.choosers.size(), size_t(1));
+    QCOMPARE(person_.choosers.back().name, "FilePictureDialog");
+}
+
+// Whatever the screen and its scaling, the window fits it and every button can be reached.
+void MainWindowTest::windowFitsItsScreen() {
+    Start(true);
+    MainWindow& window = windows_->Window();
+    const QRect screen = window.screen()->availableGeometry();
+    QVERIFY2(window.width() <= screen.width() && window.height() <= screen.height(),
+             qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                            .arg(window.width())
+                            .arg(window.height())
+                            .arg(screen.width())
+                            .arg(screen.height())));
+    ClickTab(4);
+    auto* scroll = W<QScrollArea>("ClientScroll");
+    QWidget* button = W("MacroNextButton");
+    scroll->ensureWidgetVisible(button);
+    const QRect shown(button->mapTo(&window, QPoint()), button->size());
+    QVERIFY(window.rect().contains(shown));
 }
 
 int main(int argc, char** argv) {
