@@ -215,7 +215,7 @@ void TMainForm::CheckMacroButtonClick() {
                 CheckMacroCompleted(report);
         };
         checkCompleted_ = false;
-        check_ = LoadThread::Start(dispatcher_, Data, CurrentScanInputs(), std::move(steps));
+        check_ = LoadThread::Start(dispatcher_, CurrentScanInputs(), std::move(steps));
     });
 }
 

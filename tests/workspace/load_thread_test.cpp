@@ -80,8 +80,7 @@ class MissingFileCheck : public TempWorkspace {
             result = report;
             completed = true;
         };
-        auto thread = LoadThread::Start(ui, KitbinderData{}, MakeScanInputs(std::move(garments)),
-                                        std::move(steps));
+        auto thread = LoadThread::Start(ui, MakeScanInputs(std::move(garments)), std::move(steps));
         // The inputs were copied: changing the selection now does not reach the scan.
         SetCurrentSelection({});
         ui.Pump([&] { return completed; });
@@ -154,7 +153,7 @@ TEST_F(MissingFileCheck, FailingProgressStepEndsTheCheckWithItsError) {
         result = report;
         completed = true;
     };
-    auto thread = LoadThread::Start(ui, KitbinderData{}, MakeScanInputs({"Trench"}), steps);
+    auto thread = LoadThread::Start(ui, MakeScanInputs({"Trench"}), steps);
     ui.Pump([&] { return completed; });
     thread->Wait();
     EXPECT_EQ(result.error, "label gone");
@@ -172,8 +171,7 @@ TEST_F(MissingFileCheck, CancelledCheckHandsOverNothingMore) {
         std::lock_guard wait(started);
     };
     handlers.completion = [&](const MissingFileReport&) { ++steps; };
-    thread =
-        LoadThread::Start(direct, KitbinderData{}, MakeScanInputs({"Trench", "Duffle"}), handlers);
+    thread = LoadThread::Start(direct, MakeScanInputs({"Trench", "Duffle"}), handlers);
     thread->Cancel();
     started.unlock();
     thread->Wait();
