@@ -2,6 +2,7 @@
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
+#include "foundation/text.h"
 #include "setup/script_origins.h"
 #include "setup/setup_script.h"
 
@@ -18,14 +19,24 @@ int FilesToAdd(const std::string& script) {
     return count;
 }
 
+// The file name of chosen without a trailing ".exe" in any case. Only ".exe" is the setup's
+// extension: "Coats 2.0" is a name of its own.
+std::string SetupBaseName(std::string_view chosen) {
+    constexpr std::string_view kExe = ".exe";
+    std::string name = NameOf(chosen);
+    if (name.size() >= kExe.size() && LowerCase(name.substr(name.size() - kExe.size())) == kExe)
+        name.resize(name.size() - kExe.size());
+    return name;
+}
+
 }  // namespace
 
 std::string SetupBase(std::string_view chosen) {
-    return PathJoin(FolderOf(chosen), StripExtension(chosen, true));
+    return PathJoin(FolderOf(chosen), SetupBaseName(chosen));
 }
 
 std::string SetupNameProblem(std::string_view chosen) {
-    const std::string baseName = StripExtension(chosen, true);
+    const std::string baseName = SetupBaseName(chosen);
     if (baseName.find_first_not_of(". ") == std::string::npos)
         return "The setup needs a file name: \"" + NameOf(chosen) +
                "\" has none. Choose a name such as Coats.exe.";

@@ -242,11 +242,10 @@ std::vector<std::string> SetupBases(const Options& options, const std::vector<Ta
         const std::string chosen = PathText(std::filesystem::absolute(FsPath(*options.output)));
         if (std::string problem = SetupNameProblem(chosen); !problem.empty())
             throw InputError(problem);
-        if (std::string problem = WindowsNameProblem(StripExtension(chosen, true));
-            !problem.empty())
+        const std::string base = SetupBase(chosen);
+        if (std::string problem = WindowsNameProblem(NameOf(base)); !problem.empty())
             throw InputError("\"" + NameOf(chosen) +
                              "\" cannot be a setup's file name: " + problem);
-        const std::string base = SetupBase(chosen);
         bases.push_back(base);
         return bases;
     }
