@@ -5,6 +5,7 @@
 #include "foundation/text.h"
 #include "setup/script_origins.h"
 #include "setup/setup_script.h"
+#include "workspace/collections.h"
 
 namespace kb {
 
@@ -19,17 +20,16 @@ int FilesToAdd(const std::string& script) {
     return count;
 }
 
-// The file name of chosen without a trailing ".exe" in any case. Only ".exe" is the setup's
-// extension: "Coats 2.0" is a name of its own.
+}  // namespace
+
 std::string SetupBaseName(std::string_view chosen) {
+    // Only ".exe" is the setup's extension: "Coats 2.0" is a name of its own.
     constexpr std::string_view kExe = ".exe";
     std::string name = NameOf(chosen);
     if (name.size() >= kExe.size() && LowerCase(name.substr(name.size() - kExe.size())) == kExe)
         name.resize(name.size() - kExe.size());
     return name;
 }
-
-}  // namespace
 
 std::string SetupBase(std::string_view chosen) {
     return PathJoin(FolderOf(chosen), SetupBaseName(chosen));
@@ -49,6 +49,7 @@ PreparedSetup PrepareSetup(KitbinderData& data, const ScanInputs& inputs, std::s
     build.base = std::string(base);
     const std::string baseName = NameOf(base);
     step("Checking the collection...");
+    RequireReadableSelection(inputs.selection);
     const SetupScan scan = ScanForSetup(inputs);
     build.problems = CheckBuild(data, scan, baseName);
     if (HasErrors(build.problems))

@@ -23,6 +23,8 @@ std::string SetupNameProblem(std::string_view chosen);
 // chosen without a trailing ".exe" (in any case): the base of both the setup and its script. Any
 // other extension is part of the name.
 std::string SetupBase(std::string_view chosen);
+// The file name of SetupBase(chosen), without joining it to its folder.
+std::string SetupBaseName(std::string_view chosen);
 
 // One build's files and what its script lines came from.
 struct PreparedSetup {

@@ -1,6 +1,7 @@
 #include "workspace/load_thread.h"
 
 #include "foundation/paths.h"
+#include "workspace/collections.h"
 
 namespace kb {
 std::vector<std::string> MissingFileReport::MissingFileNames() const {
@@ -13,6 +14,7 @@ std::vector<std::string> MissingFileReport::MissingFileNames() const {
 
 MissingFileReport RunMissingFileCheck(const ScanInputs& inputs, ScanProgress* progress) {
     MissingFileReport report;
+    RequireReadableSelection(inputs.selection);
     DirectoryParserList& list = report.missing;
     ScanCollection(inputs, list, true, progress);
     list.RemoveShadowedPictures();

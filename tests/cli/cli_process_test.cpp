@@ -158,15 +158,23 @@ TEST_F(CliTest, ListShowsDesignersCollectionsAndGarments) {
 
     const Ran json = Cli({"list", "--json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
+    const auto path = [this](const std::string& relative) {
+        return QString::fromStdString(At(relative));
+    };
     const QJsonObject expected{
+        {"schema", 1},
         {"workspace", QString::fromStdString(root_)},
         {"designers",
          QJsonArray{QJsonObject{
              {"name", "Anna"},
+             {"path", path("Designers/Anna")},
              {"collections",
-              QJsonArray{
-                  QJsonObject{{"name", "Coats"}, {"garments", Strings({"Duffle", "Trench"})}},
-                  QJsonObject{{"name", "Dresses"}, {"garments", Strings({"Sheath"})}}}}}}}};
+              QJsonArray{QJsonObject{{"name", "Coats"},
+                                     {"path", path("Designers/Anna/Coats")},
+                                     {"garments", Strings({"Duffle", "Trench"})}},
+                         QJsonObject{{"name", "Dresses"},
+                                     {"path", path("Designers/Anna/Dresses")},
+                                     {"garments", Strings({"Sheath"})}}}}}}}};
     EXPECT_EQ(ParseJson(json.out), expected);
 }
 
@@ -238,11 +246,18 @@ TEST_F(CliTest, CheckJsonGroupsTheMissingFilesByItem) {
     EXPECT_EQ(coats["collection"], "Coats");
     EXPECT_EQ(coats["missingRequired"], 1);
     EXPECT_EQ(coats["missingOptional"], 9);
-    EXPECT_EQ(coats["tables"], Strings({"Women.mmt"}));
+    EXPECT_EQ(result["schema"], 1);
+    EXPECT_EQ(coats["tables"], Strings({"Women"}));
     QJsonObject duffle;
-    for (const QJsonValue group : coats["missing"].toArray())
-        if (group["item"] == "garment Duffle")
+    for (const QJsonValue group : coats["missing"].toArray()) {
+        EXPECT_TRUE(group["kind"].isString() && group["name"].isString() &&
+                    group["path"].isString() && group.toObject().contains("origin"))
+            << run.out;
+        if (group["kind"] == "garment" && group["name"] == "Duffle")
             duffle = group.toObject();
+    }
+    EXPECT_EQ(duffle["path"].toString().toStdString(), At("Designers/Anna/Coats/Duffle.mac"));
+    EXPECT_TRUE(duffle["origin"].isNull());
     const QJsonObject hood{
         {"name", kSampleMissingFile},
         {"path", QString::fromStdString(At("Designers/Anna/Coats/") + kSampleMissingFile)},
