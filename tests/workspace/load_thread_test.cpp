@@ -4,9 +4,12 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <filesystem>
+#include <functional>
 #include <mutex>
 #include <thread>
 
+#include "foundation/each_file.h"
 #include "tests/support/temp_workspace.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/load_thread.h"
@@ -142,6 +145,35 @@ TEST_F(MissingFileCheck, ScanErrorStillReachesTheCompletionStep) {
     EXPECT_NE(report.error.find("92,5"), std::string::npos) << report.error;
     EXPECT_TRUE(report.tableNames.empty());
     EXPECT_TRUE(report.missing.entries.empty());
+}
+
+// A collection folder that cannot be listed is an error, not a collection whose files are all
+// missing.
+TEST_F(MissingFileCheck, UnreadableCollectionFolderIsAnError) {
+    namespace fs = std::filesystem;
+    const std::pair<const char*, std::function<bool(const std::string&)>> cases[] = {
+        {"locked",
+         [](const std::string& folder) {
+             fs::permissions(folder, fs::perms::none);
+             return !FolderListingProblem(folder).empty();  // not for root
+         }},
+        {"gone", [](const std::string& folder) { return fs::remove_all(folder) > 0; }},
+    };
+    for (const auto& [what, lock] : cases) {
+        SetUp();
+        const std::string folder = CollectionFolder("Anna", "Coats");
+        const bool locked = lock(folder);
+        if (locked) {
+            SetCurrentSelection(
+                {"Anna", "Coats", DesignersFolder("Anna"), folder, MacroSourceFolder(0)});
+            const MissingFileReport report = Check({"Trench"});
+            EXPECT_NE(report.error.find("cannot read the folder " + folder), std::string::npos)
+                << what << ": " << report.error;
+            EXPECT_TRUE(report.missing.entries.empty()) << what;
+        }
+        if (fs::exists(folder))
+            fs::permissions(folder, fs::perms::owner_all);
+    }
 }
 
 TEST_F(MissingFileCheck, FailingProgressStepEndsTheCheckWithItsError) {
