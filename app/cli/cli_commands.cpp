@@ -209,7 +209,9 @@ CheckResult CheckCollection(const Target& target) {
     const SetupScan scan = ScanForSetup({selection, GarmentNames(selection.collectionFolder), {}});
     CheckResult result;
     result.missing = MissingFilesByOrigin(scan);
-    result.tables.assign(scan.list.mmtFiles.begin(), scan.list.mmtFiles.end());
+    // Tables by name, as garments are: the file name without its extension.
+    for (const std::string& file : scan.list.mmtFiles)
+        result.tables.push_back(NameWithoutExtension(file));
     for (const MissingFileGroup& group : result.missing)
         for (const MissingFile& file : group.files)
             ++(file.optional ? result.optional : result.required);
@@ -246,10 +248,9 @@ void AddCheckJson(QJsonObject& entry, const CheckResult& result) {
                                   {"path", Q(group.item.path)},
                                   {"files", files}});
     }
-    // Tables by name, as garments are: the file name without its extension.
     QJsonArray tables;
     for (const std::string& table : result.tables)
-        tables.append(Q(NameWithoutExtension(table)));
+        tables.append(Q(table));
     entry.insert("missing", groups);
     entry.insert("missingRequired", result.required);
     entry.insert("missingOptional", result.optional);
