@@ -34,8 +34,8 @@ const ProgramFiles& OwnProgramFiles();
 // The program's command-line arguments (without the program's own name) as UTF-8, from main's
 // argc and argv (on Windows those are in the ANSI code page, so the wide command line is read).
 std::vector<std::string> ProgramArguments(int argc, char** argv);
-// Whether standard output goes to a terminal (a console window on Windows).
-bool StandardOutputIsTerminal();
+// Whether standard error goes to a terminal (a console window on Windows).
+bool StandardErrorIsTerminal();
 // Makes a console window show the program's UTF-8 output as such (Windows); nothing elsewhere.
 void UseUtf8Console();
 

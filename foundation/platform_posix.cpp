@@ -110,8 +110,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
 }
 
-bool StandardOutputIsTerminal() {
-    return ::isatty(STDOUT_FILENO) == 1;
+bool StandardErrorIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
 }
 
 void UseUtf8Console() {}

@@ -188,9 +188,9 @@ std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
     return arguments;
 }
 
-bool StandardOutputIsTerminal() {
+bool StandardErrorIsTerminal() {
     DWORD mode = 0;
-    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
 void UseUtf8Console() {

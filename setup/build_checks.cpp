@@ -223,6 +223,7 @@ std::vector<MissingFileGroup> MissingFilesByOrigin(const SetupScan& scan) {
         const std::string origin = scan.OriginOf(i);
         MissingFileGroup& group = groups[GroupKey(origin)];
         group.origin = origin;
+        group.item = scan.ItemOf(i);
         group.files.push_back({entry.path, IsOptionalExtension(ExtensionOf(entry.path))});
     }
     std::vector<MissingFileGroup> ordered;
@@ -260,24 +261,41 @@ std::string MissingFileDetails(const SetupScan& scan) {
 }
 
 std::string SetupScan::OriginOf(size_t entry) const {
+    const Item item = ItemOf(entry);
+    const std::string origin = item.kind + " " + item.name;
+    return item.namedBy.empty() ? origin : origin + " (named by garment " + item.namedBy + ")";
+}
+
+SetupScan::Item SetupScan::ItemOf(size_t entry) const {
     const DirectoryParser& found = list.entries.at(entry);
     const std::string& garment = entry < entryGarments.size() ? entryGarments[entry] : "";
+    const CurrentSelection& selection = inputs.selection;
     switch (found.type) {
         case DesignerFile:
-            return "designer " + inputs.selection.designer;
+            return {"designer", selection.designer, "", selection.designerFolder};
         case CollectionFile:
-            return "collection " + inputs.selection.collection;
+            return {"collection", selection.collection, "", selection.collectionFolder};
         case MeasureTableFile:
         case MeasurePicture: {
-            std::string origin =
-                "table " +
-                (found.tableName.empty() ? NameWithoutExtension(found.path) : found.tableName);
-            return garment.empty() ? origin : origin + " (named by garment " + garment + ")";
+            const std::string name =
+                found.tableName.empty() ? NameWithoutExtension(found.path) : found.tableName;
+            return {"table", name, garment, TablePathOf(name)};
         }
         default:
-            return garment.empty() ? "collection " + inputs.selection.collection
-                                   : "garment " + garment;
+            if (garment.empty())
+                return {"collection", selection.collection, "", selection.collectionFolder};
+            return {"garment", garment, "", PathJoin(selection.collectionFolder, garment + ".mac")};
     }
+}
+
+// The file of the table a scan's entries name by name: the table entry of that name, else where
+// such a table would be.
+std::string SetupScan::TablePathOf(const std::string& name) const {
+    for (const DirectoryParser& entry : list.entries) {
+        if (entry.type == MeasureTableFile && entry.tableName == name && IsTablePath(entry.path))
+            return entry.path;
+    }
+    return RootCombine("MeasureTables", name + ".mmt");
 }
 
 SetupScan ScanForSetup(ScanInputs inputs, ScanProgress* progress) {

@@ -21,6 +21,17 @@ struct SetupScan {
     // The item an entry comes from, as the user knows it: "garment Coat1", "table Women (named
     // by garment Coat1)", "designer Anna", "collection Coats".
     std::string OriginOf(size_t entry) const;
+    // The same item in parts.
+    struct Item {
+        std::string kind;     // "designer", "collection", "garment" or "table"
+        std::string name;     // without folder or extension
+        std::string namedBy;  // a table's: the garment whose macro names it; "" otherwise
+        std::string path;     // the item's folder (designer, collection) or file
+    };
+    Item ItemOf(size_t entry) const;
+
+  private:
+    std::string TablePathOf(const std::string& name) const;
 };
 
 // Scans the collection that inputs name for a setup of their garments (see ScanCollection).
@@ -60,7 +71,8 @@ struct MissingFile {
 
 // The missing files that one item (designer, collection, a garment, a table) brought in.
 struct MissingFileGroup {
-    std::string origin;  // as SetupScan::OriginOf names it: "garment Duffle", ...
+    std::string origin;    // as SetupScan::OriginOf names it: "garment Duffle", ...
+    SetupScan::Item item;  // the same in parts
     std::vector<MissingFile> files;
 };
 

@@ -2,8 +2,10 @@
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
+#include "foundation/text.h"
 #include "setup/script_origins.h"
 #include "setup/setup_script.h"
+#include "workspace/collections.h"
 
 namespace kb {
 
@@ -20,12 +22,21 @@ int FilesToAdd(const std::string& script) {
 
 }  // namespace
 
+std::string SetupBaseName(std::string_view chosen) {
+    // Only ".exe" is the setup's extension: "Coats 2.0" is a name of its own.
+    constexpr std::string_view kExe = ".exe";
+    std::string name = NameOf(chosen);
+    if (name.size() >= kExe.size() && LowerCase(name.substr(name.size() - kExe.size())) == kExe)
+        name.resize(name.size() - kExe.size());
+    return name;
+}
+
 std::string SetupBase(std::string_view chosen) {
-    return PathJoin(FolderOf(chosen), StripExtension(chosen, true));
+    return PathJoin(FolderOf(chosen), SetupBaseName(chosen));
 }
 
 std::string SetupNameProblem(std::string_view chosen) {
-    const std::string baseName = StripExtension(chosen, true);
+    const std::string baseName = SetupBaseName(chosen);
     if (baseName.find_first_not_of(". ") == std::string::npos)
         return "The setup needs a file name: \"" + NameOf(chosen) +
                "\" has none. Choose a name such as Coats.exe.";
@@ -38,6 +49,7 @@ PreparedSetup PrepareSetup(KitbinderData& data, const ScanInputs& inputs, std::s
     build.base = std::string(base);
     const std::string baseName = NameOf(base);
     step("Checking the collection...");
+    RequireReadableSelection(inputs.selection);
     const SetupScan scan = ScanForSetup(inputs);
     build.problems = CheckBuild(data, scan, baseName);
     if (HasErrors(build.problems))

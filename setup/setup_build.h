@@ -20,8 +20,11 @@ inline constexpr const char* kInstallerCompiler = "Compil32.exe";
 // dots and blanks only would name the script after its folder.
 std::string SetupNameProblem(std::string_view chosen);
 
-// chosen without its ".exe" extension: the base of both the setup and its script.
+// chosen without a trailing ".exe" (in any case): the base of both the setup and its script. Any
+// other extension is part of the name.
 std::string SetupBase(std::string_view chosen);
+// The file name of SetupBase(chosen), without joining it to its folder.
+std::string SetupBaseName(std::string_view chosen);
 
 // One build's files and what its script lines came from.
 struct PreparedSetup {

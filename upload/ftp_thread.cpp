@@ -120,7 +120,7 @@ void FtpThread::StoreEntries(UploadStore& db, const DirectoryParserList& list,
                              std::vector<std::string>& tablePaths) {
     for (const DirectoryParser& entry : list.entries) {
         SetStatus(NameOf(entry.path));
-        if (entry.type == MeasureTableFile)
+        if (entry.type == MeasureTableFile && IsTablePath(entry.path))
             tablePaths.push_back(entry.path);
         const std::string name = DocumentName(entry, designer, collection);
         if (!name.empty())

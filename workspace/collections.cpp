@@ -1,6 +1,7 @@
 #include "workspace/collections.h"
 
 #include "foundation/each_file.h"
+#include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "workspace/workspace_paths.h"
@@ -35,6 +36,18 @@ std::vector<std::string> GarmentNames(std::string_view collectionFolder) {
         if (std::string garment = GarmentOfFile(name); !garment.empty())
             garments.push_back(std::move(garment));
     return garments;
+}
+
+void RequireReadableFolder(const std::string& folder) {
+    if (const std::string problem = FolderListingProblem(folder); !problem.empty())
+        throw FileError("cannot read the folder " + folder + ": " + problem);
+}
+
+void RequireReadableSelection(const CurrentSelection& selection) {
+    if (!selection.designerFolder.empty())
+        RequireReadableFolder(selection.designerFolder);
+    if (!selection.collection.empty() && !selection.collectionFolder.empty())
+        RequireReadableFolder(selection.collectionFolder);
 }
 
 CurrentSelection SelectionOf(std::string_view designer, std::string_view collection,

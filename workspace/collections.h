@@ -21,6 +21,13 @@ std::vector<std::string> GarmentNames(std::string_view collectionFolder);
 // The garment a file name of a collection folder names; "" for a file that is no macro.
 std::string GarmentOfFile(std::string_view fileName);
 
+// Folder listings read a folder that cannot be listed as empty; every command and the window
+// treat such a folder as an error instead, so that an unreadable collection never passes for one
+// without garments. Raises FileError "cannot read the folder FOLDER: REASON".
+void RequireReadableFolder(const std::string& folder);
+// The same for the folders a selection names: the designer's and, when set, the collection's.
+void RequireReadableSelection(const CurrentSelection& selection);
+
 // The selection of a designer and collection (collection may be ""), with the macro source by
 // its index (0 Designers, otherwise Patterns).
 CurrentSelection SelectionOf(std::string_view designer, std::string_view collection,

@@ -1,6 +1,7 @@
 #include "workspace/load_thread.h"
 
 #include "foundation/paths.h"
+#include "workspace/collections.h"
 
 namespace kb {
 std::vector<std::string> MissingFileReport::MissingFileNames() const {
@@ -13,6 +14,7 @@ std::vector<std::string> MissingFileReport::MissingFileNames() const {
 
 MissingFileReport RunMissingFileCheck(const ScanInputs& inputs, ScanProgress* progress) {
     MissingFileReport report;
+    RequireReadableSelection(inputs.selection);
     DirectoryParserList& list = report.missing;
     ScanCollection(inputs, list, true, progress);
     list.RemoveShadowedPictures();
@@ -26,17 +28,14 @@ MissingFileReport RunMissingFileCheck(const ScanInputs& inputs, ScanProgress* pr
     return report;
 }
 
-LoadThread::LoadThread(UiDispatcher& ui, KitbinderData data, ScanInputs inputs,
-                       LoadThreadSteps steps)
+LoadThread::LoadThread(UiDispatcher& ui, ScanInputs inputs, LoadThreadSteps steps)
     : WorkerThread(ui, "Missing-file check"),
-      data_(std::move(data)),
       inputs_(std::move(inputs)),
       steps_(std::move(steps)) {}
 
-std::shared_ptr<LoadThread> LoadThread::Start(UiDispatcher& ui, KitbinderData data,
-                                              ScanInputs inputs, LoadThreadSteps steps) {
-    auto thread =
-        std::make_shared<LoadThread>(ui, std::move(data), std::move(inputs), std::move(steps));
+std::shared_ptr<LoadThread> LoadThread::Start(UiDispatcher& ui, ScanInputs inputs,
+                                              LoadThreadSteps steps) {
+    auto thread = std::make_shared<LoadThread>(ui, std::move(inputs), std::move(steps));
     Launch(thread);
     return thread;
 }

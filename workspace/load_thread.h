@@ -12,7 +12,6 @@
 #include "foundation/ui_dispatcher.h"
 #include "foundation/worker_thread.h"
 #include "workspace/directory_parser.h"
-#include "workspace/kitbinder_data.h"
 #include "workspace/macro_scan.h"
 
 namespace kb {
@@ -47,20 +46,19 @@ MissingFileReport RunMissingFileCheck(const ScanInputs& inputs, ScanProgress* pr
 
 class LoadThread : public WorkerThread, public ScanProgress {
   public:
-    // Starts a check over copies of data and inputs. A cancelled check hands over no further
-    // step, not even the completion.
-    static std::shared_ptr<LoadThread> Start(UiDispatcher& ui, KitbinderData data,
-                                             ScanInputs inputs, LoadThreadSteps steps);
+    // Starts a check over a copy of inputs. A cancelled check hands over no further step, not
+    // even the completion.
+    static std::shared_ptr<LoadThread> Start(UiDispatcher& ui, ScanInputs inputs,
+                                             LoadThreadSteps steps);
 
     const std::string& CurrentFile() const { return currentFile_; }
     void ScanningGarment(const std::string& currentFile) override;
 
-    LoadThread(UiDispatcher& ui, KitbinderData data, ScanInputs inputs, LoadThreadSteps steps);
+    LoadThread(UiDispatcher& ui, ScanInputs inputs, LoadThreadSteps steps);
 
   private:
     void Body() override;
 
-    KitbinderData data_;
     ScanInputs inputs_;
     LoadThreadSteps steps_;
     std::string currentFile_;

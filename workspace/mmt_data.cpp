@@ -5,6 +5,8 @@
 #include <span>
 
 #include "foundation/files.h"
+#include "foundation/paths.h"
+#include "foundation/text.h"
 
 namespace kb {
 namespace {
@@ -91,6 +93,10 @@ bool ParseMmt(MmtData& data, std::string_view text, std::string_view path) {
         data.rowTexts.emplace_back(row.text);
         data.rowPictures.emplace_back(row.picture);
     });
+}
+
+bool IsTablePath(std::string_view path) {
+    return LowerCase(ExtensionOf(path)) == ".mmt";
 }
 
 bool LoadMmt(MmtData& data, const std::string& path) {

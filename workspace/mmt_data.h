@@ -25,6 +25,10 @@ class MmtValueError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Whether path names a measurement table: its extension is ".mmt" in any case. A table's
+// support files share its kind in a scan's list but are no tables.
+bool IsTablePath(std::string_view path);
+
 // Reads the file at path (a missing file reads as empty text) and parses it into data. True when
 // the whole text fits the format; on false the header and the rows before the bad part stay.
 // Raises MmtValueError for a value that is not a number; the rows before it stay, the four row

@@ -9,46 +9,47 @@ constexpr char kRewriteLine[] = "\r\033[K";
 
 }  // namespace
 
-BuildProgress::BuildProgress(std::ostream& out, bool terminal, std::string label, size_t number,
-                             size_t count)
-    : out_(out), terminal_(terminal), label_(std::move(label)) {
+BuildProgress::BuildProgress(std::ostream& progress, std::ostream& results, bool terminal,
+                             std::string label, size_t number, size_t count)
+    : progress_(progress), results_(results), terminal_(terminal), label_(std::move(label)) {
     if (terminal_ && count > 1)
-        label_ = "[" + std::to_string(number) + "/" + std::to_string(count) + "] " + label_;
+        count_ = "[" + std::to_string(number) + "/" + std::to_string(count) + "] ";
 }
 
 void BuildProgress::Step(const std::string& step) {
     step_ = step;
     shownFiles_ = -1;
-    Show(step, false);
+    Show(step);
 }
 
 void BuildProgress::Files(int done, int total) {
     if (!terminal_ || total <= 0 || done == shownFiles_)
         return;
     shownFiles_ = done;
-    Show(step_ + " " + std::to_string(done) + "/" + std::to_string(total) + " files", false);
+    Show(step_ + " " + std::to_string(done) + "/" + std::to_string(total) + " files");
 }
 
 void BuildProgress::Pause() {
     if (lineOpen_)
-        out_ << "\n" << std::flush;
+        progress_ << "\n" << std::flush;
     lineOpen_ = false;
 }
 
 void BuildProgress::End(const std::string& outcome) {
-    Show(outcome, true);
+    if (lineOpen_)
+        progress_ << kRewriteLine << std::flush;
+    lineOpen_ = false;
+    results_ << label_ << ": " << outcome << "\n" << std::flush;
 }
 
-void BuildProgress::Show(const std::string& text, bool final) {
+void BuildProgress::Show(const std::string& text) {
     if (terminal_) {
-        out_ << (lineOpen_ ? kRewriteLine : "") << label_ << ": " << text;
-        lineOpen_ = !final;
-        if (final)
-            out_ << "\n";
+        progress_ << (lineOpen_ ? kRewriteLine : "") << count_ << label_ << ": " << text;
+        lineOpen_ = true;
     } else {
-        out_ << label_ << ": " << text << "\n";
+        progress_ << label_ << ": " << text << "\n";
     }
-    out_ << std::flush;
+    progress_ << std::flush;
 }
 
 }  // namespace kb::cli

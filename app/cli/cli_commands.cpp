@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
@@ -28,6 +30,16 @@ class InputError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
+
+// Results that did not reach standard output (a closed pipe, a full disk): exit code 2.
+class OutputError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The version of the JSON output's shape, documented in the manual page; raised when a field is
+// renamed, removed or changes its meaning.
+constexpr int kJsonSchema = 1;
 
 // The macro source of a build without the window: the window's default, the Designers folder.
 constexpr int kMacroSource = 0;
@@ -72,6 +84,18 @@ void UseWorkspace(const Options& options) {
     if (!FolderExists(DesignersFolder()))
         throw InputError("no workspace at " + WorkspaceRoot(false) +
                          ": it has no Designers folder");
+    RequireReadableFolder(DesignersFolder());
+}
+
+// Throws OutputError when what was written to out has not all reached it.
+void RequireWritten(std::ostream& out) {
+    errno = 0;
+    out.flush();
+    if (!out.fail())
+        return;
+    const int error = errno;
+    throw OutputError(std::string("cannot write to standard output") +
+                      (error != 0 ? std::string(": ") + std::strerror(error) : ""));
 }
 
 // The collections that names (nothing, a designer, or a designer and a collection) stand for,
@@ -82,6 +106,7 @@ std::vector<Target> Targets(const std::vector<std::string>& names) {
     for (const std::string& designer : designers) {
         if (!names.empty() && designer != names[0])
             continue;
+        RequireReadableFolder(DesignerFolder(designer));
         const std::vector<std::string> collections = Sorted(CollectionNames(designer));
         for (const std::string& collection : collections)
             if (names.size() < 2 || collection == names[1])
@@ -96,19 +121,11 @@ std::vector<Target> Targets(const std::vector<std::string>& names) {
     return targets;
 }
 
-// Folder listings read an unreadable folder as empty; here that is an error, not a collection
-// without garments.
-void RequireReadableFolder(const std::string& folder) {
-    if (const std::string problem = FolderListingProblem(folder); !problem.empty())
-        throw InputError("cannot read the folder " + folder + ": " + problem);
-}
-
 // Makes target the current selection, as choosing it in the window does.
 void Select(const Target& target) {
     const CurrentSelection selection =
         SelectionOf(target.designer, target.collection, kMacroSource);
-    RequireReadableFolder(selection.designerFolder);
-    RequireReadableFolder(selection.collectionFolder);
+    RequireReadableSelection(selection);
     SetCurrentSelection(selection);
 }
 
@@ -117,36 +134,63 @@ KitbinderData StoredSettings() {
     return ReadItemSettings(selection.designerFolder, selection.collectionFolder);
 }
 
-void WriteJson(std::ostream& out, const QJsonObject& object) {
+// A result document, with the version of its shape.
+void WriteJson(std::ostream& out, QJsonObject object) {
+    object.insert("schema", kJsonSchema);
     out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+}
+
+QJsonValue TextOrNull(const std::string& text) {
+    return text.empty() ? QJsonValue(QJsonValue::Null) : QJsonValue(Q(text));
+}
+
+// An error on the diagnostics stream: a line of text, or with --json one JSON object a line.
+void ReportError(Streams& streams, bool json, const std::string& message,
+                 const Target* target = nullptr) {
+    if (!json) {
+        streams.err << "kitbinder-cli: " << (target ? target->Label() + ": " : "") << message
+                    << "\n";
+        return;
+    }
+    QJsonObject error{{"schema", kJsonSchema}, {"error", Q(message)}};
+    if (target) {
+        error.insert("designer", Q(target->designer));
+        error.insert("collection", Q(target->collection));
+    }
+    streams.err << QJsonDocument(error).toJson(QJsonDocument::Compact).toStdString() << "\n";
 }
 
 // --- list ---
 
+// Every folder is read before anything is written: an unreadable one stops the listing.
 int List(const Options& options, Streams& streams) {
     QJsonArray designers;
+    std::string text;
     for (const std::string& designer : Sorted(DesignerNames())) {
-        if (!options.json)
-            streams.out << designer << "\n";
+        const std::string designerFolder = DesignerFolder(designer);
+        RequireReadableFolder(designerFolder);
+        text += designer + "\n";
         QJsonArray collections;
         for (const std::string& collection : Sorted(CollectionNames(designer))) {
-            const std::vector<std::string> garments =
-                Sorted(GarmentNames(DesignerFolder(designer, collection)));
-            if (!options.json) {
-                streams.out << "  " << collection << "\n";
-                for (const std::string& garment : garments)
-                    streams.out << "    " << garment << "\n";
+            const std::string folder = DesignerFolder(designer, collection);
+            RequireReadableFolder(folder);
+            text += "  " + collection + "\n";
+            QJsonArray garments;
+            for (const std::string& garment : Sorted(GarmentNames(folder))) {
+                text += "    " + garment + "\n";
+                garments.append(Q(garment));
             }
-            QJsonArray garmentArray;
-            for (const std::string& garment : garments)
-                garmentArray.append(Q(garment));
-            collections.append(QJsonObject{{"name", Q(collection)}, {"garments", garmentArray}});
+            collections.append(
+                QJsonObject{{"name", Q(collection)}, {"path", Q(folder)}, {"garments", garments}});
         }
-        designers.append(QJsonObject{{"name", Q(designer)}, {"collections", collections}});
+        designers.append(QJsonObject{
+            {"name", Q(designer)}, {"path", Q(designerFolder)}, {"collections", collections}});
     }
     if (options.json)
         WriteJson(streams.out,
                   QJsonObject{{"workspace", Q(WorkspaceRoot(false))}, {"designers", designers}});
+    else
+        streams.out << text;
     return kExitOk;
 }
 
@@ -165,7 +209,9 @@ CheckResult CheckCollection(const Target& target) {
     const SetupScan scan = ScanForSetup({selection, GarmentNames(selection.collectionFolder), {}});
     CheckResult result;
     result.missing = MissingFilesByOrigin(scan);
-    result.tables.assign(scan.list.mmtFiles.begin(), scan.list.mmtFiles.end());
+    // Tables by name, as garments are: the file name without its extension.
+    for (const std::string& file : scan.list.mmtFiles)
+        result.tables.push_back(NameWithoutExtension(file));
     for (const MissingFileGroup& group : result.missing)
         for (const MissingFile& file : group.files)
             ++(file.optional ? result.optional : result.required);
@@ -196,7 +242,11 @@ void AddCheckJson(QJsonObject& entry, const CheckResult& result) {
             files.append(QJsonObject{{"name", Q(NameOf(file.path))},
                                      {"path", Q(file.path)},
                                      {"optional", file.optional}});
-        groups.append(QJsonObject{{"item", Q(group.origin)}, {"files", files}});
+        groups.append(QJsonObject{{"kind", Q(group.item.kind)},
+                                  {"name", Q(group.item.name)},
+                                  {"origin", TextOrNull(group.item.namedBy)},
+                                  {"path", Q(group.item.path)},
+                                  {"files", files}});
     }
     QJsonArray tables;
     for (const std::string& table : result.tables)
@@ -221,7 +271,7 @@ int Check(const Options& options, Streams& streams) {
             if (result.required > 0)
                 exitCode = std::max(exitCode, kExitFound);
         } catch (const std::exception& error) {
-            streams.err << "kitbinder-cli: " << target.Label() << ": " << error.what() << "\n";
+            ReportError(streams, options.json, error.what(), &target);
             entry.insert("error", Q(error.what()));
             exitCode = kExitError;
         }
@@ -242,8 +292,7 @@ std::vector<std::string> SetupBases(const Options& options, const std::vector<Ta
         const std::string chosen = PathText(std::filesystem::absolute(FsPath(*options.output)));
         if (std::string problem = SetupNameProblem(chosen); !problem.empty())
             throw InputError(problem);
-        if (std::string problem = WindowsNameProblem(StripExtension(chosen, true));
-            !problem.empty())
+        if (std::string problem = WindowsNameProblem(SetupBaseName(chosen)); !problem.empty())
             throw InputError("\"" + NameOf(chosen) +
                              "\" cannot be a setup's file name: " + problem);
         const std::string base = SetupBase(chosen);
@@ -310,6 +359,11 @@ int BuildCollection(const Target& target, const std::string& base, const Options
         progress.End(outcome.summary);
         return kExitFound;
     }
+    if (!compiled.output.empty()) {
+        // The compiler's own messages (its warnings among them) are diagnostics.
+        progress.Pause();
+        err << compiled.output << (compiled.output.ends_with('\n') ? "" : "\n");
+    }
     progress.End("built " + prepared.Setup());
     return kExitOk;
 }
@@ -324,48 +378,64 @@ int Build(const Options& options, Streams& streams) {
         RequireWritableFolder(FolderOf(base));
     int exitCode = kExitOk;
     for (size_t i = 0; i < targets.size(); ++i) {
-        BuildProgress progress(streams.out, streams.terminal, targets[i].Label(), i + 1,
-                               targets.size());
+        BuildProgress progress(streams.err, streams.out, streams.terminal, targets[i].Label(),
+                               i + 1, targets.size());
         try {
             exitCode = std::max(
                 exitCode, BuildCollection(targets[i], bases[i], options, progress, streams.err));
         } catch (const std::exception& error) {
             progress.End("failed");
-            streams.err << "kitbinder-cli: " << targets[i].Label() << ": " << error.what() << "\n";
+            ReportError(streams, false, error.what(), &targets[i]);
             exitCode = kExitError;
         }
+        // A run whose results cannot be written stops before the next build.
+        RequireWritten(streams.out);
     }
     return exitCode;
+}
+
+int RunCommand(const Options& options, Streams& streams) {
+    switch (options.command) {
+        case Command::Help:
+            streams.out << HelpText();
+            return kExitOk;
+        case Command::Version:
+            streams.out << "kitbinder-cli " << KB_VERSION << "\n";
+            return kExitOk;
+        case Command::List:
+            UseWorkspace(options);
+            return List(options, streams);
+        case Command::Check:
+            UseWorkspace(options);
+            return Check(options, streams);
+        case Command::Build:
+            UseWorkspace(options);
+            return Build(options, streams);
+    }
+    return kExitError;
 }
 
 }  // namespace
 
 int Run(const std::vector<std::string>& arguments, Streams streams) {
+    // Errors take the shape of the output asked for, also when the command line is what is wrong.
+    const bool json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
+    int exitCode = kExitError;
     try {
-        const Options options = ParseOptions(arguments);
-        switch (options.command) {
-            case Command::Help:
-                streams.out << HelpText();
-                return kExitOk;
-            case Command::Version:
-                streams.out << "kitbinder-cli " << KB_VERSION << "\n";
-                return kExitOk;
-            case Command::List:
-                UseWorkspace(options);
-                return List(options, streams);
-            case Command::Check:
-                UseWorkspace(options);
-                return Check(options, streams);
-            case Command::Build:
-                UseWorkspace(options);
-                return Build(options, streams);
-        }
+        exitCode = RunCommand(ParseOptions(arguments), streams);
+        RequireWritten(streams.out);
     } catch (const UsageError& error) {
-        streams.err << "kitbinder-cli: " << error.what() << "\nTry 'kitbinder-cli --help'.\n";
+        ReportError(streams, json, error.what());
+        if (!json)
+            streams.err << "Try 'kitbinder-cli --help'.\n";
+        exitCode = kExitError;
     } catch (const std::exception& error) {
-        streams.err << "kitbinder-cli: " << error.what() << "\n";
+        ReportError(streams, json, error.what());
+        exitCode = kExitError;
     }
-    return kExitError;
+    // Nothing can tell of a diagnostic that did not arrive but the exit code.
+    streams.err.flush();
+    return streams.err.fail() ? kExitError : exitCode;
 }
 
 }  // namespace kb::cli

@@ -9,8 +9,8 @@
 
 namespace kb::cli {
 
-// Where a command writes: results to out, messages and diagnostics to err. terminal: out is a
-// terminal, so that build progress may rewrite its line.
+// Where a command writes: results to out; progress, messages and diagnostics to err. terminal:
+// err is a terminal, so that build progress may rewrite its line.
 struct Streams {
     std::ostream& out;
     std::ostream& err;

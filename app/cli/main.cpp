@@ -7,5 +7,5 @@
 int main(int argc, char** argv) {
     kb::UseUtf8Console();
     return kb::cli::Run(kb::ProgramArguments(argc, argv),
-                        {std::cout, std::cerr, kb::StandardOutputIsTerminal()});
+                        {std::cout, std::cerr, kb::StandardErrorIsTerminal()});
 }

@@ -216,7 +216,7 @@ void TMainForm::CheckMacroButtonClick() {
         };
         checkCompleted_ = false;
         TakeCheckBasis();
-        check_ = LoadThread::Start(dispatcher_, Data, CurrentScanInputs(), std::move(steps));
+        check_ = LoadThread::Start(dispatcher_, CurrentScanInputs(), std::move(steps));
     });
 }
 

@@ -62,10 +62,17 @@ void Yaml::AddText(std::string_view text) {
 }
 
 void Yaml::AddLine(std::string_view line) {
+    // A block's own line is its text even when it reads "---"; elsewhere that is a marker.
+    if (inBlock_ && InBlock(line)) {
+        ReadBlockLine(line);
+        return;
+    }
     if (TrimView(line) == "---")
         return;
-    if (inBlock_ && ReadBlockLine(line))
-        return;
+    if (inBlock_) {
+        inBlock_ = false;
+        blockNode_.reset();
+    }
     if (root)
         levels_[0] = root;  // a caller may have replaced the root
     lineIndent_ = LeadingSpaces(line);
@@ -77,22 +84,23 @@ std::string Yaml::ToText() const {
     return "---\n" + root->ToText();
 }
 
-// A line that starts with the block's indentation belongs to the block, the rest of it
-// untrimmed; any other line (an empty one too, unless the indentation is zero) ends the block.
-bool Yaml::ReadBlockLine(std::string_view line) {
-    if (line.size() >= blockIndent_ &&
-        LeadingSpaces(line.substr(0, blockIndent_)) == blockIndent_) {
-        if (blockNode_) {
-            std::string& value = blockNode_->value_;
-            if (!value.empty())
-                value += '\n';
-            value += line.substr(blockIndent_);
-        }
-        return true;
+// A line that starts with the block's indentation belongs to the block; any other line (an
+// empty one too, unless the indentation is zero) ends it.
+bool Yaml::InBlock(std::string_view line) const {
+    return line.size() >= blockIndent_ &&
+           LeadingSpaces(line.substr(0, blockIndent_)) == blockIndent_;
+}
+
+// Adds the rest of a block line, untrimmed, as the block's next line; a first line that is empty
+// counts as a line too, so that a text beginning with a line break keeps it.
+void Yaml::ReadBlockLine(std::string_view line) {
+    if (blockNode_) {
+        std::string& value = blockNode_->value_;
+        if (blockStarted_ || !value.empty())
+            value += '\n';
+        value += line.substr(blockIndent_);
     }
-    inBlock_ = false;
-    blockNode_.reset();
-    return false;
+    blockStarted_ = true;
 }
 
 // A construct is a sequence item (whose content is read as a further construct), a key with
@@ -164,6 +172,7 @@ void Yaml::OpenBlock() {
     size_t pos = static_cast<size_t>(inlinePos_);
     size_t target = baseDepth_ + pos;
     inBlock_ = true;
+    blockStarted_ = false;
     blockNode_ = target < levels_.size() ? levels_[target] : nullptr;
     blockIndent_ = (baseDepth_ == 0 ? 0 : lineIndent_) + 2 * pos;
 }

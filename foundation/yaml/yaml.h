@@ -42,7 +42,8 @@ class Yaml {
     void OpenItem(size_t depth);
     void OpenKey(size_t depth, std::string key);
     void OpenBlock();
-    bool ReadBlockLine(std::string_view line);
+    bool InBlock(std::string_view line) const;
+    void ReadBlockLine(std::string_view line);
     void EnsureLevels(size_t count);
 
     // The node open at each depth; entry 0 is the root.
@@ -55,9 +56,10 @@ class Yaml {
     // being read within the line (-1 before the first).
     size_t baseDepth_ = 0;
     std::ptrdiff_t inlinePos_ = -1;
-    // The open literal block: the node receiving it (null when it has no place) and the
-    // columns every block line starts with.
+    // The open literal block: the node receiving it (null when it has no place), the columns
+    // every block line starts with, and whether it has taken a line yet.
     bool inBlock_ = false;
+    bool blockStarted_ = false;
     pYamlNode blockNode_;
     size_t blockIndent_ = 0;
     // Leading spaces of the line being read.

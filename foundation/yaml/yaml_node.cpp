@@ -66,19 +66,46 @@ bool HoldsLineBreak(std::string_view value) {
     return value.find('\n') != std::string_view::npos;
 }
 
-// Whether the first rendered line of a non-scalar node begins, after trimming, with a dash.
-bool FirstLineIsItem(const YamlNode* node) {
-    if (node == nullptr)
-        return false;
-    if (node->Kind() == YamlNode::Vector)
-        return true;  // an item line, or no lines at all
-    if (node->Kind() != YamlNode::Map || node->Entries().empty())
-        return false;
-    for (char c : node->Entries().begin()->first) {
-        if (static_cast<unsigned char>(c) > 32)
-            return c == '-';
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+// Whether a line's content would be read as a key: its first colon ends it or is followed by a
+// space.
+bool ReadsAsKey(std::string_view text) {
+    size_t colon = text.find(':');
+    return colon != std::string_view::npos && (colon + 1 == text.size() || text[colon + 1] == ' ');
+}
+
+bool IsQuoted(std::string_view value) {
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"';
+}
+
+// How a scalar is written after its key or dash: as it is where the reader gives back the same
+// text, in double quotes where only trimming, unquoting, a block marker or (for an item) a
+// nested dash would change it, and as a literal block otherwise (line breaks, or an item that
+// would be read as a key even in quotes).
+enum class ScalarForm { Plain, Quoted, Block };
+
+ScalarForm FormOf(std::string_view value, bool item) {
+    if (HoldsLineBreak(value))
+        return ScalarForm::Block;
+    if (value.empty())
+        return ScalarForm::Plain;
+    const bool asItem = item && value.substr(0, 2) == "- ";
+    if (!IsBlank(value.front()) && !IsBlank(value.back()) && !IsQuoted(value) && value != "|" &&
+        !asItem && !(item && ReadsAsKey(value))) {
+        return ScalarForm::Plain;
     }
-    return false;  // the key trims away and the line starts with ':'
+    if (item && ReadsAsKey("\"" + std::string(value) + "\""))
+        return ScalarForm::Block;
+    return ScalarForm::Quoted;
+}
+
+// Whether the lines of a container child are written in its key's column: a sequence's are, as
+// its items belong to the key in the column of their dashes; a mapping's are indented.
+bool WrittenInKeyColumn(const YamlNode* node) {
+    return node != nullptr && node->Kind() == YamlNode::Vector;
 }
 
 // Renders node into sink: its first line after the prefix first, every further one after rest.
@@ -108,16 +135,22 @@ class NodeWriter {
   private:
     const std::string& Next() const { return sink_.Count() > start_ ? rest_ : first_; }
 
-    // The line of key and marker ("- " or ": ") followed by the value, or by one indented line
-    // per line of the value.
+    // The line of key and marker ("- " or ": ") followed by the value in the form that reads
+    // back as it, for a block followed by one indented line per line of the value.
     void WriteScalar(std::string_view key, std::string_view marker, std::string_view value) {
-        if (!HoldsLineBreak(value)) {
-            sink_.Line({Next(), key, marker, value});
-            return;
+        switch (FormOf(value, marker == "- ")) {
+            case ScalarForm::Plain:
+                sink_.Line({Next(), key, marker, value});
+                return;
+            case ScalarForm::Quoted:
+                sink_.Line({Next(), key, marker, "\"", value, "\""});
+                return;
+            case ScalarForm::Block:
+                sink_.Line({Next(), key, marker, "|"});
+                for (std::string_view line : ValueLines(value))
+                    sink_.Line({rest_, "  ", line});
+                return;
         }
-        sink_.Line({Next(), key, marker});
-        for (std::string_view line : ValueLines(value))
-            sink_.Line({rest_, "  ", line});
     }
 
     void WriteItem(const YamlNode* child) {
@@ -140,7 +173,7 @@ class NodeWriter {
         sink_.Line({Next(), key, ": "});
         if (child == nullptr)
             return;
-        std::string indent = FirstLineIsItem(child) ? rest_ : rest_ + "  ";
+        std::string indent = WrittenInKeyColumn(child) ? rest_ : rest_ + "  ";
         NodeWriter(sink_, indent, indent).Write(*child);
     }
 

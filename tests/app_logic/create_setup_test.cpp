@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/logic/about_texts.h"
+#include "foundation/each_file.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "tests/app_logic/main_form_fixture.h"
@@ -454,6 +455,39 @@ TEST_F(CreateSetupTest, ClosingDuringATestInstallKeepsTheSetup) {
     ASSERT_TRUE(ui.ProgramHeld());
     Restart();
     EXPECT_EQ(Read("Installations/Coats.exe"), "setup");
+}
+
+// Only ".exe" is the setup's extension: the default name of a collection "Coats 2.0" is whole.
+TEST_F(CreateSetupTest, ADotInTheChosenNameStays) {
+    InstallCompiler(kWorkingCompiler);
+    Start();
+    CreateSetup(At("Installations/Coats 2.0"));
+    EXPECT_TRUE(Exists("Installations/Coats 2.0.iss"));
+    EXPECT_EQ(Read("Installations/Coats 2.0.exe"), "setup");
+    EXPECT_FALSE(Exists("Installations/Coats 2.iss"));
+}
+
+// A collection folder that cannot be listed stops the build instead of giving a setup without
+// garments.
+TEST_F(CreateSetupTest, AnUnreadableCollectionFolderStopsTheBuild) {
+    InstallCompiler(kWorkingCompiler);
+    Start();
+    const std::string folder = At("Designers/Anna/Coats");
+    std::filesystem::permissions(folder, std::filesystem::perms::none);
+    if (FolderListingProblem(folder).empty()) {
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+        GTEST_SKIP() << "permissions do not lock a folder for this user (root, or Windows)";
+    }
+    CreateSetup(At("Installations/Coats.exe"));
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    std::string shown;
+    for (const std::string& text : ui.MessageTexts())
+        shown += text + "\n";
+    for (const std::string& event : ui.buildEvents)
+        shown += event + "\n";
+    EXPECT_NE(shown.find("cannot read the folder " + folder), std::string::npos) << shown;
+    EXPECT_FALSE(Exists("Installations/Coats.exe"));
+    EXPECT_TRUE(ui.started.empty());
 }
 
 }  // namespace

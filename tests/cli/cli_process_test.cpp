@@ -45,9 +45,12 @@ std::string OutputLines(QByteArray output) {
 }
 
 Ran RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+               const QString& outputFile = {}) {
     QProcess process;
     process.setProcessEnvironment(environment);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     QStringList list;
     for (const std::string& argument : arguments)
         list << QString::fromStdString(argument);
@@ -97,9 +100,10 @@ class CliTest : public ::testing::Test {
         InstallStandInCompiler();
     }
 
-    Ran Cli(std::vector<std::string> arguments) const {
+    // outputFile: where standard output goes instead of being read.
+    Ran Cli(std::vector<std::string> arguments, const QString& outputFile = {}) const {
         arguments.insert(arguments.begin(), {"--workspace", root_});
-        return RunProgram(KB_CLI_EXE, arguments, environment_);
+        return RunProgram(KB_CLI_EXE, arguments, environment_, outputFile);
     }
     std::string At(const std::string& relative) const {
         return root_ + kPathSeparator + test::Native(relative);
@@ -158,15 +162,22 @@ TEST_F(CliTest, ListShowsDesignersCollectionsAndGarments) {
 
     const Ran json = Cli({"list", "--json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
+    const auto path = [this](const std::string& relative) {
+        return QString::fromStdString(At(relative));
+    };
     const QJsonObject expected{
+        {"schema", 1},
         {"workspace", QString::fromStdString(root_)},
         {"designers",
          QJsonArray{QJsonObject{
              {"name", "Anna"},
-             {"collections",
-              QJsonArray{
-                  QJsonObject{{"name", "Coats"}, {"garments", Strings({"Duffle", "Trench"})}},
-                  QJsonObject{{"name", "Dresses"}, {"garments", Strings({"Sheath"})}}}}}}}};
+             {"path", path("Designers/Anna")},
+             {"collections", QJsonArray{QJsonObject{{"name", "Coats"},
+                                                    {"path", path("Designers/Anna/Coats")},
+                                                    {"garments", Strings({"Duffle", "Trench"})}},
+                                        QJsonObject{{"name", "Dresses"},
+                                                    {"path", path("Designers/Anna/Dresses")},
+                                                    {"garments", Strings({"Sheath"})}}}}}}}};
     EXPECT_EQ(ParseJson(json.out), expected);
 }
 
@@ -221,7 +232,7 @@ TEST_F(CliTest, CheckExitCodesFollowTheMissingFiles) {
         EXPECT_NE(run.out.find(c.inOut), std::string::npos) << c.what << "\n" << run.out;
         EXPECT_NE(run.err.find(c.inErr), std::string::npos) << c.what << "\n" << run.err;
         if (c.exitCode != 2) {
-            EXPECT_NE(run.out.find("tables: Women.mmt"), std::string::npos) << c.what;
+            EXPECT_NE(run.out.find("tables: Women\n"), std::string::npos) << c.what;
         }
     }
 }
@@ -238,11 +249,18 @@ TEST_F(CliTest, CheckJsonGroupsTheMissingFilesByItem) {
     EXPECT_EQ(coats["collection"], "Coats");
     EXPECT_EQ(coats["missingRequired"], 1);
     EXPECT_EQ(coats["missingOptional"], 9);
-    EXPECT_EQ(coats["tables"], Strings({"Women.mmt"}));
+    EXPECT_EQ(result["schema"], 1);
+    EXPECT_EQ(coats["tables"], Strings({"Women"}));
     QJsonObject duffle;
-    for (const QJsonValue group : coats["missing"].toArray())
-        if (group["item"] == "garment Duffle")
+    for (const QJsonValue group : coats["missing"].toArray()) {
+        EXPECT_TRUE(group["kind"].isString() && group["name"].isString() &&
+                    group["path"].isString() && group.toObject().contains("origin"))
+            << run.out;
+        if (group["kind"] == "garment" && group["name"] == "Duffle")
             duffle = group.toObject();
+    }
+    EXPECT_EQ(duffle["path"].toString().toStdString(), At("Designers/Anna/Coats/Duffle.mac"));
+    EXPECT_TRUE(duffle["origin"].isNull());
     const QJsonObject hood{
         {"name", kSampleMissingFile},
         {"path", QString::fromStdString(At("Designers/Anna/Coats/") + kSampleMissingFile)},
@@ -402,6 +420,99 @@ TEST_F(CliTest, AnUnreadableCollectionFolderIsAnError) {
     fs::permissions(folder, fs::perms::owner_all);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("cannot read the folder " + folder), std::string::npos) << run.err;
+}
+
+// Results that cannot be written are an error, whatever the command: scripts must not take a
+// full disk for success.
+TEST_F(CliTest, EveryCommandFailsWhenItsResultsCannotBeWritten) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this system";
+    const std::vector<std::vector<std::string>> commands = {
+        {"list"},
+        {"list", "--json"},
+        {"check"},
+        {"check", "--json"},
+        {"check", "Anna", "Dresses"},
+        {"build", "Anna", "Dresses", "--script-only"},
+        {"build", "--all", "--script-only"},
+        {"help"},
+        {"--help"},
+        {"--version"},
+    };
+    for (const std::vector<std::string>& command : commands) {
+        std::string what;
+        for (const std::string& word : command)
+            what += word + " ";
+        const Ran run = Cli(command, "/dev/full");
+        EXPECT_EQ(run.exitCode, 2) << what << "\n" << run.err;
+        EXPECT_NE(run.err.find("cannot write to standard output"), std::string::npos)
+            << what << "\n"
+            << run.err;
+    }
+}
+
+// A build's results are its outcome lines alone; its steps and the checks' warnings are
+// diagnostics, so that "build --all > results.txt" holds nothing else.
+TEST_F(CliTest, BuildResultsGoToStandardOutputAndProgressToStandardError) {
+    const Ran run = Cli({"build", "--all", "--script-only"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;  // Coats misses a required picture
+    EXPECT_EQ(run.out,
+              "Anna/Coats: nothing was compiled: the checks found errors\n"
+              "Anna/Dresses: script written: " +
+                  At("Installations/Dresses.iss") + "\n");
+    EXPECT_NE(run.err.find("Anna/Dresses: Checking the collection..."), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("Error: garment Duffle: file missing"), std::string::npos) << run.err;
+}
+
+// Only ".exe" is taken off a chosen setup's name.
+TEST_F(CliTest, AChosenSetupNameKeepsItsDots) {
+    fs::create_directories(temp_ / "out");
+    const Ran run =
+        Cli({"build", "Anna", "Dresses", "--script-only", "-o", temp_ / "out/Coats-1.5"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::exists(temp_ / "out/Coats-1.5.iss"));
+    EXPECT_FALSE(fs::exists(temp_ / "out/Coats-1.iss"));
+}
+
+// With --json, errors are JSON objects on standard error, and standard output stays empty.
+TEST_F(CliTest, JsonErrorsAreJsonOnStandardError) {
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* inError;
+    };
+    const std::vector<Case> cases = {
+        {{"check", "--json", "Bob"}, "no designer \"Bob\""},
+        {{"list", "--json", "Anna"}, "list takes no names"},
+        {{"check", "--json", "--colour"}, "Unknown option 'colour'"},
+    };
+    for (const Case& c : cases) {
+        const Ran run = Cli(c.arguments);
+        EXPECT_EQ(run.exitCode, 2) << c.inError;
+        EXPECT_EQ(run.out, "") << c.inError;
+        const QJsonObject error = ParseJson(run.err);
+        EXPECT_EQ(error["schema"], 1) << run.err;
+        EXPECT_TRUE(error["error"].toString().contains(c.inError)) << run.err;
+    }
+}
+
+// A folder that cannot be listed is an error for every command, not an empty folder.
+TEST_F(CliTest, AnUnreadableFolderIsAnErrorForEveryCommand) {
+    const std::string folder = At("Designers/Anna/Coats");
+    fs::permissions(folder, fs::perms::none);
+    if (FolderListingProblem(folder).empty()) {
+        fs::permissions(folder, fs::perms::owner_all);
+        GTEST_SKIP() << "permissions do not lock a folder for this user (root, or Windows)";
+    }
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"list"}, {"check", "Anna"}, {"build", "Anna", "Coats", "--script-only"}}) {
+        const Ran run = Cli(command);
+        EXPECT_EQ(run.exitCode, 2) << command[0];
+        EXPECT_NE(run.err.find("cannot read the folder " + folder), std::string::npos)
+            << command[0] << "\n"
+            << run.err;
+    }
+    fs::permissions(folder, fs::perms::owner_all);
 }
 
 TEST_F(CliTest, HelpAndVersion) {

@@ -158,16 +158,6 @@ class UploadTest : public ::testing::Test {
 
 std::unique_ptr<test::ServerProcess> UploadTest::service;
 
-// "measure_tables/" + the name the table reader leaves for the file at path.
-std::string TableNameOf(const std::string& path) {
-    MmtData table;
-    try {
-        LoadMmt(table, path);
-    } catch (const std::exception&) {
-    }
-    return "measure_tables/" + table.name;
-}
-
 TEST_F(UploadTest, StoresEveryFileOfTheCollectionInOrder) {
     auto thread = Upload();
     ASSERT_TRUE(thread);
@@ -200,7 +190,8 @@ TEST_F(UploadTest, StoresEveryFileOfTheCollectionInOrder) {
         "zefas/Anna/Coats/Duffle.jpg",
         "zefas/Anna/Coats/Duffle.txt",
         "styles/Anna/Coats/Duffle_front.jpg",
-        // Second pass over Women.mmt: its row pictures, then its support files.
+        // Second pass over Women.mmt alone (its support files are no tables): its row
+        // pictures, then its support files.
         "measure_tables/Women/bust.jpg",
         "measure_tables/Women/bust.txt",
         "measure_tables/Women/waist.jpg",
@@ -209,13 +200,6 @@ TEST_F(UploadTest, StoresEveryFileOfTheCollectionInOrder) {
         "measure_tables/Women/hip.txt",
         "measure_tables/Women/Women.jpg",
         "measure_tables/Women/Women.txt",
-        // The table's support files pass through as tables too, named by whatever the
-        // table reader makes of them: the picture's bytes may hold a header line, the text
-        // does not, which gives "measure_tables//".
-        TableNameOf(RootPath("MeasureTables/Women.jpg")) + "/Women.jpg",
-        TableNameOf(RootPath("MeasureTables/Women.jpg")) + "/Women.txt",
-        "measure_tables//Women.jpg",
-        "measure_tables//Women.txt",
     };
     const auto stored = Stored();
     EXPECT_EQ(store.Names(), expected);
@@ -289,7 +273,7 @@ TEST_F(UploadTest, RememberedAccountNeedsNoCheck) {
     auto thread = StartUpload(dialog, view, dispatcher, Coats());
     ASSERT_TRUE(thread);
     thread->Wait();
-    EXPECT_EQ(Stored().size(), 37u);
+    EXPECT_EQ(Stored().size(), 33u);
     EXPECT_TRUE(dialog.messages.empty());
 }
 
@@ -327,7 +311,7 @@ TEST_F(UploadTest, FailuresEndTheUpload) {
          silent.Port(),
          quickAnswer,
          {"message:Processing:"},
-         37},
+         33},
     };
     for (const auto& c : cases) {
         test::RecordingStore into;
@@ -370,7 +354,7 @@ TEST_F(UploadTest, DocumentDatabaseHoldsWhatTheUploadStores) {
     UploadWith(Config(service->Port(), store), recordedView);
     const auto recorded = Stored();
     const auto stored = test::ReadStoredDocuments(database.Port(), kUser, kPassword);
-    ASSERT_EQ(stored.size(), 37u);
+    ASSERT_EQ(stored.size(), 33u);
     ASSERT_EQ(stored.size(), recorded.size());
     for (size_t i = 0; i < stored.size(); ++i) {
         EXPECT_EQ(stored[i].name, recorded[i].name);

@@ -4,9 +4,12 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <filesystem>
+#include <functional>
 #include <mutex>
 #include <thread>
 
+#include "foundation/each_file.h"
 #include "tests/support/temp_workspace.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/load_thread.h"
@@ -80,8 +83,7 @@ class MissingFileCheck : public TempWorkspace {
             result = report;
             completed = true;
         };
-        auto thread = LoadThread::Start(ui, KitbinderData{}, MakeScanInputs(std::move(garments)),
-                                        std::move(steps));
+        auto thread = LoadThread::Start(ui, MakeScanInputs(std::move(garments)), std::move(steps));
         // The inputs were copied: changing the selection now does not reach the scan.
         SetCurrentSelection({});
         ui.Pump([&] { return completed; });
@@ -145,6 +147,35 @@ TEST_F(MissingFileCheck, ScanErrorStillReachesTheCompletionStep) {
     EXPECT_TRUE(report.missing.entries.empty());
 }
 
+// A collection folder that cannot be listed is an error, not a collection whose files are all
+// missing.
+TEST_F(MissingFileCheck, UnreadableCollectionFolderIsAnError) {
+    namespace fs = std::filesystem;
+    const std::pair<const char*, std::function<bool(const std::string&)>> cases[] = {
+        {"locked",
+         [](const std::string& folder) {
+             fs::permissions(folder, fs::perms::none);
+             return !FolderListingProblem(folder).empty();  // not for root
+         }},
+        {"gone", [](const std::string& folder) { return fs::remove_all(folder) > 0; }},
+    };
+    for (const auto& [what, lock] : cases) {
+        SetUp();
+        const std::string folder = CollectionFolder("Anna", "Coats");
+        const bool locked = lock(folder);
+        if (locked) {
+            SetCurrentSelection(
+                {"Anna", "Coats", DesignersFolder("Anna"), folder, MacroSourceFolder(0)});
+            const MissingFileReport report = Check({"Trench"});
+            EXPECT_NE(report.error.find("cannot read the folder " + folder), std::string::npos)
+                << what << ": " << report.error;
+            EXPECT_TRUE(report.missing.entries.empty()) << what;
+        }
+        if (fs::exists(folder))
+            fs::permissions(folder, fs::perms::owner_all);
+    }
+}
+
 TEST_F(MissingFileCheck, FailingProgressStepEndsTheCheckWithItsError) {
     bool completed = false;
     MissingFileReport result;
@@ -154,7 +185,7 @@ TEST_F(MissingFileCheck, FailingProgressStepEndsTheCheckWithItsError) {
         result = report;
         completed = true;
     };
-    auto thread = LoadThread::Start(ui, KitbinderData{}, MakeScanInputs({"Trench"}), steps);
+    auto thread = LoadThread::Start(ui, MakeScanInputs({"Trench"}), steps);
     ui.Pump([&] { return completed; });
     thread->Wait();
     EXPECT_EQ(result.error, "label gone");
@@ -172,8 +203,7 @@ TEST_F(MissingFileCheck, CancelledCheckHandsOverNothingMore) {
         std::lock_guard wait(started);
     };
     handlers.completion = [&](const MissingFileReport&) { ++steps; };
-    thread =
-        LoadThread::Start(direct, KitbinderData{}, MakeScanInputs({"Trench", "Duffle"}), handlers);
+    thread = LoadThread::Start(direct, MakeScanInputs({"Trench", "Duffle"}), handlers);
     thread->Cancel();
     started.unlock();
     thread->Wait();

@@ -27,7 +27,7 @@ void FillCoat(Yaml& doc, const std::string& info) {
 
 constexpr const char* kCoatText =
     "---\n"
-    "info: \n"
+    "info: |\n"
     "  first line\n"
     "  second line\n"
     "name: Coat\n"
@@ -48,15 +48,15 @@ TEST(YamlWriter, WorkedExampleTreeToText) {
 
     pYamlStringList lines = doc.root->ToLines();
     ASSERT_EQ(lines->Size(), 13u);
-    EXPECT_EQ((*lines)[0], "info: ");
+    EXPECT_EQ((*lines)[0], "info: |");
     EXPECT_EQ((*lines)[7], "- count: 2");
 }
 
-TEST(YamlWriter, WorkedExampleReadsBackButForMultiLineValue) {
+TEST(YamlWriter, WorkedExampleReadsBack) {
     Yaml read(kCoatText);
     Yaml expected;
-    FillCoat(expected, "second line");
-    EXPECT_EQ(read.ToText(), expected.ToText());
+    FillCoat(expected, "first line\nsecond line");
+    EXPECT_EQ(test::Dump(*read.root), test::Dump(*expected.root));
 }
 
 TEST(YamlWriter, Cases) {
@@ -74,13 +74,11 @@ TEST(YamlWriter, Cases) {
          },
          "k: \nv: \n"},
         {"multi-line item", [](YamlNode& n) { n.Append(ScalarNode("a\nb\n")); },
-         "- \n  a\n  b\n  \n"},
+         "- |\n  a\n  b\n  \n"},
         {"multi-line scalar root keeps its line breaks", [](YamlNode& n) { n.SetValue("a\n\nb"); },
          "a\n\nb\n"},
-        {"dash key map is not indented", [](YamlNode& n) { (*n["p"])["-x"]->SetValue("1"); },
-         "p: \n-x: 1\n"},
-        {"space-dash key map is not indented", [](YamlNode& n) { (*n["p"])[" -x"]->SetValue("1"); },
-         "p: \n -x: 1\n"},
+        {"dash key map is indented", [](YamlNode& n) { (*n["p"])["-x"]->SetValue("1"); },
+         "p: \n  -x: 1\n"},
         {"nested sequences",
          [](YamlNode& n) {
              (*n[0])[0]->SetValue("a");
@@ -94,8 +92,8 @@ TEST(YamlWriter, Cases) {
              (*n[0])["l"]->SetValue("2");
          },
          "- k: \n    x: 1\n  l: 2\n"},
-        {"values are written unquoted", [](YamlNode& n) { n["k"]->SetValue(" \"a: b\" "); },
-         "k:  \"a: b\" \n"},
+        {"outer blanks are quoted", [](YamlNode& n) { n["k"]->SetValue(" \"a: b\" "); },
+         "k: \" \"a: b\" \"\n"},
     };
     for (const Case& c : cases) {
         YamlNode node;
@@ -106,6 +104,49 @@ TEST(YamlWriter, Cases) {
         for (const std::string& line : *lines)
             joined += line + "\n";
         EXPECT_EQ(joined, c.text) << c.what;
+    }
+}
+
+// Each value is written plainly where that reads back as it, and otherwise in quotes or as a
+// block; every form reads back as the value, as a mapping's value and as a sequence item.
+TEST(YamlWriter, ScalarFormsReadBack) {
+    struct Case {
+        std::string value;
+        const char* asEntry;  // the line of the key k
+        const char* asItem;   // the lines of a root sequence's item
+    } cases[] = {
+        {"plain", "k: plain", "- plain"},
+        {"a:b c", "k: a:b c", "- a:b c"},
+        {"a: b", "k: a: b", "- |\n  a: b"},
+        {"a:", "k: a:", "- \"a:\""},
+        {"- x", "k: - x", "- \"- x\""},
+        {"-x", "k: -x", "- -x"},
+        {" x", "k: \" x\"", "- \" x\""},
+        {"x\t", "k: \"x\t\"", "- \"x\t\""},
+        {"\"q\"", "k: \"\"q\"\"", "- \"\"q\"\""},
+        {"\"", "k: \"", "- \""},
+        {"|", "k: \"|\"", "- \"|\""},
+        {"||", "k: ||", "- ||"},
+        {"", "k: ", "- "},
+        {"a\nb", "k: |\n  a\n  b", "- |\n  a\n  b"},
+        {"\nb\n", "k: |\n  \n  b\n  ", "- |\n  \n  b\n  "},
+        {"x\n---", "k: |\n  x\n  ---", "- |\n  x\n  ---"},
+    };
+    for (const Case& c : cases) {
+        YamlNode entry;
+        entry["k"]->SetValue(c.value);
+        EXPECT_EQ(entry.ToText(), std::string(c.asEntry) + "\n") << c.value;
+        YamlNode item;
+        item.Append(ScalarNode(c.value));
+        EXPECT_EQ(item.ToText(), std::string(c.asItem) + "\n") << c.value;
+
+        // Nested under a key and in an item's mapping, where blocks are indented further.
+        Yaml doc;
+        (*doc["outer"])["k"]->SetValue(c.value);
+        (*doc["list"])[0]->Append(ScalarNode(c.value));
+        (*(*doc["list"])[1])["k"]->SetValue(c.value);
+        (*doc["list"])[2]->SetValue(c.value);
+        EXPECT_EQ(test::Dump(*Yaml(doc.ToText()).root), test::Dump(*doc.root)) << doc.ToText();
     }
 }
 

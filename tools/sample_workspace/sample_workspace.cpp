@@ -143,4 +143,31 @@ std::string MakeSampleWorkspace(const std::string& documentsFolder) {
     return root;
 }
 
+SampleToolArguments ParseSampleToolArguments(const std::vector<std::string>& arguments) {
+    SampleToolArguments parsed;
+    std::vector<std::string> folders;
+    bool options = true;
+    for (const std::string& argument : arguments) {
+        if (options && argument == "--") {
+            options = false;
+        } else if (options && (argument == "--help" || argument == "-h")) {
+            parsed.help = true;
+        } else if (options && argument.size() > 1 && argument[0] == '-') {
+            parsed.error = "unknown option " + argument;
+            return parsed;
+        } else {
+            folders.push_back(argument);
+        }
+    }
+    if (parsed.help)
+        return parsed;
+    if (folders.size() != 1) {
+        parsed.error = folders.empty() ? "a documents folder is required"
+                                       : "only one documents folder may be given";
+        return parsed;
+    }
+    parsed.folder = folders.front();
+    return parsed;
+}
+
 }  // namespace kb

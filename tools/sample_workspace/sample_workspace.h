@@ -19,6 +19,7 @@
 // deliberately missing (kSampleMissingFile). No PDF files are written, so the designer's,
 // collections' and garments' ".pdf" (and most ".html") files are reported missing as well.
 #include <string>
+#include <vector>
 
 namespace kb {
 
@@ -31,5 +32,15 @@ inline constexpr const char* kSampleMissingFile = "Duffle_hood.jpg";
 // Writes (or rewrites) the sample below documentsFolder; answers the workspace root, without
 // a trailing separator. Raises kb::FileError when a file cannot be written.
 std::string MakeSampleWorkspace(const std::string& documentsFolder);
+
+// The command line of make_sample_workspace, after the program name: "--help" (or "-h") asks for
+// the usage, "--" ends the options, any other argument starting with "-" is an error, and exactly
+// one folder is required.
+struct SampleToolArguments {
+    bool help = false;
+    std::string folder;
+    std::string error;  // what is wrong with the command line; empty when nothing is
+};
+SampleToolArguments ParseSampleToolArguments(const std::vector<std::string>& arguments);
 
 }  // namespace kb
