@@ -15,11 +15,13 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <cstdio>
 #include <deque>
@@ -123,6 +125,7 @@ class MainWindowTest : public QObject {
     void closingDuringCheckEndsTheProgram();
     void editedDescriptionStaysWithItsDesigner();
     void createSetupSaysWhatIsWrong();
+    void failedBuildShowsItsFirstErrorWhole();
 
   private:
     void Start(bool sample);
@@ -850,6 +853,38 @@ void MainWindowTest::createSetupSaysWhatIsWrong() {
 
 // The program in a child process: a check of a large collection is running when the main window
 // is closed; the process must end at once (the worker cancelled, no step left behind).
+// A failed build with a long report: the view shows the first error, every line whole (none
+// runs past the window's edge), and the bar stops instead of going on busy.
+void MainWindowTest::failedBuildShowsItsFirstErrorWhole() {
+    BuildForm build(nullptr);
+    build.Start({});
+    QVERIFY(QTest::qWaitForWindowExposed(&build));
+    build.SetProgress(0, 0);
+    const QString folder = QStringLiteral(
+        "/home/designer/Documents/Bobbinwright/Personal Files/"
+        "Designers/Anna/Coats/");
+    QString report;
+    for (int i = 0; i < 3; ++i)
+        report += QStringLiteral("Error: garment Coat%1: file missing: %2Lost%1.jpg\n")
+                      .arg(i)
+                      .arg(folder);
+    for (int i = 0; i < 80; ++i)
+        report += QStringLiteral("Warning: garment Coat%1: optional file missing: %2Coat%1.pdf\n")
+                      .arg(i)
+                      .arg(folder);
+    build.AppendLog(report);
+    build.End(QStringLiteral("Nothing was compiled."), false);
+    QCoreApplication::processEvents();
+
+    auto* log = build.findChild<QPlainTextEdit*>(QStringLiteral("BuildLog"));
+    const QString top = log->cursorForPosition(QPoint(4, 4)).block().text();
+    QVERIFY2(top.startsWith(QStringLiteral("Error: garment Coat0")), qPrintable(top));
+    QCOMPARE(log->horizontalScrollBar()->maximum(), 0);
+    auto* bar = build.findChild<QProgressBar*>(QStringLiteral("BuildProgress"));
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), 0);
+}
+
 void MainWindowTest::closingDuringCheckEndsTheProgram() {
     const std::string documents = test::Native(temp_->path().toStdString() + "/Documents");
     MakeSampleWorkspace(documents);
