@@ -48,6 +48,8 @@ class WorkerThread {
     virtual void Body() = 0;
     // Throws WorkerCancelled once the worker was cancelled.
     void ThrowIfCancelled() const;
+    // The flag Cancel sets, for calls that break off when it turns true.
+    const std::atomic<bool>& CancelFlag() const { return cancelled_; }
     // Runs step on the user-interface thread and waits for it; throws WorkerCancelled instead
     // once the worker was cancelled.
     void HandOver(std::function<void()> step);
