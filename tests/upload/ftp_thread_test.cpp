@@ -135,7 +135,7 @@ class UploadTest : public ::testing::Test {
     std::shared_ptr<FtpThread> Upload() {
         dialog.script = [](test::FakePasswordDialog& d) {
             d.Type(kAnn.email, kAnn.password);
-            d.logic.ProcessButtonClick();
+            d.Process();
         };
         return StartUpload(dialog, view, dispatcher, Coats());
     }
