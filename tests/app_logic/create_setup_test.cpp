@@ -466,8 +466,8 @@ TEST_F(CreateSetupTest, AFailedBuildsHeadingSaysWhatStoppedIt) {
     };
     const Case cases[] = {
         {kFailingCompiler, false, false, "step The installer compiler failed"},
-        {nullptr, false, false, "step The installer compiler could not be started"},
         {kWorkingCompiler, true, false, "step Cancelled"},
+        {nullptr, false, false, "step The installer compiler could not be started"},
         {kWorkingCompiler, false, true, "step Stopped by the checks: nothing was compiled"},
     };
     for (const Case& c : cases) {
@@ -475,6 +475,8 @@ TEST_F(CreateSetupTest, AFailedBuildsHeadingSaysWhatStoppedIt) {
         DeleteFile(bin_ + "/Compil32.exe");
         if (c.compiler)
             InstallCompiler(c.compiler);
+        else
+            SetEnvironment("PATH", bin_);
         if (c.missingPicture) {
             Write("Designers/Anna/Coats/Hood.mac", "add_pict_item(1, \"Lost.jpg\")\n");
             Write("Designers/Anna/Coats/Hood.jpg", "\xFF\xD8picture");
