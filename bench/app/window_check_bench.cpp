@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "app/ui/kitbinder_windows.h"
@@ -128,11 +129,18 @@ int main(int argc, char** argv) {
         std::printf("busy processes could not be started (no nice, no sh): case left out\n");
         return 0;
     }
-    // The slowest of the runs under load: a starved check shows in every one of them.
-    double loaded = 0;
-    for (int run = 0; run < 3; ++run)
-        loaded = std::max(loaded, TimeWindowCheck(windows));
+    // Until both spin.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Best of three as for the quiet check, and the worst: a starved check shows in every run.
+    double loaded = 1e300;
+    double worst = 0;
+    for (int run = 0; run < 3; ++run) {
+        const double time = TimeWindowCheck(windows);
+        loaded = std::min(loaded, time);
+        worst = std::max(worst, time);
+    }
     std::printf("check with two busy nice-19 processes: %8.1f ms (goal: under 200 ms)\n", loaded);
+    std::printf("  slowest of the three:                %8.1f ms\n", worst);
     std::printf("loaded / quiet check ratio:            %8.1f\n", loaded / check);
     return 0;
 }
