@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,8 +92,10 @@ std::string ReadAll(int fd, const std::function<void(std::string_view)>& onOutpu
 
 namespace os {
 
-bool RunsAtIdlePriority() {
-    return sched_getscheduler(0) == SCHED_IDLE;
+bool RunsAtBackgroundPriority() {
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    return sched_getscheduler(0) == SCHED_OTHER && errno == 0 && nice == 19;
 }
 
 std::string SystemDocumentsFolder() {

@@ -148,7 +148,7 @@ std::string ReadAll(HANDLE pipe, const std::function<void(std::string_view)>& on
 
 namespace os {
 
-bool RunsAtIdlePriority() {
+bool RunsAtBackgroundPriority() {
     return GetThreadPriority(GetCurrentThread()) == THREAD_PRIORITY_IDLE;
 }
 

@@ -59,8 +59,9 @@ class FolderReader {
     std::string problem_;
 };
 
-// Whether the calling thread runs at idle priority (LowerToIdlePriority, thread_priority.h).
-bool RunsAtIdlePriority();
+// Whether the calling thread runs at the priority LowerToBackgroundPriority (thread_priority.h)
+// gives it.
+bool RunsAtBackgroundPriority();
 
 // The user's documents folder from the system; "" when there is none.
 std::string SystemDocumentsFolder();

@@ -3,7 +3,9 @@
 
 namespace kb {
 
-// Lowers the calling thread to idle priority; failing that, it runs at normal priority.
-void LowerToIdlePriority();
+// Lowers the calling thread to the lowest priority at which it still gets a share of the
+// processor while other work wants it (a worker must not starve behind a compile or a browser);
+// failing that, it runs at normal priority.
+void LowerToBackgroundPriority();
 
 }  // namespace kb

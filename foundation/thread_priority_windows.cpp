@@ -4,7 +4,8 @@
 
 namespace kb {
 
-void LowerToIdlePriority() {
+// Windows still lets a starved idle-priority thread run now and then, so idle is low enough.
+void LowerToBackgroundPriority() {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
 }
 

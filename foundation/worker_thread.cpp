@@ -46,7 +46,7 @@ void WorkerThread::HandOver(std::function<void()> step) {
 }
 
 void WorkerThread::Run() {
-    LowerToIdlePriority();
+    LowerToBackgroundPriority();
     try {
         Body();
     } catch (const WorkerCancelled&) {

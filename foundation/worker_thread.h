@@ -1,5 +1,5 @@
 #pragma once
-// A worker thread of idle priority whose progress and result reach the user-interface thread
+// A worker thread of background priority whose progress and result reach the user-interface thread
 // through a UiDispatcher, waiting for each step. The worker keeps itself alive until its run has
 // ended; a handle is only needed to cancel it or wait for it. It never touches a window; the
 // steps it hands over do.
@@ -41,13 +41,15 @@ class WorkerThread {
     // logName prefixes what the last-resort catch writes to the standard error.
     WorkerThread(UiDispatcher& ui, std::string logName);
 
-    // Runs worker's Body on a new detached thread of idle priority.
+    // Runs worker's Body on a new detached thread of background priority.
     static void Launch(std::shared_ptr<WorkerThread> worker);
     // The work; WorkerCancelled ends it quietly, any other exception goes to the log, since
     // nobody is left to tell.
     virtual void Body() = 0;
     // Throws WorkerCancelled once the worker was cancelled.
     void ThrowIfCancelled() const;
+    // The flag Cancel sets, for calls that break off when it turns true.
+    const std::atomic<bool>& CancelFlag() const { return cancelled_; }
     // Runs step on the user-interface thread and waits for it; throws WorkerCancelled instead
     // once the worker was cancelled.
     void HandOver(std::function<void()> step);

@@ -19,6 +19,11 @@ struct ChildProcess {
 // input and output; its standard error is the caller's. None when that failed.
 std::optional<ChildProcess> StartChild(const std::string& path);
 
+// Kills the child at once; may be called from any thread until EndChild has begun, which still
+// waits for it. The child's end of the stream closes with it, so a transfer waiting on the
+// parent's end stops.
+void KillChild(const ChildProcess& child);
+
 // Closes the parent's end, which asks the child to end; kills the child when it has not ended
 // within patience; waits for it and releases what it held.
 void EndChild(const ChildProcess& child, std::chrono::milliseconds patience);

@@ -50,6 +50,11 @@ std::optional<ChildProcess> StartChild(const std::string& path) {
     return ChildProcess{pid, ends[0]};
 }
 
+// The child is not reaped before EndChild, so its process id cannot have been reused.
+void KillChild(const ChildProcess& child) {
+    kill(static_cast<pid_t>(child.process), SIGKILL);
+}
+
 void EndChild(const ChildProcess& child, std::chrono::milliseconds patience) {
     const int socket = static_cast<int>(child.stream);
     const auto pid = static_cast<pid_t>(child.process);

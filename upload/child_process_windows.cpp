@@ -135,6 +135,11 @@ std::optional<ChildProcess> StartChild(const std::string& path) {
                         reinterpret_cast<StreamHandle>(parent.Release())};
 }
 
+// The process handle stays open until EndChild, so it still names this child.
+void KillChild(const ChildProcess& child) {
+    TerminateProcess(reinterpret_cast<HANDLE>(child.process), 1);
+}
+
 void EndChild(const ChildProcess& child, std::chrono::milliseconds patience) {
     CloseHandle(reinterpret_cast<HANDLE>(child.stream));
     const auto process = reinterpret_cast<HANDLE>(child.process);

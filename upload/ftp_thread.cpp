@@ -85,7 +85,7 @@ void FtpThread::Body() {
 }
 
 void FtpThread::Upload() {
-    const std::unique_ptr<UploadStore> store = config_.openStore(config_);
+    const std::unique_ptr<UploadStore> store = config_.openStore(config_, CancelFlag());
     UploadStore& db = *store;
     if (db.failed()) {
         ShowMessage("Cannot connect to server", "Error", UploadIcon::Error);
@@ -162,8 +162,8 @@ void FtpThread::StoreTableFiles(UploadStore& db, const DirectoryParserList& list
 }
 
 void FtpThread::RequestProcessing() {
-    const std::string answer =
-        HttpGetText(config_.ProcessingAddress() + accountId, config_.timeouts, config_.caFile);
+    const std::string answer = HttpGetText(config_.ProcessingAddress() + accountId,
+                                           config_.timeouts, config_.caFile, &CancelFlag());
     ShowMessage(AnswerExcerpt(answer), "Processing", UploadIcon::None);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The upload of one collection: on a worker thread of idle priority, it connects to the
+// The upload of one collection: on a worker thread of background priority, it connects to the
 // service's document database, scans the collection, stores every file found as one document,
 // then asks the service to process the upload. What it shows goes through the user-interface
 // thread (UiDispatcher), waiting for each step.

@@ -31,6 +31,11 @@ size_t AppendBody(char* data, size_t size, size_t count, void* target) {
     }
 }
 
+// Called by curl while the transfer runs, also while nothing comes; non-zero breaks it off.
+int BreakOffWhenCancelled(void* cancelled, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const std::atomic<bool>*>(cancelled)->load() ? 1 : 0;
+}
+
 struct EasyDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
@@ -50,8 +55,8 @@ std::unique_ptr<curl_slist, ListDeleter> NoCacheHeaders() {
     return std::unique_ptr<curl_slist, ListDeleter>(more);
 }
 
-std::string Get(const std::string& url, const NetworkTimeouts& timeouts,
-                const std::string& caFile) {
+std::string Get(const std::string& url, const NetworkTimeouts& timeouts, const std::string& caFile,
+                const std::atomic<bool>* cancelled) {
     InitCurlOnce();
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     auto headers = NoCacheHeaders();
@@ -84,6 +89,11 @@ std::string Get(const std::string& url, const NetworkTimeouts& timeouts,
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, AppendBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
+    if (cancelled != nullptr) {
+        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, BreakOffWhenCancelled);
+        curl_easy_setopt(h, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancelled));
+        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    }
     // A transfer that broke off, timed out or ran over the cap gave no answer: a fragment must
     // not pass for one.
     if (curl_easy_perform(h) != CURLE_OK)
@@ -94,9 +104,11 @@ std::string Get(const std::string& url, const NetworkTimeouts& timeouts,
 }  // namespace
 
 std::string HttpGetText(const std::string& url, const NetworkTimeouts& timeouts,
-                        const std::string& caFile) {
+                        const std::string& caFile, const std::atomic<bool>* cancelled) {
+    if (cancelled != nullptr && *cancelled)
+        return {};
     try {
-        return Get(url, timeouts, caFile);
+        return Get(url, timeouts, caFile, cancelled);
     } catch (...) {
         return {};
     }

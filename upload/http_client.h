@@ -1,5 +1,6 @@
 #pragma once
 // The one kind of request the online service gets: a plain GET whose answer body is read whole.
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -16,9 +17,11 @@ inline constexpr size_t kMaxAnswerBytes = 1024 * 1024;
 // there is no whole answer: no connection, a transfer that broke off or timed out, or a body
 // over kMaxAnswerBytes. An "https://" address is reached over TLS with the server's certificate
 // verified against caFile (a PEM file of certificate authorities; the system's when empty).
-// Never throws.
+// When cancelled is given, the request is broken off soon after it turns true (within about a
+// second, also while the server is silent) and gives the empty text. Never throws.
 std::string HttpGetText(const std::string& url, const NetworkTimeouts& timeouts = {},
-                        const std::string& caFile = "");
+                        const std::string& caFile = "",
+                        const std::atomic<bool>* cancelled = nullptr);
 
 // The start of an answer, fit for a message box: at most kShownAnswerLines lines of at most
 // kShownAnswerLineLength characters, "..." marking what was left out.

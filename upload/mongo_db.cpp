@@ -47,7 +47,7 @@ bool MongoDb::Connect(const std::string& host, int port, const std::string& user
     const std::string address = ResolveIpv4(host);
     if (address.empty() || port <= 0 || port > 65535)
         return false;
-    connection = std::make_unique<HelperProcess>(options.helper);
+    connection = std::make_unique<HelperProcess>(options.helper, options.cancelled);
     // With TLS the certificate is checked against the name, so the driver is given the name.
     const StoreConnection request{options.tls ? host : address,
                                   port,
@@ -96,11 +96,12 @@ bool MongoDb::StoreFile(const std::string& accountId, const std::string& path,
 }
 
 // Store failures are shown by the upload, which knows the file.
-std::unique_ptr<UploadStore> OpenMongoDb(const UploadConfig& config) {
+std::unique_ptr<UploadStore> OpenMongoDb(const UploadConfig& config,
+                                         const std::atomic<bool>& cancelled) {
     return std::make_unique<MongoDb>(
         config.databaseHost, config.databasePort, kUploadDatabase, kUploadCollection,
         config.databaseUser, config.databasePassword, config.timeouts, MongoDb::ErrorDisplay{},
-        DatabaseOptions{config.storeHelper, config.databaseTls, config.caFile});
+        DatabaseOptions{config.storeHelper, config.databaseTls, config.caFile, &cancelled});
 }
 
 }  // namespace kb

@@ -3,6 +3,7 @@
 // one document per stored file. The database driver runs in a helper process of its own (see
 // document_store.h), so that a server able to crash the driver crashes only the helper. Used by
 // one thread at a time.
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +23,9 @@ struct DatabaseOptions {
     // empty) and its name against the host.
     bool tls = false;
     std::string caFile;
+    // When given, the helper is killed as soon as it turns true: every request in progress or
+    // to come fails at once, and the connection with it.
+    const std::atomic<bool>* cancelled = nullptr;
 };
 
 class MongoDb : public UploadStore {

@@ -1,5 +1,8 @@
 #include "upload/password_form.h"
 
+#include <functional>
+#include <utility>
+
 #include "foundation/settings_store.h"
 #include "upload/http_client.h"
 #include "upload/upload_config.h"
@@ -20,6 +23,49 @@ constexpr size_t kAccountIdLength = 24;
 
 }  // namespace
 
+// One account check: the request on a worker thread, the answer handed to the user-interface
+// thread unless the check was cancelled by then.
+class AccountCheck : public WorkerThread {
+  public:
+    using Answered = std::function<void(const std::string& answer)>;
+
+    AccountCheck(UiDispatcher& ui, std::string address, UploadConfig config, Answered answered)
+        : WorkerThread(ui, "Account check"),
+          address_(std::move(address)),
+          config_(std::move(config)),
+          answered_(std::move(answered)) {}
+
+    static std::shared_ptr<AccountCheck> Start(UiDispatcher& ui, std::string address,
+                                               UploadConfig config, Answered answered) {
+        auto check = std::make_shared<AccountCheck>(ui, std::move(address), std::move(config),
+                                                    std::move(answered));
+        Launch(check);
+        return check;
+    }
+
+  private:
+    void Body() override {
+        const std::string answer =
+            HttpGetText(address_, config_.timeouts, config_.caFile, &CancelFlag());
+        // Cancel comes from the user-interface thread, so this look is the last word.
+        HandOver([this, &answer] {
+            if (!Cancelled())
+                answered_(answer);
+        });
+    }
+
+    const std::string address_;
+    const UploadConfig config_;
+    const Answered answered_;
+};
+
+PasswordForm::PasswordForm(PasswordView& view, UiDispatcher& ui) : view_(view), ui_(ui) {}
+
+PasswordForm::~PasswordForm() {
+    if (check_)
+        check_->Cancel();
+}
+
 bool PasswordForm::ProcessAllowed(std::string_view email, std::string_view password) {
     const size_t dot = email.find('.');
     const bool emailShaped = dot != std::string_view::npos &&
@@ -34,15 +80,41 @@ void PasswordForm::FormShow() {
 }
 
 void PasswordForm::EditKeyUp() {
-    view_.SetProcessEnabled(ProcessAllowed(view_.EmailText(), view_.PasswordText()));
+    view_.SetProcessEnabled(!checking_ && ProcessAllowed(view_.EmailText(), view_.PasswordText()));
 }
 
 void PasswordForm::ProcessButtonClick() {
-    const UploadConfig config = CurrentUploadConfig();
+    if (checking_)
+        return;
+    UploadConfig config = CurrentUploadConfig();
     // Each value is one path segment, whatever characters it holds.
-    const std::string address = config.AccountCheckAddress() + UrlEncode(view_.EmailText()) + "/" +
-                                UrlEncode(view_.PasswordText());
-    const std::string answer = HttpGetText(address, config.timeouts, config.caFile);
+    std::string address = config.AccountCheckAddress() + UrlEncode(view_.EmailText()) + "/" +
+                          UrlEncode(view_.PasswordText());
+    checking_ = true;
+    EditKeyUp();
+    // The answer runs on this thread, where the form lives until CancelCheck has dropped it.
+    check_ = AccountCheck::Start(ui_, std::move(address), std::move(config),
+                                 [this](const std::string& answer) {
+                                     checking_ = false;
+                                     EditKeyUp();
+                                     JudgeAnswer(answer);
+                                 });
+}
+
+void PasswordForm::CancelCheck() {
+    if (check_)
+        check_->Cancel();
+    if (checking_) {
+        checking_ = false;
+        EditKeyUp();
+    }
+}
+
+std::shared_ptr<WorkerThread> PasswordForm::CheckWorker() const {
+    return check_;
+}
+
+void PasswordForm::JudgeAnswer(const std::string& answer) {
     if (answer == "Not Found") {
         view_.ShowMessage("Invalid User", "Error");
     } else if (answer.size() == kAccountIdLength) {

@@ -1,8 +1,12 @@
 #pragma once
 // The upload login: the account check behind the "Upload" dialog, without a window. The dialog
 // forwards its events here and shows what it is told through PasswordView.
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "foundation/ui_dispatcher.h"
+#include "foundation/worker_thread.h"
 
 namespace kb {
 
@@ -35,16 +39,29 @@ class LoginDialog {
 // The settings value that remembers the account identifier.
 inline constexpr const char* kAccountIdSetting = "KB_Id";
 
+class AccountCheck;
+
 class PasswordForm {
   public:
-    explicit PasswordForm(PasswordView& view) : view_(view) {}
+    // ui runs the check's answer on the user-interface thread.
+    PasswordForm(PasswordView& view, UiDispatcher& ui);
+    // Cancels a check still running; its answer is dropped.
+    ~PasswordForm();
+    PasswordForm(const PasswordForm&) = delete;
+    PasswordForm& operator=(const PasswordForm&) = delete;
 
     // Each time the dialog is shown: empty edits, the stored identifier loaded.
     void FormShow();
     // A key released in either edit.
     void EditKeyUp();
-    // The account check: sends the e-mail and password to the service and judges its answer.
+    // The account check: sends the e-mail and password to the service on a worker thread, so
+    // that the dialog stays usable, and judges the answer on the user-interface thread. Process
+    // is disabled meanwhile.
     void ProcessButtonClick();
+    // The dialog closes: a check still running is cancelled and its answer dropped.
+    void CancelCheck();
+    // The check started last, running or ended; null before the first.
+    std::shared_ptr<WorkerThread> CheckWorker() const;
     // Stores the known identifier when ticked, forgets the stored one when cleared.
     void SaveCheckBoxClick();
 
@@ -56,8 +73,13 @@ class PasswordForm {
     static bool ProcessAllowed(std::string_view email, std::string_view password);
 
   private:
+    void JudgeAnswer(const std::string& answer);
+
     PasswordView& view_;
+    UiDispatcher& ui_;
     std::string accountId;
+    std::shared_ptr<AccountCheck> check_;
+    bool checking_ = false;
 };
 
 }  // namespace kb

@@ -2,6 +2,7 @@
 // What an upload needs from the service's document database: a connection that either works or
 // has failed, and the storing of one file as one document. MongoDb is the real one; tests put a
 // recording one in its place through UploadConfig::openStore.
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,10 +25,13 @@ class UploadStore {
                            const std::string& name) = 0;
 };
 
-// Opens the store for one upload with config's settings; never null.
-using UploadStoreFactory = std::function<std::unique_ptr<UploadStore>(const UploadConfig& config)>;
+// Opens the store for one upload with config's settings; never null. Once cancelled turns true
+// (the upload was cancelled), the store's calls, the opening included, fail soon.
+using UploadStoreFactory = std::function<std::unique_ptr<UploadStore>(
+    const UploadConfig& config, const std::atomic<bool>& cancelled)>;
 
 // The service's database through MongoDb, connected with config's settings.
-std::unique_ptr<UploadStore> OpenMongoDb(const UploadConfig& config);
+std::unique_ptr<UploadStore> OpenMongoDb(const UploadConfig& config,
+                                         const std::atomic<bool>& cancelled);
 
 }  // namespace kb

@@ -61,11 +61,26 @@ struct TMainForm::SetupBuild {
     bool cancelled = false;
     bool ended = false;
     bool testInstall = false;  // a test install of the setup, which it must not remove
+    bool compilerEnded = false;
     std::unique_ptr<RunningProgram> compiler;
 
     std::string Script() const { return prepared.Script(); }
     std::string Setup() const { return prepared.Setup(); }
+    std::string FailedHeading() const;
 };
+
+// The build window's heading once a build did not succeed: what stopped it.
+std::string TMainForm::SetupBuild::FailedHeading() const {
+    if (cancelled)
+        return "Cancelled";
+    if (testInstall)
+        return "The test install failed";
+    if (!prepared.scriptWritten)
+        return HasErrors(prepared.problems) ? "Stopped by the checks: nothing was compiled"
+                                            : "The build failed";
+    return compilerEnded ? "The installer compiler failed"
+                         : "The installer compiler could not be started";
+}
 
 void TMainForm::MacroNextButtonClick() {
     CreateSetupClick();
@@ -186,6 +201,7 @@ void TMainForm::CompilerOutput(SetupBuild& build, const std::string& text) {
 void TMainForm::CompilerFinished(SetupBuild& build, int exitCode, bool crashed) {
     if (build.ended)
         return;
+    build.compilerEnded = true;
     const SetupOutcome outcome =
         FinishSetup(build.prepared, exitCode, crashed, build.output, build.cancelled);
     if (!outcome.succeeded) {
@@ -208,6 +224,8 @@ void TMainForm::CompilerFinished(SetupBuild& build, int exitCode, bool crashed) 
 
 void TMainForm::EndSetupBuild(SetupBuild& build, const std::string& outcome, bool succeeded) {
     build.ended = true;
+    if (!succeeded)
+        ui_.SetBuildStep(build.FailedHeading());
     ui_.EndBuild(outcome, succeeded);
 }
 

@@ -9,7 +9,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kb {
 
@@ -28,7 +30,9 @@ BuildForm::BuildForm(QWidget* owner)
     progress_->setObjectName(QStringLiteral("BuildProgress"));
     log_->setObjectName(QStringLiteral("BuildLog"));
     log_->setReadOnly(true);
-    log_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines wrap, paths anywhere, so that no message loses the file it names.
+    log_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    log_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     log_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     outcome_->setObjectName(QStringLiteral("BuildOutcome"));
     outcome_->setWordWrap(true);
@@ -86,12 +90,36 @@ void BuildForm::AppendLog(const QString& text) {
 void BuildForm::End(const QString& outcome, bool succeeded) {
     running_ = false;
     outcome_->setText(outcome);
-    if (succeeded)
-        progress_->setRange(0, std::max(progress_->maximum(), 1));
-    if (succeeded)
-        progress_->setValue(progress_->maximum());
+    // A busy bar (0 to 0) would go on moving: it stops, full or empty.
+    const int total = std::max(progress_->maximum(), 1);
+    const int done = succeeded ? total : std::min(progress_->value(), total);
+    progress_->setRange(0, total);
+    progress_->setValue(std::max(done, 0));
     cancel_->setText(QStringLiteral("Close"));
     cancel_->setEnabled(true);
+    if (!succeeded)
+        ShowFirstError();
+}
+
+// Brings the log's first error line to the top of the view: the checks list errors before
+// warnings, and the end of a long report would show only warnings.
+void BuildForm::ShowFirstError() {
+    const QTextBlock block = FirstErrorLine();
+    if (!block.isValid())
+        return;
+    // Coming from the end, the view scrolls up just far enough: the line lands at the top.
+    log_->moveCursor(QTextCursor::End);
+    log_->ensureCursorVisible();
+    QTextCursor cursor(block);
+    log_->setTextCursor(cursor);
+    log_->ensureCursorVisible();
+}
+
+QTextBlock BuildForm::FirstErrorLine() const {
+    for (QTextBlock block = log_->document()->firstBlock(); block.isValid(); block = block.next())
+        if (block.text().startsWith(QStringLiteral("Error")))
+            return block;
+    return {};
 }
 
 QString BuildForm::Step() const {

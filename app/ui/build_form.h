@@ -1,13 +1,15 @@
 #pragma once
 // The Create Setup window: modal to the main window but shown without blocking, so the main
 // window keeps repainting. It shows the step, a progress bar, the log (which can be copied), and
-// Cancel, which becomes Close once the build has ended.
+// Cancel, which becomes Close once the build has ended. A build that fails shows its first error
+// line at the top of the log.
 #include <QDialog>
 #include <functional>
 
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
+class QTextBlock;
 class QPushButton;
 
 namespace kb {
@@ -32,6 +34,8 @@ class BuildForm : public QDialog {
 
   private:
     void CancelOrClose();
+    void ShowFirstError();
+    QTextBlock FirstErrorLine() const;
 
     QLabel* step_;
     QProgressBar* progress_;

@@ -35,7 +35,7 @@ KitbinderWindows::KitbinderWindows(DialogHooks hooks) {
     ui_.windows.build = build_;
     picture_ = new PictureInputForm(window_.get(), ui_);
     ui_.windows.picture = picture_;
-    login_ = new TPasswordFrm(window_.get());
+    login_ = new TPasswordFrm(dispatcher_, window_.get());
     logic_->UploadHandler = [this](ScanInputs inputs) { StartUpload(std::move(inputs)); };
 }
 
@@ -50,7 +50,9 @@ void KitbinderWindows::StopWorkers() {
     logic_->CancelCheck();
     if (upload_)
         upload_->Cancel();
-    const std::shared_ptr<WorkerThread> workers[] = {logic_->CheckWorker(), upload_};
+    login_->CancelCheck();
+    const std::shared_ptr<WorkerThread> workers[] = {logic_->CheckWorker(), upload_,
+                                                     login_->CheckWorker()};
     for (const std::shared_ptr<WorkerThread>& worker : workers) {
         if (worker)
             ServeUntilFinished(*worker);
@@ -74,6 +76,7 @@ void KitbinderWindows::Closing() {
     logic_->CancelCheck();
     if (upload_)
         upload_->Cancel();
+    login_->CancelCheck();
     processing_->hide();
     logic_->FormDestroy();
 }

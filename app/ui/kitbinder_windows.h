@@ -40,6 +40,7 @@ class KitbinderWindows {
     InputDialog& Input() { return *input_; }
     PictureInputForm& Picture() { return *picture_; }
     AboutForm& About() { return *about_; }
+    TPasswordFrm& Login() { return *login_; }
 
   private:
     void Closing();

@@ -10,14 +10,14 @@
 
 namespace kb {
 
-TPasswordFrm::TPasswordFrm(QWidget* parent)
+TPasswordFrm::TPasswordFrm(UiDispatcher& ui, QWidget* parent)
     : QDialog(parent),
       EmailEdit(new QLineEdit(this)),
       PasswordEdit(new QLineEdit(this)),
       ProcessButton(new QPushButton("Process", this)),
       BitBtn1(new QPushButton("&Close", this)),
       SaveCheckBox(new QCheckBox("Save", this)),
-      logic_(*this) {
+      logic_(*this, ui) {
     setWindowTitle("Upload");
     PasswordEdit->setEchoMode(QLineEdit::Password);
     PasswordEdit->setStyleSheet("lineedit-password-character: 42");  // "*"
@@ -50,6 +50,11 @@ TPasswordFrm::TPasswordFrm(QWidget* parent)
 
 bool TPasswordFrm::ShowModal() {
     return exec() == QDialog::Accepted;
+}
+
+void TPasswordFrm::done(int result) {
+    logic_.CancelCheck();
+    QDialog::done(result);
 }
 
 void TPasswordFrm::showEvent(QShowEvent* event) {

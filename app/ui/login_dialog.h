@@ -13,7 +13,8 @@ namespace kb {
 
 class TPasswordFrm : public QDialog, public PasswordView, public LoginDialog {
   public:
-    explicit TPasswordFrm(QWidget* parent = nullptr);
+    // ui hands the account check's answer to the user-interface thread.
+    explicit TPasswordFrm(UiDispatcher& ui, QWidget* parent = nullptr);
 
     // LoginDialog
     bool ShowModal() override;
@@ -28,11 +29,18 @@ class TPasswordFrm : public QDialog, public PasswordView, public LoginDialog {
     void ShowMessage(const std::string& text, const std::string& caption) override;
     void CloseWithOk() override { accept(); }
 
+    void CancelCheck() { logic_.CancelCheck(); }
+    // The account check started last (see PasswordForm::CheckWorker).
+    std::shared_ptr<WorkerThread> CheckWorker() const { return logic_.CheckWorker(); }
+
     QLineEdit* EmailEdit;
     QLineEdit* PasswordEdit;
     QPushButton* ProcessButton;
     QPushButton* BitBtn1;
     QCheckBox* SaveCheckBox;
+
+    // However the dialog closes, a check still running is cancelled.
+    void done(int result) override;
 
   protected:
     void showEvent(QShowEvent* event) override;

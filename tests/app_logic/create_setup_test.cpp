@@ -490,5 +490,43 @@ TEST_F(CreateSetupTest, AnUnreadableCollectionFolderStopsTheBuild) {
     EXPECT_TRUE(ui.started.empty());
 }
 
+// The heading of a build that did not succeed says what stopped it, not the step it was at.
+TEST_F(CreateSetupTest, AFailedBuildsHeadingSaysWhatStoppedIt) {
+    struct Case {
+        const char* compiler;  // nullptr: none on PATH
+        bool cancel;
+        bool missingPicture;
+        std::string heading;
+    };
+    const Case cases[] = {
+        {kFailingCompiler, false, false, "step The installer compiler failed"},
+        {kWorkingCompiler, true, false, "step Cancelled"},
+        {nullptr, false, false, "step The installer compiler could not be started"},
+        {kWorkingCompiler, false, true, "step Stopped by the checks: nothing was compiled"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.heading);
+        DeleteFile(bin_ + "/Compil32.exe");
+        if (c.compiler)
+            InstallCompiler(c.compiler);
+        else
+            SetEnvironment("PATH", bin_);
+        if (c.missingPicture) {
+            Write("Designers/Anna/Coats/Hood.mac", "add_pict_item(1, \"Lost.jpg\")\n");
+            Write("Designers/Anna/Coats/Hood.jpg", "\xFF\xD8picture");
+        }
+        ui = FakeUserInterface();
+        ui.holdPrograms = c.cancel;
+        Start();
+        CreateSetup(At("Installations/Coats.exe"));
+        if (c.cancel)
+            ui.buildCancel();
+        const std::vector<std::string>& events = ui.buildEvents;
+        ASSERT_GE(events.size(), 2u);
+        EXPECT_TRUE(events.back().starts_with("failed ")) << events.back();
+        EXPECT_EQ(events[events.size() - 2], c.heading);
+    }
+}
+
 }  // namespace
 }  // namespace kb::test

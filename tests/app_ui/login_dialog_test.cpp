@@ -4,13 +4,20 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 
+#include "app/ui/qt_ui_dispatcher.h"
 #include "foundation/paths.h"
 #include "foundation/settings_store.h"
+#include "tests/upload/test_servers.h"
+#include "upload/upload_config.h"
 
 namespace kb {
 namespace {
@@ -38,7 +45,8 @@ class PasswordFrmTest : public ::testing::Test {
     }
 
     QTemporaryDir settings;
-    TPasswordFrm dialog;
+    QtUiDispatcher dispatcher;
+    TPasswordFrm dialog{dispatcher};
 };
 
 TEST_F(PasswordFrmTest, ShowingEmptiesTheEditsAndLoadsTheStoredAccount) {
@@ -81,6 +89,46 @@ TEST_F(PasswordFrmTest, SaveBoxForgetsTheStoredAccount) {
     });
     EXPECT_EQ(ReadSetting(SettingsRoot::CurrentUser, kAccountIdSetting, ""), "");
     EXPECT_EQ(dialog.CurrentAccountId(), "0123456789abcdef01234567");
+}
+
+// While the account check waits on a service that never answers, the dialog goes on serving
+// its events (a timer ticks on time) and its close box closes it and cancels the check.
+TEST_F(PasswordFrmTest, TheDialogStaysUsableWhileTheCheckWaits) {
+    test::SilentServer silent;
+    UploadConfig config;
+    config.serviceAddress = "http://127.0.0.1:" + std::to_string(silent.Port()) + "/";
+    config.timeouts.total = std::chrono::seconds(5);
+    SetUploadConfig(config);
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    QElapsedTimer sinceClose;
+    const bool accepted = ShowAndThen([&] {
+        dialog.EmailEdit->setText("ann@example.com");
+        dialog.PasswordEdit->setText("secret");
+        sinceTick.start();
+        ticks.start(10);
+        dialog.ProcessButton->click();
+        QTimer::singleShot(1500, &dialog, [&] {
+            ticks.stop();
+            sinceClose.start();
+            dialog.close();  // the close box
+        });
+    });
+    SetUploadConfig({});
+    EXPECT_FALSE(accepted);
+    const auto check = dialog.CheckWorker();
+    ASSERT_TRUE(check);
+    while (!check->Finished() && sinceClose.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(check->Finished());
+    EXPECT_LT(sinceClose.elapsed(), 2000);
+    // A frozen window misses this by seconds; the margin above 100 ms is for a loaded machine.
+    EXPECT_LT(longestGap, 250) << "longest gap between 10 ms ticks: " << longestGap << " ms";
+    std::printf("longest gap between 10 ms ticks while checking: %lld ms\n",
+                static_cast<long long>(longestGap));
 }
 
 }  // namespace

@@ -19,15 +19,18 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -38,6 +41,7 @@
 #include "app/ui/input_dialog.h"
 #include "app/ui/kitbinder_application.h"
 #include "app/ui/kitbinder_windows.h"
+#include "app/ui/login_dialog.h"
 #include "app/ui/main_window.h"
 #include "app/ui/processing_form.h"
 #include "app/ui/qt_ui_dispatcher.h"
@@ -46,7 +50,10 @@
 #include "foundation/platform.h"
 #include "foundation/settings_store.h"
 #include "tests/support/test_paths.h"
+#include "tests/upload/test_servers.h"
 #include "tools/sample_workspace/sample_workspace.h"
+#include "upload/password_form.h"
+#include "upload/upload_config.h"
 #include "workspace/current_selection.h"
 
 using namespace kb;
@@ -55,8 +62,11 @@ namespace {
 
 const bool kWindows = kPathSeparator == '\\';
 
-// The argument that makes this program the child of closingDuringCheckEndsTheProgram.
+// The arguments that make this program the child of closingDuringCheckEndsTheProgram,
+// closingDuringUploadEndsTheProgram and closingDuringLoginEndsTheProgram.
 constexpr const char* kCloseDuringCheck = "--close-during-check";
+constexpr const char* kCloseDuringUpload = "--close-during-upload";
+constexpr const char* kCloseDuringLogin = "--close-during-login";
 
 struct Shown {
     std::string text;
@@ -135,9 +145,13 @@ class MainWindowTest : public QObject {
     void everyFocusableControlHasAName();
     void keyboardReachesCommands();
     void windowFitsItsScreen();
+    void failedBuildShowsItsFirstErrorWhole();
+    void closingDuringUploadEndsTheProgram();
+    void closingDuringLoginEndsTheProgram();
 
   private:
     void Start(bool sample);
+    void EndsSoonAfterClose(const char* mode, const char* running);
     QWidget* W(const char* name) { return windows_->Window().Control(QLatin1String(name)); }
     template <typename T>
     T* W(const char* name) {
@@ -881,6 +895,38 @@ void MainWindowTest::createSetupSaysWhatIsWrong() {
 
 // The program in a child process: a check of a large collection is running when the main window
 // is closed; the process must end at once (the worker cancelled, no step left behind).
+// A failed build with a long report: the view shows the first error, every line whole (none
+// runs past the window's edge), and the bar stops instead of going on busy.
+void MainWindowTest::failedBuildShowsItsFirstErrorWhole() {
+    BuildForm build(nullptr);
+    build.Start({});
+    QVERIFY(QTest::qWaitForWindowExposed(&build));
+    build.SetProgress(0, 0);
+    const QString folder = QStringLiteral(
+        "/home/designer/Documents/Bobbinwright/Personal Files/"
+        "Designers/Anna/Coats/");
+    QString report;
+    for (int i = 0; i < 3; ++i)
+        report += QStringLiteral("Error: garment Coat%1: file missing: %2Lost%1.jpg\n")
+                      .arg(i)
+                      .arg(folder);
+    for (int i = 0; i < 80; ++i)
+        report += QStringLiteral("Warning: garment Coat%1: optional file missing: %2Coat%1.pdf\n")
+                      .arg(i)
+                      .arg(folder);
+    build.AppendLog(report);
+    build.End(QStringLiteral("Nothing was compiled."), false);
+    QCoreApplication::processEvents();
+
+    auto* log = build.findChild<QPlainTextEdit*>(QStringLiteral("BuildLog"));
+    const QString top = log->cursorForPosition(QPoint(4, 4)).block().text();
+    QVERIFY2(top.startsWith(QStringLiteral("Error: garment Coat0")), qPrintable(top));
+    QCOMPARE(log->horizontalScrollBar()->maximum(), 0);
+    auto* bar = build.findChild<QProgressBar*>(QStringLiteral("BuildProgress"));
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), 0);
+}
+
 void MainWindowTest::closingDuringCheckEndsTheProgram() {
     const std::string documents = test::Native(temp_->path().toStdString() + "/Documents");
     MakeSampleWorkspace(documents);
@@ -891,11 +937,27 @@ void MainWindowTest::closingDuringCheckEndsTheProgram() {
     for (int i = 0; i < 3000; ++i)
         WriteTextFile(coats + "Garment" + std::to_string(i) + ".mac", macro);
 
+    EndsSoonAfterClose(kCloseDuringCheck, "check running");
+}
+
+void MainWindowTest::closingDuringUploadEndsTheProgram() {
+    MakeSampleWorkspace(test::Native(temp_->path().toStdString() + "/Documents"));
+    EndsSoonAfterClose(kCloseDuringUpload, "upload running");
+}
+
+void MainWindowTest::closingDuringLoginEndsTheProgram() {
+    MakeSampleWorkspace(test::Native(temp_->path().toStdString() + "/Documents"));
+    EndsSoonAfterClose(kCloseDuringLogin, "check running");
+}
+
+// Runs this program as a child in the given mode on the test folder, waits until it says it
+// has closed its window while running (it printed running first), and expects it to end within
+// 2 s of that.
+void MainWindowTest::EndsSoonAfterClose(const char* mode, const char* running) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(
-        QCoreApplication::applicationFilePath(),
-        {QLatin1String(kCloseDuringCheck), QString::fromStdString(temp_->path().toStdString())});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QLatin1String(mode), QString::fromStdString(temp_->path().toStdString())});
     QVERIFY(child.waitForStarted());
     QByteArray output;
     QElapsedTimer waiting;
@@ -905,7 +967,11 @@ void MainWindowTest::closingDuringCheckEndsTheProgram() {
         child.waitForReadyRead(100);
         output += child.readAllStandardOutput();
     }
-    QVERIFY2(output.contains("check running"), output.constData());
+    if (!output.contains("closed")) {
+        child.kill();
+        child.waitForFinished();
+    }
+    QVERIFY2(output.contains(running), output.constData());
     QVERIFY2(output.contains("closed"), output.constData());
     QElapsedTimer ending;
     ending.start();
@@ -1102,10 +1168,65 @@ void MainWindowTest::windowFitsItsScreen() {
     QVERIFY(window.rect().contains(shown));
 }
 
+// The child of closingDuringUploadEndsTheProgram and closingDuringLoginEndsTheProgram: the
+// program on the given test folder with a service and a database that never answer. At the
+// login it either presses Process (and then the close box while the check waits) or goes on
+// with a remembered account (and closes the window while the upload connects).
+int CloseDuringUpload(KitbinderApplication& application, const std::string& folder, bool atLogin) {
+    SetDocumentsFolder(folder + "/Documents");
+    SetSettingsFolder(SettingsRoot::CurrentUser, folder + "/settings");
+    test::SilentServer silent;
+    UploadConfig config;
+    config.serviceAddress = "http://127.0.0.1:" + std::to_string(silent.Port()) + "/";
+    config.databaseHost = "127.0.0.1";
+    config.databasePort = silent.Port();
+    SetUploadConfig(config);
+    if (!atLogin)
+        WriteSetting(SettingsRoot::CurrentUser, kAccountIdSetting, "0123456789abcdef01234567");
+    return RunKitbinder(application, [atLogin](KitbinderWindows& windows) {
+        windows.Ui().hooks.message = [](const std::string&, const std::string&, MessageButtons,
+                                        MessageIcon) { return MessageAnswer::Ok; };
+        TPasswordFrm* login = &windows.Login();
+        QTimer::singleShot(0, &windows.Window(), [&windows] { windows.Logic().Ftp1Click(); });
+        auto* poll = new QTimer(&windows.Window());
+        auto waited = std::make_shared<QElapsedTimer>();
+        QObject::connect(poll, &QTimer::timeout, [&windows, login, poll, atLogin, waited] {
+            if (login->isVisible() && !waited->isValid()) {
+                if (!atLogin) {
+                    login->BitBtn1->click();
+                    return;
+                }
+                login->EmailEdit->setText(QStringLiteral("ann@example.com"));
+                login->PasswordEdit->setText(QStringLiteral("secret"));
+                login->ProcessButton->click();
+                waited->start();
+                return;
+            }
+            if (!atLogin && windows.Processing().isVisible() && !waited->isValid())
+                waited->start();
+            // Well inside the wait on the silent server.
+            if (!waited->isValid() || waited->elapsed() < 500)
+                return;
+            poll->stop();
+            std::printf(atLogin ? "check running\n" : "upload running\n");
+            if (atLogin)
+                login->close();
+            windows.Window().close();
+            std::printf("closed\n");
+            std::fflush(stdout);
+        });
+        poll->start(20);
+    });
+}
+
 int main(int argc, char** argv) {
     KitbinderApplication application(argc, argv);
     if (argc == 3 && std::string_view(argv[1]) == kCloseDuringCheck)
         return CloseDuringCheck(application, argv[2]);
+    if (argc == 3 && std::string_view(argv[1]) == kCloseDuringUpload)
+        return CloseDuringUpload(application, argv[2], false);
+    if (argc == 3 && std::string_view(argv[1]) == kCloseDuringLogin)
+        return CloseDuringUpload(application, argv[2], true);
     MainWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -36,18 +36,18 @@ class TestWorker : public WorkerThread {
     std::function<void(TestWorker&)> body_;
 };
 
-TEST(WorkerThread, RunsAtIdlePriorityOnAThreadOfItsOwn) {
+TEST(WorkerThread, RunsAtBackgroundPriorityOnAThreadOfItsOwn) {
     DirectDispatcher ui;
     std::thread::id worker;
-    bool idle = false;
+    bool background = false;
     auto thread = TestWorker::Start(ui, [&](TestWorker&) {
         worker = std::this_thread::get_id();
-        idle = os::RunsAtIdlePriority();
+        background = os::RunsAtBackgroundPriority();
     });
     thread->Wait();
     EXPECT_TRUE(thread->Finished());
     EXPECT_NE(worker, std::this_thread::get_id());
-    EXPECT_TRUE(idle);
+    EXPECT_TRUE(background);
 }
 
 TEST(WorkerThread, KeepsItselfAliveWithoutAHandle) {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/ui_dispatcher.h"
 #include "upload/password_form.h"
 
 namespace kb::test {
@@ -21,7 +22,8 @@ class FakePasswordDialog : public PasswordView, public LoginDialog {
     bool processEnabled = false;
     bool closedWithOk = false;
     std::vector<std::pair<std::string, std::string>> messages;  // text, caption
-    PasswordForm logic{*this};
+    DirectDispatcher dispatcher;
+    PasswordForm logic{*this, dispatcher};
 
     // Types both texts (one key release each).
     void Type(std::string e, std::string p) {
@@ -29,6 +31,12 @@ class FakePasswordDialog : public PasswordView, public LoginDialog {
         logic.EditKeyUp();
         password = std::move(p);
         logic.EditKeyUp();
+    }
+    // The Process button, then the wait for the service's answer to be judged.
+    void Process() {
+        logic.ProcessButtonClick();
+        if (auto check = logic.CheckWorker())
+            check->Wait();
     }
     // The Close button.
     void PressClose() { closedWithOk = true; }

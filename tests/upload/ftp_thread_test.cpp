@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "foundation/platform.h"
 #include "foundation/settings_store.h"
@@ -134,7 +135,7 @@ class UploadTest : public ::testing::Test {
     std::shared_ptr<FtpThread> Upload() {
         dialog.script = [](test::FakePasswordDialog& d) {
             d.Type(kAnn.email, kAnn.password);
-            d.logic.ProcessButtonClick();
+            d.Process();
         };
         return StartUpload(dialog, view, dispatcher, Coats());
     }
@@ -383,6 +384,44 @@ TEST_F(UploadTest, ScanErrorIsShownAndEndsTheUpload) {
     EXPECT_NE(messages[0].find("Women.mmt"), std::string::npos) << messages[0];
     EXPECT_EQ(view.Events().back(), "hide");
     EXPECT_TRUE(Stored().empty());
+}
+
+// A cancelled upload ends at once wherever it waits: on a database that never answers the
+// connection, or on a service that never answers the processing request.
+TEST_F(UploadTest, CancelEndsAnUploadThatWaitsOnASilentServer) {
+    test::SilentServer silent;
+    const NetworkTimeouts slow{std::chrono::seconds(20), std::chrono::seconds(30)};
+    const struct {
+        const char* what;
+        bool silentDatabase;
+    } cases[] = {
+        {"database never answers", true},
+        {"service never answers", false},
+    };
+    for (const auto& c : cases) {
+        test::RecordingStore into;
+        UploadConfig config =
+            Config(c.silentDatabase ? service->Port() : silent.Port(), into, slow);
+        if (c.silentDatabase) {
+            config.databasePort = silent.Port();
+            config.openStore = OpenMongoDb;
+        }
+        RecordingView shown;
+        auto thread = FtpThread::Start(dispatcher, shown, kSampleDesigner, kSampleCollection,
+                                       kAnn.id, Coats(), config);
+        // Long enough to be well inside the wait.
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        EXPECT_FALSE(thread->Finished()) << c.what;
+        const auto cancelledAt = std::chrono::steady_clock::now();
+        thread->Cancel();
+        thread->Wait();
+        EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(2))
+            << c.what;
+        // Nothing more is shown once the upload was cancelled.
+        const auto events = shown.Events();
+        EXPECT_TRUE(shown.Messages().empty()) << c.what;
+        EXPECT_TRUE(events.empty() || events.back() != "hide") << c.what;
+    }
 }
 
 }  // namespace

@@ -153,5 +153,25 @@ TEST(HttpGetTextFailure, ServiceThatNeverAnswersTimesOut) {
               "");
 }
 
+// A cancelled request ends at once whatever the server does: silent, or a body that stalls.
+TEST(HttpGetTextFailure, CancelBreaksOffTheRequest) {
+    test::SilentServer silent;
+    test::ServerProcess service(test::HttpServerCommand({}));
+    const std::string cases[] = {
+        "http://127.0.0.1:" + std::to_string(silent.Port()) + "/process/x",
+        "http://127.0.0.1:" + std::to_string(service.Port()) + "/stall/100/",
+    };
+    for (const std::string& address : cases) {
+        std::atomic<bool> cancelled{false};
+        std::string answer = "?";
+        const auto left = test::TimeToStopAfterCancel(
+            cancelled, [&] { answer = HttpGetText(address, {}, "", &cancelled); },
+            std::chrono::milliseconds(300));
+        EXPECT_TRUE(cancelled) << address;
+        EXPECT_LT(left, std::chrono::seconds(2)) << address;
+        EXPECT_EQ(answer, "") << address;
+    }
+}
+
 }  // namespace
 }  // namespace kb

@@ -278,5 +278,43 @@ TEST_F(MongoDbHelperFailure, HelperThatStopsReadingFailsTheStore) {
     EXPECT_EQ(gateway.shown, std::vector<std::string>{"Error transfering file: " + big});
 }
 
+// A cancelled upload ends its gateway at once, however the helper or the server hangs: the
+// helper is killed, the call in progress fails, and so does every one after it.
+TEST_F(MongoDbHelperFailure, CancelEndsAHangingGatewayAtOnce) {
+    QTemporaryDir folder;
+    const std::string big = folder.filePath("Big.pdf").toStdString();
+    std::ofstream(big, std::ios::binary) << std::string(8 * 1024 * 1024, 'x');
+    ServerProcess server(test::MongoServerCommand(kUser, kPassword));
+    test::SilentServer silent;
+    const NetworkTimeouts slow{std::chrono::seconds(20), std::chrono::seconds(30)};
+    const struct {
+        const char* what;
+        std::string helper;
+        int port;
+    } cases[] = {
+        {"server never answers", test::StoreHelper(), silent.Port()},
+        {"helper never answers", test::FakeStoreHelper(test::FakeHelper::NeverAnswers),
+         server.Port()},
+        {"helper stops reading", test::FakeStoreHelper(test::FakeHelper::StopsReading),
+         server.Port()},
+    };
+    for (const auto& c : cases) {
+        std::atomic<bool> cancelled{false};
+        DatabaseOptions options = Helper(c.helper);
+        options.cancelled = &cancelled;
+        bool stored = true;
+        const auto left = test::TimeToStopAfterCancel(
+            cancelled,
+            [&] {
+                Gateway gateway(c.port, kUser, kPassword, "127.0.0.1", slow, options);
+                stored = gateway.db.StoreFile(kAccount, big, "big");
+            },
+            std::chrono::milliseconds(500));
+        EXPECT_TRUE(cancelled) << c.what;
+        EXPECT_LT(left, std::chrono::seconds(2)) << c.what;
+        EXPECT_FALSE(stored) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace kb

@@ -96,7 +96,7 @@ TEST_F(PasswordFormTest, TheServiceAnswersJudged) {
         FakePasswordDialog fresh;
         fresh.logic.FormShow();
         fresh.Type(c.email, c.password);
-        fresh.logic.ProcessButtonClick();
+        fresh.Process();
         EXPECT_EQ(fresh.messages, c.messages) << c.service;
         EXPECT_EQ(fresh.closedWithOk, c.closed) << c.service;
         EXPECT_EQ(fresh.CurrentAccountId(), c.accountId) << c.service;
@@ -106,10 +106,10 @@ TEST_F(PasswordFormTest, TheServiceAnswersJudged) {
 TEST_F(PasswordFormTest, SaveDecidesWhatIsRemembered) {
     // A verified account is stored only while Save is ticked.
     dialog.Type(kAnn.email, kAnn.password);
-    dialog.logic.ProcessButtonClick();
+    dialog.Process();
     EXPECT_EQ(Stored(), "");
     dialog.save = true;
-    dialog.logic.ProcessButtonClick();
+    dialog.Process();
     EXPECT_EQ(Stored(), kAnn.id);
 
     // Clearing Save forgets the stored identifier, not the one the dialog knows.
@@ -127,6 +127,33 @@ TEST_F(PasswordFormTest, SaveDecidesWhatIsRemembered) {
     dialog.save = true;
     dialog.logic.SaveCheckBoxClick();
     EXPECT_EQ(Stored(), "aaaaaaaaaaaaaaaaaaaaaaaa");
+}
+
+// The check runs off the caller's thread: Process returns at once and is disabled until the
+// answer; closing the dialog cancels a check that waits on a silent service, and drops it.
+TEST_F(PasswordFormTest, ACheckWaitingOnTheServiceCanBeCancelled) {
+    test::SilentServer silent;
+    UploadConfig config;
+    config.serviceAddress = "http://127.0.0.1:" + std::to_string(silent.Port()) + "/";
+    config.timeouts.total = std::chrono::seconds(20);
+    SetUploadConfig(config);
+    dialog.Type(kAnn.email, kAnn.password);
+    ASSERT_TRUE(dialog.processEnabled);
+    dialog.logic.ProcessButtonClick();
+    EXPECT_FALSE(dialog.processEnabled);
+    const auto check = dialog.logic.CheckWorker();
+    ASSERT_TRUE(check);
+    EXPECT_FALSE(check->Finished());
+    dialog.logic.EditKeyUp();  // typing meanwhile does not enable a second check
+    EXPECT_FALSE(dialog.processEnabled);
+
+    const auto cancelledAt = std::chrono::steady_clock::now();
+    dialog.logic.CancelCheck();
+    check->Wait();
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(2));
+    EXPECT_TRUE(dialog.messages.empty());
+    EXPECT_FALSE(dialog.closedWithOk);
+    EXPECT_TRUE(dialog.processEnabled);
 }
 
 }  // namespace

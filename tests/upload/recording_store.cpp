@@ -43,7 +43,8 @@ class RecordingStore::Store : public UploadStore {
 RecordingStore::RecordingStore() : record_(std::make_shared<Record>()) {}
 
 UploadStoreFactory RecordingStore::Factory() {
-    return [record = record_](const UploadConfig&) -> std::unique_ptr<UploadStore> {
+    return [record = record_](const UploadConfig&,
+                              const std::atomic<bool>&) -> std::unique_ptr<UploadStore> {
         return std::make_unique<Store>(record);
     };
 }

@@ -1,6 +1,9 @@
 #include "tests/upload/test_servers.h"
 
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #include "tests/upload/test_certificates.h"
 
@@ -67,6 +70,34 @@ int ClosedPort() {
     int port = 0;
     CloseSocket(BindLoopback(port, false));
     return port;
+}
+
+std::chrono::milliseconds TimeToStopAfterCancel(std::atomic<bool>& cancelled,
+                                                const std::function<void()>& call,
+                                                std::chrono::milliseconds delay) {
+    using Clock = std::chrono::steady_clock;
+    std::mutex mutex;
+    std::condition_variable returned;
+    bool done = false;
+    Clock::time_point cancelledAt;
+    std::thread canceller([&] {
+        std::unique_lock lock(mutex);
+        if (!returned.wait_for(lock, delay, [&] { return done; })) {
+            cancelledAt = Clock::now();
+            cancelled = true;
+        }
+    });
+    call();
+    const Clock::time_point end = Clock::now();
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    returned.notify_all();
+    canceller.join();
+    if (!cancelled)
+        return std::chrono::milliseconds(0);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(end - cancelledAt);
 }
 
 }  // namespace kb::test

@@ -1,6 +1,9 @@
 #pragma once
 // The test servers of the upload tests, run as child processes on 127.0.0.1, and a socket that
 // accepts connections but never answers.
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,5 +71,11 @@ class SilentServer {
 
 // A port on 127.0.0.1 where nothing listens.
 int ClosedPort();
+
+// Runs call, sets cancelled after delay from another thread, and returns how long call went on
+// after that (zero when it had returned before).
+std::chrono::milliseconds TimeToStopAfterCancel(std::atomic<bool>& cancelled,
+                                                const std::function<void()>& call,
+                                                std::chrono::milliseconds delay);
 
 }  // namespace kb::test
