@@ -9,6 +9,7 @@
 #include "compiler/manifest.h"
 #include "compiler/reproducible.h"
 #include "compiler/script_encoding.h"
+#include "compiler/staged_picture.h"
 #include "compiler/stopping.h"
 #include "compiler/temporary_folder.h"
 #include "foundation/platform.h"
@@ -69,8 +70,11 @@ void StageInputs(const SetupPlan& plan, const NsisInputs& inputs, const Diagnost
     StageText(plan.licenseFile, inputs.licenseFile, diagnostics);
     StageText(plan.infoBeforeFile, inputs.infoBeforeFile, diagnostics);
     StageText(plan.infoAfterFile, inputs.infoAfterFile, diagnostics);
-    StageFile(plan.wizardImageFile, inputs.wizardImageFile);
-    StageFile(plan.wizardSmallImageFile, inputs.wizardSmallImageFile);
+    for (const auto& [from, to] :
+         {std::pair(&plan.wizardImageFile, &inputs.wizardImageFile),
+          std::pair(&plan.wizardSmallImageFile, &inputs.wizardSmallImageFile)})
+        if (!from->empty())
+            StagePicture(*from, *to);
 }
 
 // Every local file the setup is made of.
