@@ -224,6 +224,8 @@ void TMainForm::CompilerFinished(SetupBuild& build, int exitCode, bool crashed) 
     EndSetupBuild(build, outcome.summary, true);
     testInstallScript_ = build.Script();
     form.TestInstallButton.enabled = true;
+    if (build.cancelled)  // the compiler had finished: the setup stands, but is not started
+        return;
     if (!ui_.OpenDocument(build.Setup()))
         OfferTestInstall(build);
 }
