@@ -53,6 +53,19 @@ std::string TestInstallSummary(const std::string& report) {
     return summary + ".";
 }
 
+// The installer shows the collection's setup picture converted; one that cannot be read stops the
+// build before the compiler, naming the file.
+void CheckSetupPicture(UserInterface& ui, PreparedSetup& build) {
+    const CurrentSelection& selection = build.scan.inputs.selection;
+    const std::string picture =
+        InFolder(selection.collectionFolder, selection.collection + "_mini.bmp");
+    if (FileExists(picture) && !ui.PictureReadable(picture))
+        build.problems.insert(
+            build.problems.begin(),
+            {ProblemSeverity::Error, "collection " + selection.collection,
+             "the setup picture cannot be read: " + picture + "; choose another setup picture"});
+}
+
 }  // namespace
 
 // One Create Setup build: where it writes, what its script lines came from, and its compiler.
@@ -138,6 +151,7 @@ void TMainForm::PrepareSetupBuild(SetupBuild& build) {
     auto busy = std::make_unique<BusyCursor>(ui_);
     build.prepared =
         CheckSetup(Data, MakeScanInputs(form.MacroList.entries), build.prepared.base, step);
+    CheckSetupPicture(ui_, build.prepared);
     if (!build.prepared.problems.empty())
         ui_.AppendBuildLog(ProblemReportText(build.prepared.problems));
     bool buildIt = !build.prepared.Stopped(MissingFiles::Allow);

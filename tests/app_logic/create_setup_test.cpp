@@ -423,6 +423,19 @@ TEST_F(CreateSetupTest, ProblemsAreReportedTogetherBeforeAnyCompilerRuns) {
     EXPECT_FALSE(Form().SetupBuildRunning());
 }
 
+TEST_F(CreateSetupTest, ASetupPictureThatCannotBeReadStopsTheBuildNamingIt) {
+    InstallCompiler(kWorkingCompiler);
+    Write("Designers/Anna/Coats/Coats_mini.bmp", "GIF89a, not what it says");
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));
+    EXPECT_TRUE(ui.started.empty());
+    EXPECT_NE(ui.buildLog.find("Error: collection Coats: the setup picture cannot be read: " +
+                               At("Designers/Anna/Coats/Coats_mini.bmp")),
+              std::string::npos)
+        << ui.buildLog;
+    EXPECT_TRUE(ui.buildEvents.back().starts_with("failed Nothing was compiled"));
+}
+
 TEST_F(CreateSetupTest, ACompilerErrorNamesTheGarmentItsLineCameFrom) {
     InstallCompiler(kCompilerFailingOnAGarmentLine);
     Start();
