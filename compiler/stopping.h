@@ -3,6 +3,7 @@
 // it started, removes the temporary folders and part-written outputs it made, and ends as the
 // signal would have ended it. The names of what it makes carry its process id, so that a later
 // run can remove what a killed one (SIGKILL leaves no way out) left behind.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,20 @@ class RemovedOnStop {
 
   private:
     std::string path_;
+};
+
+// While it lives, action runs when the compiler is stopped, before the paths are removed (or
+// when it goes while a stop is under way): for helpers that live on outside the compiler's
+// process group (wine's server).
+class RunOnStop {
+  public:
+    explicit RunOnStop(std::function<void()> action);
+    ~RunOnStop();
+    RunOnStop(const RunOnStop&) = delete;
+    RunOnStop& operator=(const RunOnStop&) = delete;
+
+  private:
+    std::function<void()> action_;
 };
 
 int ProcessId();

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -19,6 +20,7 @@ namespace {
 
 std::mutex registeredMutex;
 std::vector<std::string> registered;
+std::vector<const std::function<void()>*> actions;
 int wakeFds[2] = {-1, -1};
 std::atomic<bool> stopRequested = false;
 static_assert(std::atomic<bool>::is_always_lock_free);
@@ -33,8 +35,11 @@ void OnStopSignal(int signal) {
     errno = saved;
 }
 
-void RemoveRegistered() {
+// Runs the stop actions, then removes the paths; the lock keeps both alive meanwhile.
+void CleanUp() {
     const std::lock_guard lock(registeredMutex);
+    for (auto action = actions.rbegin(); action != actions.rend(); ++action)
+        (**action)();
     // A folder still being filled may gain an entry while it is removed: try again.
     for (int attempt = 0; attempt < 5; ++attempt) {
         bool left = false;
@@ -59,7 +64,7 @@ void WatchForStop() {
     if (::getpgrp() == ::getpid())
         ::kill(0, SIGTERM);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    RemoveRegistered();
+    CleanUp();
     ::signal(number, SIG_DFL);
     ::raise(number);
     ::_exit(128 + number);
@@ -96,6 +101,22 @@ RemovedOnStop::~RemovedOnStop() {
             registered.erase(std::next(at).base());
             return;
         }
+}
+
+RunOnStop::RunOnStop(std::function<void()> action) : action_(std::move(action)) {
+    const std::lock_guard lock(registeredMutex);
+    actions.push_back(&action_);
+}
+
+// Going while a stop is under way (unwinding from what the stop broke), it acts itself, as the
+// watcher may not get to it in time.
+RunOnStop::~RunOnStop() {
+    {
+        const std::lock_guard lock(registeredMutex);
+        actions.erase(std::find(actions.begin(), actions.end(), &action_));
+    }
+    if (stopRequested)
+        action_();
 }
 
 int ProcessId() {

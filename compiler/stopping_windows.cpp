@@ -3,6 +3,7 @@
 // through its job object gets no such chance; the next run removes what it left.
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <vector>
@@ -14,12 +15,15 @@ namespace {
 
 std::mutex registeredMutex;
 std::vector<std::string> registered;
+std::vector<const std::function<void()>*> actions;
 volatile LONG stopRequested = 0;
 
 BOOL WINAPI OnConsoleControl(DWORD) {
     InterlockedExchange(&stopRequested, 1);
     {
         const std::lock_guard lock(registeredMutex);
+        for (auto action = actions.rbegin(); action != actions.rend(); ++action)
+            (**action)();
         for (auto path = registered.rbegin(); path != registered.rend(); ++path) {
             std::error_code ignored;
             std::filesystem::remove_all(std::filesystem::u8path(*path), ignored);
@@ -52,6 +56,16 @@ RemovedOnStop::~RemovedOnStop() {
             registered.erase(std::next(at).base());
             return;
         }
+}
+
+RunOnStop::RunOnStop(std::function<void()> action) : action_(std::move(action)) {
+    const std::lock_guard lock(registeredMutex);
+    actions.push_back(&action_);
+}
+
+RunOnStop::~RunOnStop() {
+    const std::lock_guard lock(registeredMutex);
+    actions.erase(std::find(actions.begin(), actions.end(), &action_));
 }
 
 int ProcessId() {
