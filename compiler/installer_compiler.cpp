@@ -9,6 +9,8 @@
 #include "compiler/manifest.h"
 #include "compiler/reproducible.h"
 #include "compiler/script_encoding.h"
+#include "compiler/staged_picture.h"
+#include "compiler/stopping.h"
 #include "compiler/temporary_folder.h"
 #include "foundation/platform.h"
 
@@ -68,8 +70,11 @@ void StageInputs(const SetupPlan& plan, const NsisInputs& inputs, const Diagnost
     StageText(plan.licenseFile, inputs.licenseFile, diagnostics);
     StageText(plan.infoBeforeFile, inputs.infoBeforeFile, diagnostics);
     StageText(plan.infoAfterFile, inputs.infoAfterFile, diagnostics);
-    StageFile(plan.wizardImageFile, inputs.wizardImageFile);
-    StageFile(plan.wizardSmallImageFile, inputs.wizardSmallImageFile);
+    for (const auto& [from, to] :
+         {std::pair(&plan.wizardImageFile, &inputs.wizardImageFile),
+          std::pair(&plan.wizardSmallImageFile, &inputs.wizardSmallImageFile)})
+        if (!from->empty())
+            StagePicture(*from, *to);
 }
 
 // Every local file the setup is made of.
@@ -105,26 +110,56 @@ std::string CollectionSaltOf(const SetupPlan& plan, const std::vector<ManifestFi
     return CollectionSalt(plan.appId, digests);
 }
 
-// Removes the setup and its manifest unless Keep() was called: a failed build leaves neither.
-class OutputGuard {
+// The setup and its manifest, written under part names of their own beside where they go and
+// moved into place only when the build succeeded, so that a failed or stopped build leaves the
+// previous setup and manifest as they were. The part names carry the process id, so that a later
+// build removes what a killed one left.
+class SetupOutput {
   public:
-    explicit OutputGuard(std::string setup) : setup_(std::move(setup)) { Remove(); }
-    ~OutputGuard() {
-        if (!kept_)
+    explicit SetupOutput(std::string setup)
+        : setup_(std::move(setup)),
+          partSetup_(PartPrefix(setup_) + std::to_string(ProcessId())),
+          partManifest_(PartPrefix(ManifestPath(setup_)) + std::to_string(ProcessId())),
+          setupOnStop_(partSetup_),
+          manifestOnStop_(partManifest_) {
+        const std::string folder = fs::path(setup_).parent_path().string();
+        RemoveLeftovers(folder, fs::path(PartPrefix(setup_)).filename().string());
+        RemoveLeftovers(folder, fs::path(PartPrefix(ManifestPath(setup_))).filename().string());
+        Remove();
+    }
+    ~SetupOutput() {
+        if (!committed_)
             Remove();
     }
-    OutputGuard(const OutputGuard&) = delete;
-    OutputGuard& operator=(const OutputGuard&) = delete;
-    void Keep() { kept_ = true; }
+    SetupOutput(const SetupOutput&) = delete;
+    SetupOutput& operator=(const SetupOutput&) = delete;
+    const std::string& PartSetup() const { return partSetup_; }
+    const std::string& PartManifest() const { return partManifest_; }
+
+    // The old manifest goes first: between the two moves there is a setup without a manifest,
+    // never a manifest of another setup.
+    void Commit() {
+        std::error_code error;
+        fs::remove(ManifestPath(setup_), error);
+        if (!error)
+            fs::rename(partSetup_, setup_, error);
+        if (!error)
+            fs::rename(partManifest_, ManifestPath(setup_), error);
+        if (error)
+            throw CompileError(setup_ + ": cannot put the new setup in place: " + error.message());
+        committed_ = true;
+    }
 
   private:
+    static std::string PartPrefix(const std::string& path) { return path + ".part-"; }
     void Remove() const {
         std::error_code ignored;
-        fs::remove(ManifestPath(setup_), ignored);
-        fs::remove(setup_, ignored);
+        fs::remove(partManifest_, ignored);
+        fs::remove(partSetup_, ignored);
     }
-    std::string setup_;
-    bool kept_ = false;
+    std::string setup_, partSetup_, partManifest_;
+    RemovedOnStop setupOnStop_, manifestOnStop_;
+    bool committed_ = false;
 };
 
 // The text in single quotes for sh, any character kept as it is.
@@ -247,27 +282,28 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
     fs::create_directories(stage.Path() + "/files");
     StageInputs(read.plan, inputs, diagnostics);
     StampStagedFiles(stage.Path(), time);
-    const std::string nsis = "\xEF\xBB\xBF" + WriteNsisScript(read.plan, inputs);
-    const std::string nsisPath = stage.Path() + "/setup.nsi";
-    WriteBytes(nsisPath, nsis, diagnostics);
-    if (!options.nsisCopy.empty())
-        WriteBytes(options.nsisCopy, nsis, diagnostics);
-
     std::error_code error;
     fs::create_directories(read.plan.outputDir, error);
     if (error)
         diagnostics.Fail(
             0, "Cannot make the output folder \"" + read.plan.outputDir + "\": " + error.message());
-    OutputGuard output(inputs.outFile);
+    const std::string setup = inputs.outFile;
+    SetupOutput output(setup);
+    inputs.outFile = output.PartSetup();
+    const std::string nsis = "\xEF\xBB\xBF" + WriteNsisScript(read.plan, inputs);
+    const std::string nsisPath = stage.Path() + "/setup.nsi";
+    WriteBytes(nsisPath, nsis, diagnostics);
+    if (!options.nsisCopy.empty())
+        WriteBytes(options.nsisCopy, nsis, diagnostics);
     RunMakensis(options, nsisPath, stage.Path(), diagnostics);
-    StampPeHeader(inputs.outFile, time);
+    StampPeHeader(output.PartSetup(), time);
     if (signing.Configured())
-        manifest.signature = SignSetup(inputs.outFile, signing, read.plan, time);
-    manifest.setupName = fs::path(inputs.outFile).filename().string();
-    manifest.setup = Sha256OfFile(inputs.outFile);
-    WriteManifest(ManifestPath(inputs.outFile), ManifestText(manifest));
-    output.Keep();
-    return inputs.outFile;
+        manifest.signature = SignSetup(output.PartSetup(), signing, read.plan, time);
+    manifest.setupName = fs::path(setup).filename().string();
+    manifest.setup = Sha256OfFile(output.PartSetup());
+    WriteManifest(output.PartManifest(), ManifestText(manifest));
+    output.Commit();
+    return setup;
 }
 
 }  // namespace compiler

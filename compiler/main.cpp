@@ -14,6 +14,7 @@
 #include "compiler/code_signing.h"
 #include "compiler/installer_compiler.h"
 #include "compiler/iss_script.h"
+#include "compiler/stopping.h"
 #include "compiler/test_install.h"
 
 namespace {
@@ -142,7 +143,9 @@ int Compile(const CommandLine& line) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     const std::optional<CommandLine> line = ParseCommandLine(argc, argv);
     if (!line) {
         std::cerr << kUsage;
@@ -160,4 +163,13 @@ int main(int argc, char** argv) {
         std::cerr << error.what() << "\n";
         return 1;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    compiler::StopCleanlyOnSignals();
+    const int exitCode = Run(argc, argv);
+    compiler::EndIfStopped();
+    return exitCode;
 }

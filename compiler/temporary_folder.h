@@ -1,11 +1,15 @@
 #pragma once
-// A fresh folder below $TMPDIR (or /tmp), removed with everything in it when it goes.
+// A fresh folder below $TMPDIR (or /tmp), "<prefix>-<pid>-XXXXXX", removed with everything in it
+// when it goes or when the compiler is stopped. Making one removes the folders of its kind that
+// compilers no longer running left behind.
 #include <stdlib.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "compiler/diagnostics.h"
+#include "compiler/stopping.h"
 
 namespace compiler {
 
@@ -13,10 +17,13 @@ class TemporaryFolder {
   public:
     explicit TemporaryFolder(const std::string& prefix) {
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + "-XXXXXX";
+        const std::string folder = tmp && *tmp ? tmp : "/tmp";
+        RemoveLeftovers(folder, prefix + "-");
+        std::string pattern = folder + "/" + prefix + "-" + std::to_string(ProcessId()) + "-XXXXXX";
         if (!mkdtemp(pattern.data()))
             throw CompileError("Cannot make a temporary folder in " + pattern);
         path_ = pattern;
+        removedOnStop_ = std::make_unique<RemovedOnStop>(path_);
     }
     ~TemporaryFolder() {
         std::error_code ignored;
@@ -28,6 +35,7 @@ class TemporaryFolder {
 
   private:
     std::string path_;
+    std::unique_ptr<RemovedOnStop> removedOnStop_;
 };
 
 }  // namespace compiler

@@ -7,6 +7,7 @@
 
 #include "compiler/child_process.h"
 #include "compiler/installer_compiler.h"
+#include "compiler/stopping.h"
 #include "compiler/temporary_folder.h"
 
 namespace compiler {
@@ -87,6 +88,8 @@ class WinePrefix {
 
     std::string root_, wine_, wineserver_;
     int timeout_;
+    // A stopped compiler ends the prefix's wine server, which is of no process group of ours.
+    RunOnStop endServer_{[this] { RunChild({wineserver_, "-k"}, Options()); }};
 };
 
 // Every file and folder below drive_c, as paths relative to it ("/" separated, folders with a

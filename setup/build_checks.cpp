@@ -66,6 +66,7 @@ void CheckMissingFiles(const SetupScan& scan, std::vector<BuildProblem>& problem
         Add(problems, optional ? ProblemSeverity::Warning : ProblemSeverity::Error,
             scan.OriginOf(i),
             (optional ? "optional file missing, not installed: " : "file missing: ") + entry.path);
+        problems.back().missingFile = !optional;
     }
 }
 

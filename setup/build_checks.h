@@ -43,6 +43,7 @@ struct BuildProblem {
     ProblemSeverity severity = ProblemSeverity::Error;
     std::string origin;  // the item: "garment Coat1", "designer Anna", "setting password", ...
     std::string text;    // what is wrong, naming the file or value
+    bool missingFile = false;  // a required file that is missing: the setup can go without it
 };
 
 // The installed path of "{pf}" as a 32-bit setup on 64-bit Windows expands it; the path-length

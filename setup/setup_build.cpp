@@ -1,5 +1,8 @@
 #include "setup/setup_build.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/text.h"
@@ -43,27 +46,47 @@ std::string SetupNameProblem(std::string_view chosen) {
     return {};
 }
 
-PreparedSetup PrepareSetup(KitbinderData& data, const ScanInputs& inputs, std::string_view base,
-                           ScriptUse use, const BuildStepReport& step) {
+int PreparedSetup::MissingRequired() const {
+    return static_cast<int>(std::count_if(problems.begin(), problems.end(),
+                                          [](const BuildProblem& p) { return p.missingFile; }));
+}
+
+bool PreparedSetup::Stopped(MissingFiles missing) const {
+    return std::any_of(problems.begin(), problems.end(), [&](const BuildProblem& problem) {
+        return problem.severity == ProblemSeverity::Error &&
+               !(problem.missingFile && missing == MissingFiles::Allow);
+    });
+}
+
+PreparedSetup CheckSetup(KitbinderData& data, const ScanInputs& inputs, std::string_view base,
+                         const BuildStepReport& step) {
     PreparedSetup build;
     build.base = std::string(base);
-    const std::string baseName = NameOf(base);
     step("Checking the collection...");
     RequireReadableSelection(inputs.selection);
-    const SetupScan scan = ScanForSetup(inputs);
-    build.problems = CheckBuild(data, scan, baseName);
-    if (HasErrors(build.problems))
-        return build;
+    build.scan = ScanForSetup(inputs);
+    build.problems = CheckBuild(data, build.scan, NameOf(base));
+    return build;
+}
+
+void WriteSetupScript(KitbinderData& data, PreparedSetup& build, ScriptUse use,
+                      const BuildStepReport& step) {
     step("Writing the installer script...");
-    if (FileExists(build.Script()))
-        DeleteFile(build.Script());
-    const std::string text = SetupScriptFromScan(data, scan, baseName);
-    WriteTextFile(build.Script(), text);
+    const std::string text = SetupScriptFromScan(data, build.scan, NameOf(build.base));
+    const std::string script = use == ScriptUse::Compile ? build.NewScript() : build.Script();
+    if (FileExists(script))
+        DeleteFile(script);
+    WriteTextFile(script, text);
     build.scriptWritten = true;
-    build.origins = ScriptLineOrigins(text, scan);
+    build.origins = ScriptLineOrigins(text, build.scan);
     build.filesToAdd = FilesToAdd(text);
-    if (use == ScriptUse::Compile)
-        DeleteFile(build.Setup());
+}
+
+PreparedSetup PrepareSetup(KitbinderData& data, const ScanInputs& inputs, std::string_view base,
+                           ScriptUse use, const BuildStepReport& step, MissingFiles missing) {
+    PreparedSetup build = CheckSetup(data, inputs, base, step);
+    if (!build.Stopped(missing))
+        WriteSetupScript(data, build, use, step);
     return build;
 }
 
@@ -80,30 +103,54 @@ int FilesAdded(std::string_view output) {
     return count;
 }
 
+namespace {
+
+// What a build that wrote no setup left: the previous setup, when there is one.
+std::string PreviousSetupNote(const PreparedSetup& build) {
+    return FileExists(build.Setup()) ? " The previous setup " + build.Setup() + " is unchanged."
+                                     : "";
+}
+
+}  // namespace
+
 SetupOutcome FinishSetup(const PreparedSetup& build, int exitCode, bool crashed,
                          std::string_view output, bool cancelled) {
     SetupOutcome outcome;
-    if (cancelled) {
-        DeleteFile(build.Setup());
-        outcome.summary = "Cancelled: no setup was written.";
-        return outcome;
-    }
     if (crashed || exitCode != 0) {
-        DeleteFile(build.Setup());
-        outcome.explained = ExplainCompilerOutput(output, NameOf(build.Script()), build.origins);
+        AbandonSetup(build);
+        if (cancelled) {
+            outcome.summary = FileExists(build.Setup()) ? "Cancelled: the previous setup " +
+                                                              build.Setup() + " is unchanged."
+                                                        : "Cancelled: no setup was written.";
+            return outcome;
+        }
+        outcome.explained = ExplainCompilerOutput(output, NameOf(build.NewScript()), build.origins);
         outcome.failure =
             crashed ? std::string("The installer compiler stopped unexpectedly")
                     : "The installer compiler failed (exit code " + std::to_string(exitCode) + ")";
+        outcome.summary = outcome.failure + "." + PreviousSetupNote(build);
+        return outcome;
+    }
+    // The compiler has put the setup and its manifest in place; the script follows them.
+    std::error_code error;
+    std::filesystem::rename(FsPath(build.NewScript()), FsPath(build.Script()), error);
+    if (error) {
+        outcome.failure = "The setup " + build.Setup() + " was built, but its script " +
+                          build.Script() + " could not be replaced: " + error.message();
         outcome.summary = outcome.failure + ".";
         return outcome;
     }
-    // The compiler writes the manifest beside the setup.
     outcome.succeeded = true;
     outcome.summary = "The setup " + build.Setup() +
                       " was built. Its manifest (SHA-256 of the setup and of every installed "
                       "file) is " +
                       build.Setup() + ".sha256.";
     return outcome;
+}
+
+void AbandonSetup(const PreparedSetup& build) {
+    if (FileExists(build.NewScript()))
+        DeleteFile(build.NewScript());
 }
 
 }  // namespace kb

@@ -26,16 +26,28 @@ std::string SetupBase(std::string_view chosen);
 // The file name of SetupBase(chosen), without joining it to its folder.
 std::string SetupBaseName(std::string_view chosen);
 
-// One build's files and what its script lines came from.
+// Whether required files that are missing stop a build, or the setup is built without them.
+enum class MissingFiles { Stop, Allow };
+
+// One build's files, its checks and what its script lines came from.
 struct PreparedSetup {
     std::string base;  // the setup's path without ".exe"
+    SetupScan scan;
     std::vector<BuildProblem> problems;
     bool scriptWritten = false;  // false: the checks found errors and nothing was written
     std::vector<std::string> origins;
     int filesToAdd = 0;  // the files the compiler will add, for progress
 
     std::string Script() const { return base + ".iss"; }
+    // The script a compile works on; it replaces Script() only when the setup was built, so
+    // that a failed or cancelled build leaves the previous script as it was.
+    std::string NewScript() const { return base + ".iss.part"; }
     std::string Setup() const { return base + ".exe"; }
+    // How many required files the checks found missing.
+    int MissingRequired() const;
+    // Whether the checks found errors that stop the build: any error, or with MissingFiles::Allow
+    // any other than a missing file.
+    bool Stopped(MissingFiles missing) const;
 };
 
 enum class ScriptUse { Compile, ScriptOnly };
@@ -43,12 +55,20 @@ enum class ScriptUse { Compile, ScriptOnly };
 // Told each step as it starts ("Checking the collection...", "Writing the installer script...").
 using BuildStepReport = std::function<void(const std::string& step)>;
 
-// Scans the collection that inputs name, runs the pre-build checks and, when they found no
-// error, replaces the script <base>.iss. For a compile the old setup <base>.exe is deleted as
-// well, so that a build that fails or is cancelled leaves none behind. Throws what the scan and
-// the script writer throw.
+// Scans the collection that inputs name and runs the pre-build checks; writes nothing.
+PreparedSetup CheckSetup(KitbinderData& data, const ScanInputs& inputs, std::string_view base,
+                         const BuildStepReport& step);
+
+// Writes the script of a checked build: for a compile the new script NewScript(), for a script
+// alone Script() itself. The previous setup and its manifest stay until the compiler replaces
+// them. Throws what the script writer throws.
+void WriteSetupScript(KitbinderData& data, PreparedSetup& build, ScriptUse use,
+                      const BuildStepReport& step);
+
+// CheckSetup, then WriteSetupScript unless the checks stopped the build.
 PreparedSetup PrepareSetup(KitbinderData& data, const ScanInputs& inputs, std::string_view base,
-                           ScriptUse use, const BuildStepReport& step);
+                           ScriptUse use, const BuildStepReport& step,
+                           MissingFiles missing = MissingFiles::Stop);
 
 // The compiler's arguments for a script: compile it and close.
 std::vector<std::string> CompilerArguments(const std::string& script);
@@ -64,9 +84,14 @@ struct SetupOutcome {
     std::string explained;  // on failure: the compiler's output with script lines traced to items
 };
 
-// Ends a build whose compiler ended with exitCode (or crashed) after writing output. A failed or
-// cancelled build deletes the setup, so none half-written is left.
+// Ends a build whose compiler ended with exitCode (or crashed) after writing output. A compiler
+// that succeeded wrote the setup and its manifest: the new script then replaces the old one.
+// Otherwise (failed or cancelled) the new script is removed and the previous script, setup and
+// manifest stay as they were. Cancelling a compiler that had just finished changes nothing.
 SetupOutcome FinishSetup(const PreparedSetup& build, int exitCode, bool crashed,
                          std::string_view output, bool cancelled = false);
+
+// Ends a build that was abandoned while its compiler ran: removes the new script.
+void AbandonSetup(const PreparedSetup& build);
 
 }  // namespace kb

@@ -323,10 +323,11 @@ int BuildCollection(const Target& target, const std::string& base, const Options
     Select(target);
     const CurrentSelection selection = CurrentSelectionSnapshot();
     KitbinderData data = StoredSettings();
-    const PreparedSetup prepared =
-        PrepareSetup(data, {selection, GarmentNames(selection.collectionFolder), {}}, base,
-                     options.scriptOnly ? ScriptUse::ScriptOnly : ScriptUse::Compile,
-                     [&](const std::string& step) { progress.Step(step); });
+    const PreparedSetup prepared = PrepareSetup(
+        data, {selection, GarmentNames(selection.collectionFolder), {}}, base,
+        options.scriptOnly ? ScriptUse::ScriptOnly : ScriptUse::Compile,
+        [&](const std::string& step) { progress.Step(step); },
+        options.allowMissing ? MissingFiles::Allow : MissingFiles::Stop);
     if (!prepared.problems.empty()) {
         progress.Pause();
         err << ProblemReportText(prepared.problems);
@@ -343,14 +344,16 @@ int BuildCollection(const Target& target, const std::string& base, const Options
     progress.Files(0, prepared.filesToAdd);
     std::string output;
     const ProgramResult compiled = StartProgram(
-        kInstallerCompiler, CompilerArguments(prepared.Script()), "", true,
+        kInstallerCompiler, CompilerArguments(prepared.NewScript()), "", true,
         [&](std::string_view text) {
             output += text;
             progress.Files(std::min(FilesAdded(output), prepared.filesToAdd), prepared.filesToAdd);
         });
-    if (!compiled.started)
+    if (!compiled.started) {
+        AbandonSetup(prepared);
         throw InputError(std::string("the installer compiler ") + kInstallerCompiler +
                          " could not be started");
+    }
     const SetupOutcome outcome =
         FinishSetup(prepared, compiled.exitCode, compiled.exitCode < 0, compiled.output);
     if (!outcome.succeeded) {

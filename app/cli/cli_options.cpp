@@ -11,6 +11,7 @@ const QCommandLineOption kWorkspace(QStringList{"w", "workspace"}, "", "DIR");
 const QCommandLineOption kJson("json");
 const QCommandLineOption kAll("all");
 const QCommandLineOption kScriptOnly("script-only");
+const QCommandLineOption kAllowMissing("allow-missing");
 const QCommandLineOption kOutput(QStringList{"o", "output"}, "", "SETUP");
 const QCommandLineOption kHelp(QStringList{"h", "help"});
 const QCommandLineOption kVersion(QStringList{"V", "version"});
@@ -36,8 +37,8 @@ void CheckCombination(const Options& options) {
     const bool isBuild = options.command == Command::Build;
     if (options.json && !(options.command == Command::List || options.command == Command::Check))
         throw UsageError("--json works with list and check only");
-    if (!isBuild && (options.all || options.scriptOnly || options.output))
-        throw UsageError("--all, --script-only and --output work with build only");
+    if (!isBuild && (options.all || options.scriptOnly || options.output || options.allowMissing))
+        throw UsageError("--all, --script-only, --allow-missing and --output work with build only");
     if (options.command == Command::List && !options.names.empty())
         throw UsageError("list takes no names");
     if (options.command == Command::Check && options.names.size() > 2)
@@ -56,7 +57,8 @@ void CheckCombination(const Options& options) {
 
 Options ParseOptions(const std::vector<std::string>& arguments) {
     QCommandLineParser parser;
-    parser.addOptions({kWorkspace, kJson, kAll, kScriptOnly, kOutput, kHelp, kVersion});
+    parser.addOptions(
+        {kWorkspace, kJson, kAll, kScriptOnly, kAllowMissing, kOutput, kHelp, kVersion});
     QStringList list{"kitbinder-cli"};
     for (const std::string& argument : arguments)
         list << QString::fromStdString(argument);
@@ -81,6 +83,7 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
     options.json = parser.isSet(kJson);
     options.all = parser.isSet(kAll);
     options.scriptOnly = parser.isSet(kScriptOnly);
+    options.allowMissing = parser.isSet(kAllowMissing);
     if (parser.isSet(kOutput))
         options.output = Text(parser.value(kOutput));
     for (const QString& name : positional)
@@ -99,9 +102,10 @@ Commands:
   check [--json] [DESIGNER [COLLECTION]]
                                  the missing-file check of one collection, of a
                                  designer's collections, or of all
-  build DESIGNER COLLECTION [-o SETUP.exe] [--script-only]
+  build DESIGNER COLLECTION [-o SETUP.exe] [--script-only] [--allow-missing]
                                  the installer script and setup of a collection
-  build --all [--script-only]    every collection's setup, into Installations
+  build --all [--script-only] [--allow-missing]
+                                 every collection's setup, into Installations
 
 Options:
   -w, --workspace DIR  the workspace folder (the one holding Designers);
@@ -110,6 +114,8 @@ Options:
   -o, --output SETUP   where build writes the setup; the script goes beside it;
                        default: Installations/COLLECTION.exe
       --script-only    write the installer script, do not compile it
+      --allow-missing  build without the required files that are missing (they
+                       are still listed); without it they stop the build
   -h, --help           show this help
   -V, --version        show the version
 

@@ -20,6 +20,7 @@ struct Options {
     bool json = false;                  // --json (list, check)
     bool all = false;                   // build --all
     bool scriptOnly = false;            // build --script-only
+    bool allowMissing = false;          // build --allow-missing
     std::optional<std::string> output;  // build -o
     std::vector<std::string> names;     // DESIGNER [COLLECTION]
 };

@@ -249,6 +249,7 @@ class TMainForm {
     bool ConfirmReplaceSetup(const std::string& setup);
     void StartSetupBuild(const std::string& chosenBase);
     void PrepareSetupBuild(SetupBuild& build);
+    bool BuildWithoutMissingFiles(int missing);
     void StartCompiler(const std::shared_ptr<SetupBuild>& build);
     void CompilerOutput(SetupBuild& build, const std::string& text);
     void CompilerFinished(SetupBuild& build, int exitCode, bool crashed);

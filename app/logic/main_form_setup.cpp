@@ -2,6 +2,7 @@
 // the installer compiler run without blocking the window, and the new setup program; and the
 // view of the setups folder.
 #include <algorithm>
+#include <memory>
 #include <sstream>
 
 #include "app/logic/main_form.h"
@@ -50,6 +51,19 @@ std::string TestInstallSummary(const std::string& report) {
         summary += (summary.empty() ? "" : "; ") + line;
     }
     return summary + ".";
+}
+
+// The installer shows the collection's setup picture converted; one that cannot be read stops the
+// build before the compiler, naming the file.
+void CheckSetupPicture(UserInterface& ui, PreparedSetup& build) {
+    const CurrentSelection& selection = build.scan.inputs.selection;
+    const std::string picture =
+        InFolder(selection.collectionFolder, selection.collection + "_mini.bmp");
+    if (FileExists(picture) && !ui.PictureReadable(picture))
+        build.problems.insert(
+            build.problems.begin(),
+            {ProblemSeverity::Error, "collection " + selection.collection,
+             "the setup picture cannot be read: " + picture + "; choose another setup picture"});
 }
 
 }  // namespace
@@ -145,19 +159,40 @@ void TMainForm::StartSetupBuild(const std::string& chosenBase) {
         StartCompiler(build);
 }
 
-// Checks the collection and writes the script; ends the build when the checks found errors.
+// Checks the collection and writes the script; ends the build when the checks found errors,
+// unless they are only missing files and the person chooses to build without them.
 void TMainForm::PrepareSetupBuild(SetupBuild& build) {
-    BusyCursor busy(ui_);
+    const BuildStepReport step = [&](const std::string& text) { ui_.SetBuildStep(text); };
+    auto busy = std::make_unique<BusyCursor>(ui_);
     build.prepared =
-        PrepareSetup(Data, MakeScanInputs(form.MacroList.entries), build.prepared.base,
-                     ScriptUse::Compile, [&](const std::string& step) { ui_.SetBuildStep(step); });
+        CheckSetup(Data, MakeScanInputs(form.MacroList.entries), build.prepared.base, step);
+    CheckSetupPicture(ui_, build.prepared);
     if (!build.prepared.problems.empty())
         ui_.AppendBuildLog(ProblemReportText(build.prepared.problems));
-    if (!build.prepared.scriptWritten)
+    bool buildIt = !build.prepared.Stopped(MissingFiles::Allow);
+    if (buildIt && build.prepared.Stopped(MissingFiles::Stop)) {
+        busy.reset();  // the question is answered with the ordinary pointer
+        buildIt = BuildWithoutMissingFiles(build.prepared.MissingRequired());
+        busy = std::make_unique<BusyCursor>(ui_);
+    }
+    if (!buildIt) {
         EndSetupBuild(build,
                       "Nothing was compiled: mend the errors listed above, then create the "
                       "setup again.",
                       false);
+        return;
+    }
+    WriteSetupScript(Data, build.prepared, ScriptUse::Compile, step);
+}
+
+bool TMainForm::BuildWithoutMissingFiles(int missing) {
+    const std::string question =
+        missing == 1
+            ? "1 required file is missing (listed above). Build the setup without it?"
+            : std::to_string(missing) +
+                  " required files are missing (listed above). Build the setup without them?";
+    return Message(question, "Kitbinder", MessageButtons::YesNo, MessageIcon::Question) ==
+           MessageAnswer::Yes;
 }
 
 void TMainForm::StartCompiler(const std::shared_ptr<SetupBuild>& build) {
@@ -175,8 +210,9 @@ void TMainForm::StartCompiler(const std::shared_ptr<SetupBuild>& build) {
     };
     Notify();
     std::unique_ptr<RunningProgram> compiler = ui_.StartWatchedProgram(
-        kInstallerCompiler, CompilerArguments(build->Script()), StartDirectory, watch);
+        kInstallerCompiler, CompilerArguments(build->prepared.NewScript()), StartDirectory, watch);
     if (!compiler && !build->ended) {
+        AbandonSetup(build->prepared);
         EndSetupBuild(
             *build,
             std::string("The installer compiler ") + kInstallerCompiler + " could not be started.",
@@ -218,6 +254,8 @@ void TMainForm::CompilerFinished(SetupBuild& build, int exitCode, bool crashed) 
     EndSetupBuild(build, outcome.summary, true);
     testInstallScript_ = build.Script();
     form.TestInstallButton.enabled = true;
+    if (build.cancelled)  // the compiler had finished: the setup stands, but is not started
+        return;
     if (!ui_.OpenDocument(build.Setup()))
         OfferTestInstall(build);
 }
@@ -241,9 +279,9 @@ void TMainForm::AbandonSetupBuild() {
     if (!SetupBuildRunning())
         return;
     build_->ended = true;
-    build_->compiler.reset();
+    build_->compiler.reset();  // asks the compiler to stop and waits for it to clean up
     if (!build_->testInstall)
-        DeleteFile(build_->Setup());
+        AbandonSetup(build_->prepared);
 }
 
 void TMainForm::MissingFilesDetailsClick() {

@@ -2,10 +2,18 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <QTimer>
 
 #include "foundation/platform.h"
 
 namespace kb {
+
+namespace {
+
+// How long a program asked to stop may take to clean up before it is killed.
+constexpr int kStopGraceMs = 4000;
+
+}  // namespace
 
 QtRunningProgram::QtRunningProgram(ProgramWatch watch)
     : watch_(std::move(watch)), process_(std::make_unique<QProcess>()) {}
@@ -51,15 +59,25 @@ std::unique_ptr<QtRunningProgram> QtRunningProgram::Start(const std::string& pro
 
 QtRunningProgram::~QtRunningProgram() {
     QObject::disconnect(process_.get(), nullptr, nullptr, nullptr);
-    if (process_->state() != QProcess::NotRunning) {
-        KillGroup();
-        process_->waitForFinished(5000);
-    }
+    if (process_->state() == QProcess::NotRunning)
+        return;
+    if (AskGroupToStop() && process_->waitForFinished(kStopGraceMs))
+        return;
+    KillGroup();
+    process_->waitForFinished(5000);
 }
 
 void QtRunningProgram::Stop() {
-    if (process_->state() != QProcess::NotRunning)
+    if (process_->state() == QProcess::NotRunning)
+        return;
+    if (!AskGroupToStop()) {
         KillGroup();
+        return;
+    }
+    QTimer::singleShot(kStopGraceMs, process_.get(), [this] {
+        if (process_->state() != QProcess::NotRunning)
+            KillGroup();
+    });
 }
 
 }  // namespace kb

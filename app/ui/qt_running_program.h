@@ -1,7 +1,9 @@
 #pragma once
 // A program started without waiting, watched through QProcess on the user-interface thread. It
 // runs in a group of its own (a process group on POSIX, a job object on Windows), so that
-// stopping it also stops the programs it started (the installer compiler runs makensis).
+// stopping it also stops the programs it started (the installer compiler runs makensis). Stop
+// first asks the group to end, so that the programs can remove what they made (the compiler's
+// staging folder); the group is killed when it has not ended after a grace of a few seconds.
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +35,8 @@ class QtRunningProgram : public RunningProgram {
     void PrepareGroup();
     // After the start: puts the process into the group where that can only be done then.
     void JoinGroup();
+    // Asks the group to end (SIGTERM on POSIX); false where that cannot be asked (Windows).
+    bool AskGroupToStop();
     void KillGroup();
 
     ProgramWatch watch_;

@@ -1,4 +1,4 @@
-// The POSIX group of a QtRunningProgram: a process group of its own, killed as a whole.
+// The POSIX group of a QtRunningProgram: a process group of its own, signalled as a whole.
 #include <signal.h>
 #include <unistd.h>
 
@@ -20,6 +20,13 @@ void QtRunningProgram::PrepareGroup() {
 }
 
 void QtRunningProgram::JoinGroup() {}
+
+bool QtRunningProgram::AskGroupToStop() {
+    const qint64 pid = process_->processId();
+    if (pid > 0)
+        ::kill(-static_cast<pid_t>(pid), SIGTERM);
+    return pid > 0;
+}
 
 void QtRunningProgram::KillGroup() {
     const qint64 pid = process_->processId();

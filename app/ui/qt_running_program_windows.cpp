@@ -34,6 +34,11 @@ void QtRunningProgram::JoinGroup() {
     CloseHandle(process);
 }
 
+// A console-less program has no way to be asked: Stop kills the job at once.
+bool QtRunningProgram::AskGroupToStop() {
+    return false;
+}
+
 // The exit code that QProcess::kill gives on Windows, by which QProcess tells a stopped program
 // (CrashExit) from one that ended with an exit code of its own.
 constexpr UINT kKilledExitCode = 0xf291;

@@ -100,14 +100,16 @@ TEST_F(CreateSetupTest, WritesTheScriptCompilesItAndOpensTheSetup) {
 
     ASSERT_EQ(ui.started.size(), 1u);
     EXPECT_EQ(ui.started[0].program, "Compil32.exe");
+    // The compiler works on a new script, which replaces the old one once the setup is built.
     EXPECT_EQ(ui.started[0].arguments,
-              (std::vector<std::string>{"/cc", At("Installations/Coats.iss")}));
+              (std::vector<std::string>{"/cc", At("Installations/Coats.iss.part")}));
     EXPECT_EQ(ui.started[0].workingFolder, form.StartDirectory);
     EXPECT_FALSE(ui.started[0].wait);
     const std::vector<std::string> recorded = SplitLines(ReadTextFile(bin_ + "/args.txt"));
     ASSERT_EQ(recorded.size(), 3u);
     EXPECT_EQ(recorded[0], "/cc");
-    EXPECT_EQ(recorded[1], At("Installations/Coats.iss"));
+    EXPECT_EQ(recorded[1], At("Installations/Coats.iss.part"));
+    EXPECT_FALSE(Exists("Installations/Coats.iss.part"));
     EXPECT_EQ(NormalizePath(recorded[2]), NormalizePath(form.StartDirectory));
     EXPECT_EQ(Read("Installations/Coats.exe"), "setup");
     EXPECT_EQ(ui.opened, std::vector<std::string>{At("Installations/Coats.exe")});
@@ -130,7 +132,28 @@ TEST_F(CreateSetupTest, TheScriptGoesBesideASetupChosenElsewhere) {
     EXPECT_EQ(ui.opened.back(), At("Installations"));
 }
 
-TEST_F(CreateSetupTest, ACompilerThatFailsOrIsMissingStartsNoSetup) {
+// The previous script, setup and manifest, to be found unchanged after a build that wrote none.
+class PreviousSetup {
+  public:
+    explicit PreviousSetup(std::string installations) : folder_(std::move(installations)) {
+        for (const auto& [file, text] : kFiles)
+            WriteTextFile(folder_ + "/" + file, text);
+    }
+    void ExpectUnchanged(const std::string& context) const {
+        for (const auto& [file, text] : kFiles)
+            EXPECT_EQ(ReadTextFile(folder_ + "/" + file), text) << file << ", " << context;
+        EXPECT_FALSE(FileExists(folder_ + "/Coats.iss.part")) << context;
+    }
+
+  private:
+    static constexpr std::pair<const char*, const char*> kFiles[] = {
+        {"Coats.iss", "old script"},
+        {"Coats.exe", "old setup"},
+        {"Coats.exe.sha256", "old manifest"}};
+    std::string folder_;
+};
+
+TEST_F(CreateSetupTest, AFailedBuildKeepsThePreviousScriptSetupAndManifest) {
     struct Case {
         const char* compiler;  // nullptr: none on PATH
         std::string expected;
@@ -142,7 +165,7 @@ TEST_F(CreateSetupTest, ACompilerThatFailsOrIsMissingStartsNoSetup) {
             InstallCompiler(c.compiler);
         else
             SetEnvironment("PATH", bin_);
-        Write("Installations/Coats.exe", "old setup");
+        const PreviousSetup previous(At("Installations"));
         ui = FakeUserInterface();
         ui.answers = {MessageAnswer::Yes};  // replace the old setup
         Start();
@@ -151,11 +174,20 @@ TEST_F(CreateSetupTest, ACompilerThatFailsOrIsMissingStartsNoSetup) {
         EXPECT_NE(ui.messages[1].text.find(c.expected), std::string::npos) << ui.messages[1].text;
         EXPECT_EQ(ui.messages[1].icon, MessageIcon::Error);
         EXPECT_TRUE(ui.opened.empty()) << c.expected;
-        EXPECT_TRUE(Exists("Installations/Coats.iss"));
-        // The replaced setup is gone: a failed build leaves no setup behind.
-        EXPECT_FALSE(Exists("Installations/Coats.exe")) << c.expected;
+        previous.ExpectUnchanged(c.expected);
         EXPECT_TRUE(ui.buildEvents.back().starts_with("failed ")) << ui.buildEvents.back();
     }
+    EXPECT_NE(ui.buildEvents.back().find("could not be started"), std::string::npos);
+    InstallCompiler(kFailingCompiler);
+    SetEnvironment("PATH", bin_);
+    ui = FakeUserInterface();
+    ui.answers = {MessageAnswer::Yes};
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));
+    EXPECT_EQ(ui.buildEvents.back(),
+              "failed The installer compiler failed (exit code 2). The "
+              "previous setup " +
+                  At("Installations/Coats.exe") + " is unchanged.");
 }
 
 TEST_F(CreateSetupTest, CancellingTheDialogDoesNothing) {
@@ -265,9 +297,9 @@ TEST_F(CreateSetupTest, TheBarCountsTheFilesTheCompilerNames) {
     EXPECT_EQ(events.back().substr(0, 10), "succeeded ");
 }
 
-TEST_F(CreateSetupTest, CancelStopsTheCompilerAndLeavesNoSetup) {
+TEST_F(CreateSetupTest, CancelStopsTheCompilerAndKeepsThePreviousSetup) {
     InstallCompiler(kWorkingCompiler);
-    Write("Installations/Coats.exe", "old setup");
+    const PreviousSetup previous(At("Installations"));
     Start();
     ui.holdPrograms = true;
     ui.answers = {MessageAnswer::Yes};
@@ -280,10 +312,67 @@ TEST_F(CreateSetupTest, CancelStopsTheCompilerAndLeavesNoSetup) {
     ui.buildCancel();
     EXPECT_FALSE(ui.ProgramHeld());
     EXPECT_FALSE(Form().SetupBuildRunning());
-    EXPECT_FALSE(Exists("Installations/Coats.exe"));
-    EXPECT_EQ(ui.buildEvents.back(), "failed Cancelled: no setup was written.");
+    previous.ExpectUnchanged("cancelled");
+    EXPECT_EQ(ui.buildEvents.back(), "failed Cancelled: the previous setup " +
+                                         At("Installations/Coats.exe") + " is unchanged.");
     EXPECT_TRUE(ui.opened.empty());
     EXPECT_EQ(ui.messages.size(), 1u);  // the replace question only
+
+    // Without a previous setup there is nothing to keep, and no script is left either.
+    for (const char* file : {"Coats.iss", "Coats.exe", "Coats.exe.sha256"})
+        DeleteFile(At("Installations/") + file);
+    CreateSetup(At("Installations/Coats.exe"));
+    ASSERT_TRUE(ui.ProgramHeld());
+    ui.buildCancel();
+    EXPECT_EQ(ui.buildEvents.back(), "failed Cancelled: no setup was written.");
+    EXPECT_EQ(QDir(QString::fromStdString(At("Installations"))).entryList(QDir::Files),
+              QStringList());
+}
+
+// Closing the window during a build stops the compiler and keeps what the last build made.
+TEST_F(CreateSetupTest, ClosingDuringABuildKeepsThePreviousSetup) {
+    InstallCompiler(kWorkingCompiler);
+    const PreviousSetup previous(At("Installations"));
+    Start();
+    ui.holdPrograms = true;
+    ui.answers = {MessageAnswer::Yes};
+    CreateSetup(At("Installations/Coats.exe"));
+    ASSERT_TRUE(ui.ProgramHeld());
+    Restart();
+    previous.ExpectUnchanged("closed");
+}
+
+// Missing pictures and tables stop the build unless the person chooses to build without them
+// (with other errors there is no question: see ProblemsAreReportedTogetherBeforeAnyCompilerRuns).
+TEST_F(CreateSetupTest, MissingFilesAskWhetherToBuildWithoutThem) {
+    struct Case {
+        const char* name;
+        std::vector<MessageAnswer> answers;  // empty: the default, No
+        bool built;
+    };
+    for (const Case& c : {Case{"yes", {MessageAnswer::Yes}, true}, Case{"default", {}, false}}) {
+        InstallCompiler(kWorkingCompiler);
+        for (const char* file : {"Coats.iss", "Coats.exe", "Coats.exe.sha256"})
+            DeleteFile(At("Installations/") + file);
+        Write("Designers/Anna/Coats/Coat.mac",
+              "add_pict_item(1, \"Front.jpg\")\nadd_pict_item(2, \"Back.jpg\")\n");
+        ui = FakeUserInterface();
+        ui.answers = {c.answers.begin(), c.answers.end()};
+        Start();
+        CreateSetup(At("Installations/Coats.exe"));
+        EXPECT_NE(ui.buildLog.find("file missing: " + At("Designers/Anna/Coats/Front.jpg")),
+                  std::string::npos)
+            << c.name << "\n"
+            << ui.buildLog;
+        ASSERT_EQ(ui.messages.size(), 1u) << c.name;
+        EXPECT_EQ(ui.messages[0].text,
+                  "2 required files are missing (listed above). Build the setup without them?");
+        EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(Exists("Installations/Coats.exe"), c.built) << c.name;
+        EXPECT_EQ(Exists("Installations/Coats.iss"), c.built) << c.name;
+        EXPECT_EQ(ui.buildEvents.back().starts_with("succeeded "), c.built) << c.name;
+        EXPECT_EQ(ui.events.size() % 2, 0u) << c.name;  // every busy pointer was ended
+    }
 }
 
 TEST_F(CreateSetupTest, AnExistingSetupIsReplacedOnlyWhenThePersonSaysYes) {
@@ -321,6 +410,7 @@ TEST_F(CreateSetupTest, ProblemsAreReportedTogetherBeforeAnyCompilerRuns) {
     CreateSetup(At("Installations/Coats.exe"));
 
     EXPECT_TRUE(ui.started.empty());
+    EXPECT_TRUE(ui.messages.empty());  // no offer to build without the missing file
     EXPECT_FALSE(Exists("Installations/Coats.iss"));
     std::vector<std::string> expectedErrors = {
         "Error: garment " + garment + ": file missing: " + At("Designers/Anna/Coats/Gone.jpg"),
@@ -332,6 +422,19 @@ TEST_F(CreateSetupTest, ProblemsAreReportedTogetherBeforeAnyCompilerRuns) {
         EXPECT_NE(ui.buildLog.find(expected), std::string::npos) << expected << "\n" << ui.buildLog;
     EXPECT_TRUE(ui.buildEvents.back().starts_with("failed Nothing was compiled"));
     EXPECT_FALSE(Form().SetupBuildRunning());
+}
+
+TEST_F(CreateSetupTest, ASetupPictureThatCannotBeReadStopsTheBuildNamingIt) {
+    InstallCompiler(kWorkingCompiler);
+    Write("Designers/Anna/Coats/Coats_mini.bmp", "GIF89a, not what it says");
+    Start();
+    CreateSetup(At("Installations/Coats.exe"));
+    EXPECT_TRUE(ui.started.empty());
+    EXPECT_NE(ui.buildLog.find("Error: collection Coats: the setup picture cannot be read: " +
+                               At("Designers/Anna/Coats/Coats_mini.bmp")),
+              std::string::npos)
+        << ui.buildLog;
+    EXPECT_TRUE(ui.buildEvents.back().starts_with("failed Nothing was compiled"));
 }
 
 TEST_F(CreateSetupTest, ACompilerErrorNamesTheGarmentItsLineCameFrom) {

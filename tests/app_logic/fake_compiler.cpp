@@ -2,13 +2,15 @@
 // on every system. The test copies it as "Compil32.exe" into the folder that KB_TEST_BIN names,
 // with "mode.txt" beside it saying what to do:
 //   working        records its arguments and working folder in args.txt, writes the setup
-//   failing        prints "boom: unknown section" and exits 2
+//   failing        prints "boom: unknown section" and exits 2 (as the real compiler, without
+//                  touching the setup)
 //   naming-files   names two files as it adds them, then writes the setup
 //   garment-line   fails on the script line that installs "Coat.jpg", naming it as the compiler
 //                  does
 //   test-install   answers /testinstall with a report and the exit code of KB_TEST_EXIT
 //                  (recording its arguments in test-install-args.txt); else writes the setup
-// The setup of "/cc <script>.iss" is "<script>.exe" holding "setup".
+// The setup of "/cc <script>" is "<OutputBaseFilename>.exe" beside the script, holding "setup",
+// with "<setup>.sha256" holding "manifest".
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -47,10 +49,18 @@ void WriteLines(const std::filesystem::path& path, const std::vector<std::string
         out << line << '\n';
 }
 
+// The setup goes beside the script, named by its OutputBaseFilename line as the compiler does.
 void WriteSetup(const std::string& script) {
-    std::filesystem::path setup = Utf8Path(script);
-    setup.replace_extension(".exe");
+    std::istringstream lines(ReadAll(Utf8Path(script)));
+    std::string base = "setup";
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("OutputBaseFilename="))
+            base = line.substr(line.find('=') + 1);
+    while (!base.empty() && base.back() == '\r')
+        base.pop_back();
+    const std::filesystem::path setup = Utf8Path(script).parent_path() / Utf8Path(base + ".exe");
     std::ofstream(setup, std::ios::binary) << "setup";
+    std::ofstream(Utf8Path(PathText(setup) + ".sha256"), std::ios::binary) << "manifest";
 }
 
 // The 1-based number of the first line of the script holding text; 0 when none does.

@@ -124,7 +124,8 @@ class MainWindowTest : public QObject {
     void handlerErrorIsShownAndWindowGoesOn();
     void createSetupWritesScriptAndRunsCompiler();
     void createSetupBuildsInstaller();
-    void createSetupCancelLeavesNoSetup();
+    void createSetupCancelKeepsThePreviousSetup();
+    void createSetupCancelStopsTheRealCompilerCleanly();
     void createSetupReportsProblemsBeforeCompiling();
     void missingFileDetailsGroupByGarment();
     void tabAndDesignerSurviveRestart();
@@ -454,11 +455,14 @@ void MainWindowTest::createSetupWritesScriptAndRunsCompiler() {
     Start(true);
     MendSample();
     std::vector<std::string> started;
+    std::string script;  // the script the compiler was given, as it was then
     windows_->Ui().hooks.startWatchedProgram =
         [&](const std::string& program, const std::vector<std::string>& arguments,
             const std::string&, ProgramWatch) -> std::unique_ptr<RunningProgram> {
         started.push_back(program);
         started.insert(started.end(), arguments.begin(), arguments.end());
+        if (arguments.size() > 1)
+            script = ReadTextFile(arguments[1]);
         return nullptr;  // not started: no compiler here
     };
     ClickTab(4);
@@ -469,17 +473,18 @@ void MainWindowTest::createSetupWritesScriptAndRunsCompiler() {
     Click("MacroNextButton");
     QCOMPARE(person_.choosers.back().name, "SaveDialog1");
     QCOMPARE(person_.choosers.back().fileName, "Coats");
-    QVERIFY(FileExists(Workspace() + "/Installations/Coats.iss"));
     // The version typed just before is committed and goes into the script.
     QCOMPARE(ReadTextFile(Workspace() + "/Designers/Anna/Coats/CollectionVersion.txt"), "1.23");
-    QVERIFY(ReadTextFile(Workspace() + "/Installations/Coats.iss").find("1.23") !=
-            std::string::npos);
+    QVERIFY(script.find("1.23") != std::string::npos);
     QVERIFY(started.size() >= 3);
     QCOMPARE(started[1], "/cc");
-    QCOMPARE(started[2], test::Native(Workspace() + "/Installations/Coats.iss"));
+    QCOMPARE(started[2], test::Native(Workspace() + "/Installations/Coats.iss.part"));
     QCOMPARE(person_.messages.size(), size_t(1));
     QVERIFY(person_.messages[0].text.find("could not be started") != std::string::npos);
     QVERIFY(!windows_->Build().Running());
+    // Nothing was built: the new script is gone again.
+    QVERIFY(!FileExists(Workspace() + "/Installations/Coats.iss.part"));
+    QVERIFY(!FileExists(Workspace() + "/Installations/Coats.iss"));
 }
 
 // With the project's installer compiler on the search path, the whole road: scan, Create Setup
@@ -532,15 +537,15 @@ void MainWindowTest::createSetupBuildsInstaller() {
 }
 
 // Cancel stops the compiler and the programs it started (makensis, here a child that would
-// write the setup a moment later); neither the old setup nor a half-written one is left.
-void MainWindowTest::createSetupCancelLeavesNoSetup() {
+// write over the setup a moment later); the previous setup is left as it was.
+void MainWindowTest::createSetupCancelKeepsThePreviousSetup() {
     if (kWindows)
         QSKIP("the stand-in compiler is a shell script (qt_running_program_tests covers the stop)");
     const std::string bin = temp_->path().toStdString() + "/bin";
     WriteTextFile(bin + "/Compil32.exe",
                   "#!/bin/sh\n"
                   "echo \"Compiling $2\"\n"
-                  "(sleep 1; printf late > \"${2%.iss}.exe\") &\n"
+                  "(sleep 1; printf late > \"${2%.iss.part}.exe\") &\n"
                   "wait\n");
     QFile::setPermissions(QString::fromStdString(bin + "/Compil32.exe"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -563,10 +568,69 @@ void MainWindowTest::createSetupCancelLeavesNoSetup() {
                       Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!build.Running(), 30000);
     QCOMPARE(build.findChild<QLabel*>(QStringLiteral("BuildOutcome"))->text(),
-             QStringLiteral("Cancelled: no setup was written."));
-    QVERIFY(!FileExists(setup));
+             QString::fromStdString("Cancelled: the previous setup " + test::Native(setup) +
+                                    " is unchanged."));
     QTest::qWait(1500);
-    QVERIFY2(!FileExists(setup), "a program the compiler started wrote the setup after Cancel");
+    QCOMPARE(ReadTextFile(setup), std::string("old setup"));
+}
+
+// With the project's installer compiler and a makensis that takes its time: Cancel, and closing
+// the window, leave the previous setup and manifest byte for byte and no staging folder.
+void MainWindowTest::createSetupCancelStopsTheRealCompilerCleanly() {
+    if (FindProgram("Compil32.exe").empty() || kWindows)
+        QSKIP("Compil32.exe is not on the search path");
+    const std::string root = temp_->path().toStdString();
+    const std::string bin = root + "/slow-bin", tmp = root + "/tmp";
+    EnsureFolder(tmp);
+    const std::string started = root + "/makensis-started";
+    WriteTextFile(bin + "/makensis", "#!/bin/sh\ntouch '" + started + "'\nexec sleep 60\n");
+    QFile::setPermissions(QString::fromStdString(bin + "/makensis"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH"), savedTmp = qgetenv("TMPDIR");
+    qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path);
+    qputenv("TMPDIR", QByteArray::fromStdString(tmp));
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        qputenv("TMPDIR", savedTmp);
+    });
+    Start(true);
+    MendSample();
+    const std::string setup = Workspace() + "/Installations/Coats.exe";
+    WriteTextFile(setup, "old setup");
+    WriteTextFile(setup + ".sha256", "old manifest");
+    WriteTextFile(Workspace() + "/Installations/Coats.iss", "old script");
+    const QDir tmpFolder(QString::fromStdString(tmp));
+    const auto staged = [&] {
+        return tmpFolder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    };
+    person_.answer = MessageAnswer::Yes;
+    ClickTab(4);
+    for (const bool close : {false, false, true}) {
+        DeleteFile(started);
+        person_.files.push_back(setup);
+        Click("MacroNextButton");
+        BuildForm& build = windows_->Build();
+        QVERIFY(build.Running());
+        // makensis runs once the collection is staged.
+        QTRY_VERIFY_WITH_TIMEOUT(FileExists(started), 30000);
+        QCOMPARE(staged().size(), qsizetype(1));
+        if (close) {
+            windows_.reset();  // the window closes during the build
+        } else {
+            QTest::mouseClick(build.findChild<QPushButton*>(QStringLiteral("BuildCancelButton")),
+                              Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(!build.Running(), 10000);
+            QTest::mouseClick(build.findChild<QPushButton*>(QStringLiteral("BuildCancelButton")),
+                              Qt::LeftButton);
+        }
+        QTRY_VERIFY2_WITH_TIMEOUT(staged().isEmpty(), qPrintable(staged().join(' ')), 10000);
+        QCOMPARE(ReadTextFile(setup), std::string("old setup"));
+        QCOMPARE(ReadTextFile(setup + ".sha256"), std::string("old manifest"));
+        QCOMPARE(ReadTextFile(Workspace() + "/Installations/Coats.iss"), std::string("old script"));
+        QCOMPARE(
+            QDir(QString::fromStdString(Workspace() + "/Installations")).entryList(QDir::Files),
+            (QStringList{"Coats.exe", "Coats.exe.sha256", "Coats.iss"}));
+    }
 }
 
 // A reserved name, a missing file and a 270-character installed path: all in one report, and

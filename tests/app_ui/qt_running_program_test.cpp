@@ -67,6 +67,37 @@ TEST_F(QtRunningProgramTest, StopEndsTheProgramAndWhatItStarted) {
     EXPECT_FALSE(FileExists(InFolder(dir.Path(), "late.txt")));
 }
 
+// Stop asks first, so that a program can clean up on its way out (as the installer compiler
+// removes its staging folder); one that does not end when asked is killed after a grace.
+TEST_F(QtRunningProgramTest, StopLetsTheProgramCleanUpThenKillsWhatStaysOn) {
+    if (kWindows)
+        GTEST_SKIP() << "Windows programs are not asked: Stop ends the job at once";
+    struct Case {
+        const char* name;
+        const char* script;
+        bool cleaned;
+    };
+    for (const Case& c : {Case{"cleans up",
+                               "trap 'rm staging; exit 1' TERM; touch staging; echo started; "
+                               "sleep 30 & wait",
+                               true},
+                          Case{"ignores the request",
+                               "trap '' TERM; touch staging; echo started; sleep 30", false}}) {
+        test::TempFolder dir;
+        std::string output;
+        bool finished = false;
+        auto program = QtRunningProgram::Start("sh", {"-c", c.script}, dir.Path(),
+                                               {[&](const std::string& text) { output += text; },
+                                                [&](int, bool) { finished = true; }});
+        ASSERT_NE(program, nullptr) << c.name;
+        ASSERT_TRUE(WaitFor([&] { return output.find("started") != std::string::npos; }, 20))
+            << c.name;
+        program->Stop();
+        ASSERT_TRUE(WaitFor([&] { return finished; }, 15)) << c.name;
+        EXPECT_EQ(FileExists(InFolder(dir.Path(), "staging")), !c.cleaned) << c.name;
+    }
+}
+
 TEST_F(QtRunningProgramTest, AProgramThatCannotBeFoundIsNotStarted) {
     EXPECT_EQ(QtRunningProgram::Start("no-such-program-kb", {}, "", {}), nullptr);
 }

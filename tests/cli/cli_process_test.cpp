@@ -354,6 +354,67 @@ TEST_F(CliTest, ABuildTheChecksStopWritesNothing) {
     EXPECT_EQ(Installations(), std::vector<std::string>{});
 }
 
+// A build that fails (here makensis, which the compiler runs) leaves the last good script, setup
+// and manifest byte for byte; the next build that succeeds replaces all three.
+TEST_F(CliTest, AFailedBuildKeepsTheLastGoodSetup) {
+    if (!CanBuildSetups() || StandInBuildsSetups())
+        GTEST_SKIP() << "makensis or 7z is missing";
+    ASSERT_EQ(Cli({"build", "Anna", "Dresses"}).exitCode, 0);
+    const std::vector<std::string> files = {"Dresses.iss", "Dresses.exe", "Dresses.exe.sha256"};
+    const auto contents = [&] {
+        std::vector<std::string> texts;
+        for (const std::string& file : files)
+            texts.push_back(ReadAll(At("Installations/" + file)));
+        return texts;
+    };
+    const std::vector<std::string> good = contents();
+    Write(At("Designers/Anna/Dresses/Wrap.mac"), "draw_line(0, 0);\n");
+    Write(At("Designers/Anna/Dresses/Wrap.jpg"), ReadAll(At("Designers/Anna/Dresses/Sheath.jpg")));
+    const std::string makensis = temp_ / "bin/makensis";
+    Write(makensis, "#!/bin/sh\necho 'makensis: out of disk'\nexit 1\n");
+    fs::permissions(makensis, fs::perms::owner_all);
+    const Ran failed = Cli({"build", "Anna", "Dresses"});
+    EXPECT_EQ(failed.exitCode, 1) << failed.out << failed.err;
+    EXPECT_NE(failed.out.find("is unchanged"), std::string::npos) << failed.out;
+    EXPECT_EQ(contents(), good);
+    // Nothing part-written is left beside them.
+    EXPECT_EQ(Installations(),
+              (std::vector<std::string>{"Dresses.exe", "Dresses.exe.sha256", "Dresses.iss"}));
+
+    fs::remove(makensis);
+    ASSERT_EQ(Cli({"build", "Anna", "Dresses"}).exitCode, 0);
+    const std::vector<std::string> rebuilt = contents();
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_NE(rebuilt[i], good[i]) << files[i];
+}
+
+// Missing required files stop a build unless --allow-missing says to build without them; they
+// are listed either way, and other errors still stop it.
+TEST_F(CliTest, AllowMissingBuildsWithoutTheMissingFiles) {
+    const std::string missing = std::string("Error: garment Duffle: file missing: ") +
+                                At("Designers/Anna/Coats/") + kSampleMissingFile;
+    Ran run = Cli({"build", "--script-only", "Anna", "Coats"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Installations(), std::vector<std::string>{});
+    run = Cli({"build", "--script-only", "--allow-missing", "Anna", "Coats"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find(missing), std::string::npos) << run.err;
+    EXPECT_EQ(Installations(), std::vector<std::string>{"Coats.iss"});
+    EXPECT_EQ(ReadAll(At("Installations/Coats.iss")).find(kSampleMissingFile), std::string::npos);
+    if (CanBuildSetups() || StandInBuildsSetups()) {
+        run = Cli({"build", "--allow-missing", "Anna", "Coats"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_TRUE(fs::exists(At("Installations/Coats.exe")));
+    }
+    // A garment Windows cannot hold stops the build even so.
+    Write(At("Designers/Anna/Coats/COM1.mac"), "draw_line(0, 0);\n");
+    if (!fs::exists(At("Designers/Anna/Coats/COM1.mac")))
+        return;  // Windows itself refuses the name
+    run = Cli({"build", "--script-only", "--allow-missing", "Anna", "Coats"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("cannot be used on Windows"), std::string::npos) << run.err;
+}
+
 TEST_F(CliTest, BadInputIsRefusedAndNothingIsWritten) {
     Write(temp_ / "a file", "not a folder");
     struct Case {
@@ -375,6 +436,7 @@ TEST_F(CliTest, BadInputIsRefusedAndNothingIsWritten) {
         {{"build", "--all", "Anna"}, "build --all takes no names"},
         {{"build", "Anna"}, "build needs a designer and a collection"},
         {{"list", "--script-only"}, "work with build only"},
+        {{"check", "--allow-missing"}, "work with build only"},
         {{"build", "--json", "Anna", "Dresses"}, "--json works with list and check only"},
         {{"frobnicate"}, "unknown command \"frobnicate\""},
         {{"check", "--colour"}, "Unknown option 'colour'"},
@@ -519,6 +581,7 @@ TEST_F(CliTest, HelpAndVersion) {
     const Ran help = RunProgram(KB_CLI_EXE, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.starts_with("Usage: kitbinder-cli")) << help.out;
+    EXPECT_NE(help.out.find("--allow-missing"), std::string::npos) << help.out;
     const Ran version = RunProgram(KB_CLI_EXE, {"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.starts_with("kitbinder-cli ")) << version.out;

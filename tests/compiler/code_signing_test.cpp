@@ -94,12 +94,14 @@ TEST_F(Compil32Signing, SetupAndUninstallerAreSignedAndVerifyAndTheManifestSaysS
                (fs::perms::group_all | fs::perms::others_all)),
               fs::perms::none);
 
-    // Without the certificate the build fails and leaves no setup, and no manifest.
+    // Without the certificate the build fails and leaves the signed setup and its manifest.
+    const std::string signedSetup = ReadBytes(sample_.setup);
+    const std::string signedManifest = ReadBytes(sample_.setup + ".sha256");
     fs::rename(certificate_, certificate_ + ".gone");
     const RunResult failed = Compil32({"/cc", sample_.script});
     EXPECT_EQ(failed.exitCode, 1) << failed.output;
-    EXPECT_FALSE(fs::exists(sample_.setup));
-    EXPECT_FALSE(fs::exists(sample_.setup + ".sha256"));
+    EXPECT_EQ(ReadBytes(sample_.setup), signedSetup);
+    EXPECT_EQ(ReadBytes(sample_.setup + ".sha256"), signedManifest);
 
     // Removing the configuration: setups are built unsigned again.
     ASSERT_EQ(Compil32({"/signing="}).exitCode, 0);

@@ -160,14 +160,19 @@ TEST_F(Compil32Reproducible, ManifestListsTheSetupAndEveryInstalledFile) {
     }
 }
 
-// A build that fails leaves no setup and no manifest of an earlier build behind.
-TEST_F(Compil32Reproducible, FailedBuildLeavesNeitherSetupNorManifest) {
+// A build that fails leaves the setup and manifest of the earlier build as they were, with
+// nothing part-written beside them.
+TEST_F(Compil32Reproducible, FailedBuildKeepsTheEarlierSetupAndManifest) {
     ASSERT_EQ(Compile(first_, {}).exitCode, 0);
-    ASSERT_TRUE(fs::exists(first_.setup + ".sha256"));
+    const std::string setup = ReadBytes(first_.setup);
+    const std::string manifest = ReadBytes(first_.setup + ".sha256");
     const RunResult failed = RunProgram({KB_COMPIL32_EXE, "/cc", first_.script}, {"PATH=/none"});
     EXPECT_EQ(failed.exitCode, 1) << failed.output;
-    EXPECT_FALSE(fs::exists(first_.setup));
-    EXPECT_FALSE(fs::exists(first_.setup + ".sha256"));
+    EXPECT_EQ(ReadBytes(first_.setup), setup);
+    EXPECT_EQ(ReadBytes(first_.setup + ".sha256"), manifest);
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(first_.setup).parent_path()))
+        EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path();
 }
 
 }  // namespace
