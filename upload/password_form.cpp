@@ -1,6 +1,7 @@
 #include "upload/password_form.h"
 
 #include "foundation/settings_store.h"
+#include "upload/account_answer.h"
 #include "upload/http_client.h"
 #include "upload/upload_config.h"
 
@@ -14,9 +15,6 @@ std::string StoredAccountId() {
 void StoreAccountId(const std::string& id) {
     WriteSetting(SettingsRoot::CurrentUser, kAccountIdSetting, id);
 }
-
-// The service answers an account check with the identifier: 24 characters.
-constexpr size_t kAccountIdLength = 24;
 
 }  // namespace
 
@@ -42,13 +40,14 @@ void PasswordForm::ProcessButtonClick() {
     // Each value is one path segment, whatever characters it holds.
     const std::string address = config.AccountCheckAddress() + UrlEncode(view_.EmailText()) + "/" +
                                 UrlEncode(view_.PasswordText());
-    const std::string answer = HttpGetText(address, config.timeouts, config.caFile);
-    if (answer == "Not Found") {
+    const AccountAnswer answer =
+        ReadAccountAnswer(HttpGetText(address, config.timeouts, config.caFile));
+    if (answer.kind == AccountAnswer::Kind::UnknownUser) {
         view_.ShowMessage("Invalid User", "Error");
-    } else if (answer.size() == kAccountIdLength) {
-        accountId = answer;
+    } else if (answer.kind == AccountAnswer::Kind::Identifier) {
+        accountId = answer.id;
         if (view_.SaveChecked())
-            StoreAccountId(answer);
+            StoreAccountId(accountId);
         view_.ShowMessage("Account Verified", "");
         view_.CloseWithOk();
     } else {
