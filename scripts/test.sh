@@ -35,8 +35,8 @@ done
 # beside its CMakeLists.txt (or the CORPUS it names), its time 20 s (or SECONDS). With the
 # default compiler (g++) a target runs as a plain program that replays the corpus and mutates
 # it; configured with clang++ it is a libFuzzer one with the same flags. New inputs go to a
-# scratch folder, never into the committed corpus; a failing input is saved as
-# build-asan/<name>-crash.
+# scratch folder, never into the committed corpus; the driver saves a failing input as
+# build-asan/<name>-crash (libFuzzer as build-asan/crash-<hash>).
 cmake --build build-asan --target fuzz_targets
 while IFS='|' read -r name seconds corpus dict; do
   [ -n "$name" ] || continue
