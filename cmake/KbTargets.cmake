@@ -104,13 +104,21 @@ function(kb_display_test name)
     endif()
 endfunction()
 
-# kb_fuzz(<name> SOURCES ... LIBS ... [COVER <library>] [DRIVER <source>]): a fuzz target, not
-# part of "all". With clang it is a libFuzzer target, and the sources of the COVER library are
-# compiled into it (instead of linking the library) so that the fuzzer sees their coverage.
-# With another compiler it is built only when a DRIVER stands in for libFuzzer (corpus replay
-# and timed mutation), linking the COVER library.
+# kb_fuzz(<name> SOURCES ... LIBS ... [COVER <library>] [DRIVER <source>] [CORPUS <folder>]
+#         [DICT <file>] [SECONDS <s>]): a fuzz target, not part of "all" but of "fuzz_targets".
+# With clang it is a libFuzzer target, and the sources of the COVER library are compiled into
+# it (instead of linking the library) so that the fuzzer sees their coverage. With another
+# compiler the DRIVER (tests/support/fuzz_driver.cpp unless told) stands in for libFuzzer:
+# corpus replay and timed mutation, same flags, linking the COVER library.
+# Every target is listed in <build>/fuzz_targets.txt, one line each:
+#   <name>|<seconds>|<corpus folder or "">|<dictionary or "">
+# which scripts/test.sh runs. The corpus defaults to the folder <name>_corpus beside the
+# CMakeLists.txt when there is one; the run lasts SECONDS (20 unless told).
 function(kb_fuzz name)
-    cmake_parse_arguments(ARG "" "COVER;DRIVER" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "COVER;DRIVER;CORPUS;DICT;SECONDS" "SOURCES;LIBS" ${ARGN})
+    if(NOT ARG_DRIVER)
+        set(ARG_DRIVER ${PROJECT_SOURCE_DIR}/tests/support/fuzz_driver.cpp)
+    endif()
     if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         add_executable(${name} EXCLUDE_FROM_ALL ${ARG_SOURCES})
         target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
@@ -125,15 +133,40 @@ function(kb_fuzz name)
             get_target_property(libs ${ARG_COVER} LINK_LIBRARIES)
             target_link_libraries(${name} PRIVATE ${libs})
         endif()
-    elseif(ARG_DRIVER)
+    else()
         add_executable(${name} EXCLUDE_FROM_ALL ${ARG_SOURCES} ${ARG_DRIVER})
         target_link_libraries(${name} PRIVATE ${ARG_COVER})
-    else()
-        return()
     endif()
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+
+    if(NOT ARG_CORPUS AND IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${name}_corpus)
+        set(ARG_CORPUS ${CMAKE_CURRENT_SOURCE_DIR}/${name}_corpus)
+    endif()
+    foreach(file CORPUS DICT)
+        if(ARG_${file})
+            cmake_path(ABSOLUTE_PATH ARG_${file} BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+        endif()
+    endforeach()
+    if(NOT ARG_SECONDS)
+        set(ARG_SECONDS 20)
+    endif()
+    if(NOT TARGET fuzz_targets)
+        add_custom_target(fuzz_targets)
+        cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL kb_write_fuzz_list)
+    endif()
+    add_dependencies(fuzz_targets ${name})
+    set_property(GLOBAL APPEND PROPERTY KB_FUZZ_TARGETS
+                 "${name}|${ARG_SECONDS}|${ARG_CORPUS}|${ARG_DICT}")
+endfunction()
+
+# Writes <build>/fuzz_targets.txt once every kb_fuzz target is known (deferred to the end of
+# the top folder).
+function(kb_write_fuzz_list)
+    get_property(lines GLOBAL PROPERTY KB_FUZZ_TARGETS)
+    list(JOIN lines "\n" text)
+    file(WRITE ${CMAKE_BINARY_DIR}/fuzz_targets.txt "${text}\n")
 endfunction()
 
 # kb_bench(<name> SOURCES ... LIBS ...): a Google Benchmark program that prints its figures.

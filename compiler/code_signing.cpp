@@ -1,17 +1,12 @@
 #include "compiler/code_signing.h"
 
-#include <fcntl.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/pkcs12.h>
 #include <openssl/rand.h>
 #include <openssl/x509.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -20,6 +15,7 @@
 #include "compiler/child_process.h"
 #include "compiler/diagnostics.h"
 #include "compiler/digest.h"
+#include "compiler/secret_files.h"
 #include "compiler/temporary_folder.h"
 #include "foundation/settings_store.h"
 
@@ -40,13 +36,14 @@ std::string KeyFile() {
         .string();
 }
 
+// What mends a key file that is refused: a new key, made when the password is stored again.
+constexpr std::string_view kNewKey =
+    "configure the certificate again with Compil32.exe /signing=<certificate.p12>";
+
 std::string ReadKey(const std::string& keyFile) {
-    std::ifstream stream(keyFile, std::ios::binary);
-    std::string key(kKeySize + 1, '\0');
-    stream.read(key.data(), static_cast<std::streamsize>(key.size()));
-    if (stream.gcount() != static_cast<std::streamsize>(kKeySize))
+    std::string key = ReadPrivateFile(keyFile, kKeySize + 1, kNewKey);
+    if (key.size() != kKeySize)
         throw CompileError(keyFile + ": not a key of " + std::to_string(kKeySize) + " bytes");
-    key.resize(kKeySize);
     return key;
 }
 
@@ -57,17 +54,8 @@ std::string UserKey(const std::string& keyFile, bool create) {
         std::array<unsigned char, kKeySize> key{};
         if (RAND_bytes(key.data(), static_cast<int>(key.size())) != 1)
             throw CompileError("No random bytes for the key in " + keyFile);
-        const int fd = ::open(keyFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            const bool written = ::write(fd, key.data(), key.size()) == kKeySize;
-            ::close(fd);
-            if (!written) {
-                ::unlink(keyFile.c_str());
-                throw CompileError(keyFile + ": cannot write the key");
-            }
-        } else if (errno != EEXIST) {
-            throw CompileError(keyFile + ": cannot make the key: " + std::strerror(errno));
-        }
+        CreatePrivateFile(keyFile,
+                          std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
     }
     return ReadKey(keyFile);
 }

@@ -274,6 +274,7 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
     const TemporaryFolder stage("compil32");
     NsisInputs inputs = PlanInputs(read.plan, stage.Path(), options.target,
                                    CollectionSaltOf(read.plan, manifest.files));
+    inputs.passwordVariable = options.passwordVariable;
     const SigningSettings signing = options.sign ? ReadSigningSettings() : SigningSettings{};
     if (signing.Configured()) {
         WriteUninstallerSigner(stage.Path(), read.plan, time, diagnostics);

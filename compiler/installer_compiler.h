@@ -19,6 +19,10 @@ struct CompileOptions {
     std::function<void(const std::string& line)> fileAdded;
     // Sign the setup and its uninstaller when a certificate is configured (code_signing.h).
     bool sign = true;
+    // When set (the test install), the setup also takes its password from this environment
+    // variable when its command line gives none: an environment, unlike a command line, is
+    // hidden from other users.
+    std::string passwordVariable;
 };
 
 struct ReadScript {

@@ -15,6 +15,7 @@
 #include "compiler/installer_compiler.h"
 #include "compiler/iss_script.h"
 #include "compiler/stopping.h"
+#include "compiler/secret_files.h"
 #include "compiler/test_install.h"
 
 namespace {
@@ -95,12 +96,14 @@ int RunTestInstall(const std::string& script) {
 }
 
 // The password comes as the first line of standard input, so that it shows in no process
-// list, shell history or log.
+// list, shell history or log; typed at a terminal, it does not show there either.
 int ConfigureSigning(const CommandLine& line) {
     compiler::SigningSettings settings;
     settings.certificate = *line.signing;
     settings.timestampServer = line.timestamp;
-    if (settings.Configured() && !std::getline(std::cin, settings.password)) {
+    if (settings.Configured() &&
+        !compiler::ReadSecretLine("Password of " + settings.certificate + ": ",
+                                  settings.password)) {
         std::cerr << "The certificate's password is expected on standard input\n";
         return 1;
     }

@@ -9,6 +9,24 @@ namespace {
 
 constexpr std::string_view kOpenBrace = "${U+7B}";
 constexpr std::string_view kBackslash = "${U+5C}";
+constexpr std::string_view kPercent = "${U+25}";
+
+// What a character right after a "$" must be written as so that makensis does not read the
+// pair as its own while compiling: "${" starts a define, "$\\" an escape and "$%" an
+// environment variable ("$%HOME%"), all expanded before "$$" turns into "$". "" for any other
+// character, which is written as it is.
+std::string_view AfterDollar(char c) {
+    switch (c) {
+        case '{':
+            return kOpenBrace;
+        case '\\':
+            return kBackslash;
+        case '%':
+            return kPercent;
+        default:
+            return {};
+    }
+}
 
 struct Constant {
     std::string_view inno;
@@ -66,10 +84,8 @@ std::string NsisEscape(std::string_view text) {
     std::string escaped;
     bool afterDollar = false;
     for (char c : text) {
-        // makensis expands "${" and reads "$\" before it turns "$$" into "$", so these two
-        // characters right after an escaped dollar are written as code points.
-        if (afterDollar && (c == '{' || c == '\\')) {
-            escaped += c == '{' ? kOpenBrace : kBackslash;
+        if (const std::string_view code = afterDollar ? AfterDollar(c) : ""; !code.empty()) {
+            escaped += code;
             afterDollar = false;
             continue;
         }
@@ -105,11 +121,9 @@ std::string NsisLocalPath(std::string_view path) {
     std::string quoted = "\"";
     for (size_t i = 0; i < path.size(); ++i) {
         const char c = path[i];
-        const bool afterDollar = i > 0 && path[i - 1] == '$';
-        if (afterDollar && c == '{')
-            quoted += kOpenBrace;
-        else if (afterDollar && c == '\\')
-            quoted += kBackslash;
+        const std::string_view code = i > 0 && path[i - 1] == '$' ? AfterDollar(c) : "";
+        if (!code.empty())
+            quoted += code;
         else if (c == '"')
             quoted += "$\\\"";
         else

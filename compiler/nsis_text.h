@@ -7,10 +7,10 @@
 namespace compiler {
 
 // The text escaped for use inside an NSIS double-quoted string: "$" becomes "$$", the double
-// quote "$\"", and line breaks and tabs their $\ escapes. A "{" or "\" right after a "$" is
-// written "${U+7B}" or "${U+5C}": makensis expands "${...}" and reads "$\" escapes before it
-// turns "$$" into "$". Only for strings read once: a !define value is expanded again where it
-// is used.
+// quote "$\"", and line breaks and tabs their $\ escapes. A "{", "\" or "%" right after a "$"
+// is written "${U+7B}", "${U+5C}" or "${U+25}": makensis expands "${...}" and "$%NAME%" (an
+// environment variable) and reads "$\" escapes before it turns "$$" into "$". Only for strings read
+// once: a !define value is expanded again where it is used.
 std::string NsisEscape(std::string_view text);
 
 // Two string bodies joined by a backslash, written as a code point when the folder ends in an
@@ -21,8 +21,8 @@ std::string NsisJoin(std::string_view folder, std::string_view name);
 std::string NsisQuote(std::string_view text);
 
 // A path on this machine in double quotes, as makensis reads it while compiling (OutFile, File
-// sources, pages' texts): it expands no variables there, so "$" stays as it is; a "{" or "\"
-// after it is written as a code point, the double quote as "$\"".
+// sources, pages' texts): it expands no variables there, so "$" stays as it is; a "{", "\" or
+// "%" after it is written as a code point, the double quote as "$\"".
 std::string NsisLocalPath(std::string_view path);
 
 // An installer path with Inno constants ({app}, {pf}, {pf32}, {group}, ...; "{{" for a brace)

@@ -338,8 +338,13 @@ class NsisScriptWriter {
              << "  ${EndIf}\n";
     }
 
-    // A password from the command line opens the setup; a silent setup without it stops.
+    // A password from the command line (or the test install's environment variable) opens the
+    // setup; a silent setup without it stops.
     void PasswordArgumentCode() {
+        if (!in_.passwordVariable.empty())
+            out_ << "  ${If} $PasswordArgument == \"\"\n"
+                 << "    ReadEnvStr $PasswordArgument " << NsisQuote(in_.passwordVariable) << "\n"
+                 << "  ${EndIf}\n";
         out_ << "  StrCpy $PasswordOk 0\n"
              << "  ${If} $PasswordArgument != \"\"\n"
              << "    Push $PasswordArgument\n"

@@ -17,6 +17,9 @@ struct NsisInputs {
     std::string licenseFile, infoBeforeFile, infoAfterFile;
     std::string wizardImageFile, wizardSmallImageFile;
     PasswordHash password;  // used when the plan has a password
+    // When set, the environment variable the setup reads its password from when its command
+    // line gives none (CompileOptions::passwordVariable).
+    std::string passwordVariable;
     // When set, a shell script in makensis's working folder that signs the uninstaller file
     // named by its argument; makensis runs it before it packs the uninstaller.
     std::string uninstallerSigner;

@@ -15,6 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Where the test install's setup finds the script's password.
+constexpr const char* kPasswordVariable = "KB_TEST_INSTALL_PASSWORD";
+
 std::string FindWineProgram(std::initializer_list<const char*> names) {
     for (const char* name : names) {
         if (HasChild(name))
@@ -46,9 +49,14 @@ class WinePrefix {
     WinePrefix(const WinePrefix&) = delete;
     WinePrefix& operator=(const WinePrefix&) = delete;
 
-    ChildResult Run(std::vector<std::string> arguments) const {
+    // Runs a program of the prefix; environment adds "NAME=value" entries.
+    ChildResult Run(std::vector<std::string> arguments,
+                    const std::vector<std::string>& environment = {}) const {
         arguments.insert(arguments.begin(), wine_);
-        return RunChild(arguments, Options());
+        ChildOptions options = Options();
+        options.environment.insert(options.environment.end(), environment.begin(),
+                                   environment.end());
+        return RunChild(arguments, options);
     }
 
     // Waits until every program of the prefix has ended (an uninstaller hands over to a copy
@@ -210,6 +218,7 @@ TestInstallReport TestInstall(const std::string& scriptPath, const TestInstallOp
     compile.target = "amd64-unicode";
     compile.makensis = options.makensis;
     compile.outputDir = root.Path() + "/setup";
+    compile.passwordVariable = kPasswordVariable;
     std::vector<std::string> warnings;
     const std::string setup = CompileSetupScript(scriptPath, compile, warnings);
 
@@ -220,10 +229,12 @@ TestInstallReport TestInstall(const std::string& scriptPath, const TestInstallOp
     if (plan.registryCheck)
         prefix.Run({"reg", "add", "HKLM\\" + plan.registryCheck->key, "/reg:32", "/f"});
     const std::set<std::string> before = Snapshot(prefix.DriveC());
-    std::vector<std::string> install = {setup, "/VERYSILENT"};
+    // The password goes in the setup's environment, which other users cannot read, rather
+    // than on its command line, which every process list shows.
+    std::vector<std::string> environment;
     if (!plan.password.empty())
-        install.push_back("/PASSWORD=" + plan.password);
-    report.installExitCode = prefix.Run(install).exitCode;
+        environment.push_back(std::string(kPasswordVariable) + "=" + plan.password);
+    report.installExitCode = prefix.Run({setup, "/VERYSILENT"}, environment).exitCode;
     prefix.WaitIdle();
 
     const std::string key = std::string(plan.admin ? "HKLM\\" : "HKCU\\") + plan.UninstallKey();

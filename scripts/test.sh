@@ -29,21 +29,23 @@ for test in "${tsan_tests[@]}"; do
   build-tsan/tests/"$test"
 done
 
-# A minute of the installer script translator's fuzz target in the sanitizer build. With the
-# default compiler (g++) it runs as a plain program that replays the corpus and mutates it;
-# configured with clang++ the same target is a libFuzzer one. New inputs go to a scratch folder,
-# never into the committed corpus.
-cmake --build build-asan --target compiler_fuzz
-fuzz_scratch=$(mktemp -d)
-build-asan/tests/compiler_fuzz -max_total_time=60 -dict=tests/compiler/compil32.dict \
-  "$fuzz_scratch" tests/compiler/fuzz_corpus
-rm -rf "$fuzz_scratch"
-
-# The sealed signing password read back from the settings, in the same way.
-cmake --build build-asan --target compiler_secret_fuzz
-fuzz_scratch=$(mktemp -d)
-build-asan/tests/compiler_secret_fuzz -max_total_time=20 "$fuzz_scratch" tests/compiler/secret_corpus
-rm -rf "$fuzz_scratch"
+# Every fuzz target in the sanitizer build. Each kb_fuzz() target (cmake/KbTargets.cmake) is a
+# line "<name>|<seconds>|<corpus folder>|<dictionary>" of build-asan/fuzz_targets.txt, written
+# by CMake, so a new target runs here without an edit: its corpus is the folder <name>_corpus
+# beside its CMakeLists.txt (or the CORPUS it names), its time 20 s (or SECONDS). With the
+# default compiler (g++) a target runs as a plain program that replays the corpus and mutates
+# it; configured with clang++ it is a libFuzzer one with the same flags. New inputs go to a
+# scratch folder, never into the committed corpus; the driver saves a failing input as
+# build-asan/<name>-crash (libFuzzer as build-asan/crash-<hash>).
+cmake --build build-asan --target fuzz_targets
+while IFS='|' read -r name seconds corpus dict; do
+  [ -n "$name" ] || continue
+  fuzz_scratch=$(mktemp -d)
+  echo "fuzz target $name, $seconds s"
+  (cd build-asan && tests/"$name" -max_total_time="$seconds" ${dict:+-dict="$dict"} \
+    "$fuzz_scratch" ${corpus:+"$corpus"} </dev/null)
+  rm -rf "$fuzz_scratch"
+done < build-asan/fuzz_targets.txt
 
 # The Windows build, cross-built and tested under wine, when asked for: KB_WINDOWS=1. Its first
 # run on a machine builds Qt and the other libraries for Windows (about 40 minutes on 2 cores).

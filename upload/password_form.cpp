@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "foundation/settings_store.h"
+#include "upload/account_answer.h"
 #include "upload/http_client.h"
 #include "upload/upload_config.h"
 
@@ -17,9 +18,6 @@ std::string StoredAccountId() {
 void StoreAccountId(const std::string& id) {
     WriteSetting(SettingsRoot::CurrentUser, kAccountIdSetting, id);
 }
-
-// The service answers an account check with the identifier: 24 characters.
-constexpr size_t kAccountIdLength = 24;
 
 }  // namespace
 
@@ -114,13 +112,14 @@ std::shared_ptr<WorkerThread> PasswordForm::CheckWorker() const {
     return check_;
 }
 
-void PasswordForm::JudgeAnswer(const std::string& answer) {
-    if (answer == "Not Found") {
+void PasswordForm::JudgeAnswer(const std::string& text) {
+    const AccountAnswer answer = ReadAccountAnswer(text);
+    if (answer.kind == AccountAnswer::Kind::UnknownUser) {
         view_.ShowMessage("Invalid User", "Error");
-    } else if (answer.size() == kAccountIdLength) {
-        accountId = answer;
+    } else if (answer.kind == AccountAnswer::Kind::Identifier) {
+        accountId = answer.id;
         if (view_.SaveChecked())
-            StoreAccountId(answer);
+            StoreAccountId(accountId);
         view_.ShowMessage("Account Verified", "");
         view_.CloseWithOk();
     } else {

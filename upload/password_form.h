@@ -73,7 +73,7 @@ class PasswordForm {
     static bool ProcessAllowed(std::string_view email, std::string_view password);
 
   private:
-    void JudgeAnswer(const std::string& answer);
+    void JudgeAnswer(const std::string& text);
 
     PasswordView& view_;
     UiDispatcher& ui_;

@@ -8,8 +8,10 @@
 namespace compiler::test {
 
 std::vector<TypedFields> DollarFieldCases() {
-    const std::vector<std::string> texts = {"${NSISDIR}", "$\\n", "$\\r", "$$", "$(x)", "$0"};
-    const std::vector<std::string> names = {"${NSISDIR}", "$$", "$(x)", "$0"};
+    const std::vector<std::string> texts = {"${NSISDIR}", "$\\n", "$\\r",   "$$",
+                                            "$(x)",       "$0",   "$%HOME%"};
+    const std::vector<std::string> names = {"${NSISDIR}", "$$",         "$(x)",
+                                            "$0",         "Coat$%KBX%", "s$%KBD%"};
     std::vector<TypedFields> cases;
     for (size_t i = 0; i < texts.size(); ++i) {
         const auto name = [&](size_t shift) { return names[(i + shift) % names.size()]; };
@@ -37,7 +39,8 @@ GeneratedSetup BuildGeneratedSetup(const TypedFields& fields, const std::string&
     kb::EnsureFolder(kb::RootPath("Installations"));
     kb::WriteTextFile(built.script, text);
     const RunResult compiled =
-        RunProgram({KB_COMPIL32_EXE, "/cc", built.script, "/target=" + target});
+        RunProgram({KB_COMPIL32_EXE, "/cc", built.script, "/target=" + target},
+                   {"KBX=1 leaked", "KBD=/../../x"});
     built.exitCode = compiled.exitCode;
     built.output = compiled.output;
     return built;

@@ -15,9 +15,11 @@ struct TypedFields {
     std::string designer, collection, garment, version, website, password, setupName;
 };
 
-// Texts that NSIS would read as its own ("${...}", "$\n", "$$", language strings, variables),
-// spread over the fields so that each field gets each value once. Names (designer, collection,
-// garment, setup name) get only the values without a backslash, which a name cannot hold.
+// Texts that NSIS would read as its own ("${...}", "$\n", "$$", language strings, variables,
+// environment variables: "$%KBX%" and "$%KBD%" are set for the compiler),
+// spread over the fields so that each field gets each value at least once. Names (designer,
+// collection, garment, setup name) get only the values without a backslash, which a name cannot
+// hold.
 std::vector<TypedFields> DollarFieldCases();
 
 struct GeneratedSetup {
@@ -29,7 +31,7 @@ struct GeneratedSetup {
 };
 
 // Makes the collection with one garment and its PDF, builds the script with the generator and
-// compiles it for the target.
+// compiles it for the target with KBX="1 leaked" and KBD="/../../x" in its environment.
 GeneratedSetup BuildGeneratedSetup(const TypedFields& fields, const std::string& target);
 
 }  // namespace compiler::test

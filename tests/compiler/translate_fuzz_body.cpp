@@ -69,13 +69,13 @@ constexpr std::array kOwnCommands = {
 };
 
 // Names the translator refers to as "${name}": its own defines, LogicLib and nsDialogs
-// macros, and the code points it writes for "{" and "\" after an escaped "$".
+// macros, and the code points it writes for "{", "\" and "%" after an escaped "$".
 // A name ending in "_" stands for every name it begins.
-constexpr std::array<std::string_view, 19> kOwnDefines = {
-    "U+7B",      "U+5C",     "PREFIX",    "NSIS_PTR_SIZE", "NSIS_MAX_STRLEN",
-    "If",        "ElseIf",   "AndIf",     "Else",          "EndIf",
-    "While",     "EndWhile", "DoUntil",   "Loop",          "Errors",
-    "GetParent", "NSD_",     "PASSWORD_", "MUI_"};
+constexpr std::array<std::string_view, 20> kOwnDefines = {
+    "U+7B",      "U+5C",    "U+25",  "PREFIX", "NSIS_PTR_SIZE", "NSIS_MAX_STRLEN",
+    "If",        "ElseIf",  "AndIf", "Else",   "EndIf",         "While",
+    "EndWhile",  "DoUntil", "Loop",  "Errors", "GetParent",     "NSD_",
+    "PASSWORD_", "MUI_"};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -149,6 +149,10 @@ std::string ForeignNsisText(std::string_view nsis) {
             return found;
         start = end + 1;
     }
+    // The translator never writes an environment variable reference; makensis expands one
+    // even after "$$".
+    if (const size_t at = nsis.find("$%"); at != std::string_view::npos)
+        return "environment variable reference: " + std::string(nsis.substr(at, 24));
     for (size_t at = nsis.find("${"); at != std::string_view::npos; at = nsis.find("${", at + 2)) {
         const size_t close = nsis.find('}', at);
         const std::string_view name = nsis.substr(at + 2, close - at - 2);

@@ -13,8 +13,9 @@ namespace compiler::test {
 std::optional<std::string> TranslateForFuzz(std::string_view bytes);
 
 // The first thing in the NSIS text that the translator does not write itself: a line that
-// starts with a compile-time command or macro it does not use, a "${...}" it does not define,
-// a line broken by a lone CR or continued by a trailing backslash. "" when there is none.
+// starts with a compile-time command or macro it does not use, a "${...}" it does not define, a
+// "$%NAME%", a line broken by a lone CR or continued by a trailing backslash. "" when there is
+// none.
 std::string ForeignNsisText(std::string_view nsis);
 
 // Translates the bytes and aborts with a message when the text holds something foreign.

@@ -27,13 +27,15 @@ TEST(Compil32Fuzz, CorpusGivesNoForeignNsisText) {
 TEST(Compil32Fuzz, CheckFindsCommandsDefinesBreaksAndContinuations) {
     const std::string own =
         "!include MUI2.nsh\n  !insertmacro MUI_PAGE_WELCOME\n!define MUI_ABORTWARNING\n"
-        "Name \"a$$${U+7B}b} ${If} ${NSD_CreateLabel}\"\n!macroend\n";
+        "Name \"a$$${U+7B}b} ${If} ${NSD_CreateLabel} $$${U+25}HOME%\"\n!macroend\n";
     EXPECT_EQ(ForeignNsisText(own), "");
     const std::pair<std::string, std::string> foreign[] = {
         {"Name \"x\"\n  !system \"touch /tmp/x\"\n", "compile-time command: !system"},
         {"Name \"x\r!execute \"y\"\"\n", "line broken by a CR"},
         {"!include /etc/passwd\n", "compile-time command: !include /etc/passwd"},
         {"Name \"$${NSISDIR}\"\n", "define reference: ${NSISDIR}"},
+        {"Name \"a$$%HOME%\"\n", "environment variable reference: $%HOME%"},
+        {"OutFile \"s$%KBD%.exe\"\n", "environment variable reference: $%KBD%"},
         {"; Setup of x\\\n", "line continued by a backslash"},
     };
     for (const auto& [text, found] : foreign)

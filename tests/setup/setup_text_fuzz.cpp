@@ -1,5 +1,5 @@
-// libFuzzer entry for the setup builder's text readers; built only by clang (target
-// setup_text_fuzz, not in "all").
+// libFuzzer entry for the setup builder's text readers (target setup_text_fuzz, not in "all");
+// with a compiler other than clang it is linked with tests/support/fuzz_driver.cpp.
 #include <cstddef>
 #include <cstdint>
 

@@ -5,10 +5,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -166,20 +168,28 @@ class Mutator {
     std::vector<std::string> tokens_;
 };
 
-// The input being run, written to kCrashFile when the run aborts (sanitizer reports abort too
-// with abort_on_error=1).
+// The input being run, written to "<program name>-crash" in the working folder when the run
+// aborts (sanitizer reports abort too with abort_on_error=1).
 const std::string* current = nullptr;
-constexpr const char* kCrashFile = "compil32-fuzz-crash";
+char crashFile[256] = "fuzz-crash";
+
+void NameCrashFile(const char* program) {
+    const std::string name = fs::path(program).filename().string() + "-crash";
+    if (name.size() < sizeof crashFile)
+        std::copy(name.c_str(), name.c_str() + name.size() + 1, crashFile);
+}
 
 extern "C" void SaveCrash(int) {
     if (current) {
-        const int fd = open(kCrashFile, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fd = open(crashFile, O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) {
             [[maybe_unused]] const ssize_t written = write(fd, current->data(), current->size());
             close(fd);
         }
-        constexpr std::string_view note = "input saved as compil32-fuzz-crash\n";
-        [[maybe_unused]] const ssize_t shown = write(2, note.data(), note.size());
+        constexpr std::string_view note = "input saved as ";
+        [[maybe_unused]] ssize_t shown = write(2, note.data(), note.size());
+        shown = write(2, crashFile, std::strlen(crashFile));
+        shown = write(2, "\n", 1);
     }
     std::signal(SIGABRT, SIG_DFL);
     std::raise(SIGABRT);
@@ -195,6 +205,7 @@ void Run(const std::string& input) {
 
 int main(int argc, char** argv) {
     const Options options = ReadOptions(argc, argv);
+    NameCrashFile(argv[0]);
     std::signal(SIGABRT, SaveCrash);
     std::vector<std::string> tokens;
     for (const std::string& dictionary : options.dictionaries)
