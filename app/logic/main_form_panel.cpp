@@ -43,18 +43,20 @@ void TMainForm::ShowItemInPanel(const std::string& base, const std::string& defa
         form.FileText.hint = textHint;
         form.FileText.readOnly = false;
 
+        // Looking writes nothing: the file is read into the editor, never written back.
         bool textShown = false;
         std::string textFile = base.empty() ? std::string() : base + ".txt";
         if (!textFile.empty() && FileExists(textFile)) {
             std::string content = ReadTextFile(textFile);
-            PutFileText(content, textFile);
+            ShowFileText(content);
             textShown = !content.empty() && content != defaultText;
         }
         form.FileTextChecked.visible = !textShown;
         if (!textShown) {
             ScopedValue<int> defaultTag(form.FileText.tag, 1);
-            PutFileText(defaultText, {});
+            ShowFileText(defaultText);
         }
+        form.FileText.placeholder = defaultText;
 
         std::string picture = base.empty() ? std::string() : base + ".jpg";
         bool pictureShown = !picture.empty() && FileExists(picture) && ui_.PictureReadable(picture);
@@ -79,6 +81,13 @@ void TMainForm::PutFileText(const std::string& text, const std::string& target) 
     FileTextChanged(target);
 }
 
+// Puts a file's text into the editor as it is shown, with nothing saved: the text counts as
+// unchanged until the person edits it.
+void TMainForm::ShowFileText(const std::string& text) {
+    form.FileText.text = WithCrLf(text);
+    panelTextShown_ = form.FileText.text;
+}
+
 void TMainForm::FileTextChange() {
     Handle([&] {
         form.FileText.text = WithCrLf(form.FileText.text);
@@ -93,8 +102,10 @@ void TMainForm::FileTextChanged(const std::string& target) {
         form.FileTextChecked.visible = true;
         return;
     }
-    if (!target.empty())
+    if (!target.empty() && form.FileText.text != panelTextShown_) {
         WriteTextFile(target, form.FileText.text);
+        panelTextShown_ = form.FileText.text;
+    }
     form.FileTextChecked.visible = false;
 }
 
@@ -104,8 +115,12 @@ void TMainForm::SaveItemText() {
             return;
         ItemTextDirty = false;
         const std::string& target = panelTextFile_;
-        if (!target.empty() && !StripExtension(target, true).empty())
+        // Only a text the person changed is written: entering and leaving the editor is no edit.
+        if (!target.empty() && !StripExtension(target, true).empty() &&
+            form.FileText.text != panelTextShown_) {
             WriteTextFile(target, form.FileText.text);
+            panelTextShown_ = form.FileText.text;
+        }
         if (form.FileText.focused)
             ItemTextDirty = true;
     });

@@ -42,6 +42,7 @@ class FormView {
     void BindEvents();
     void BindValueEvents();
     void BindFocusEvents();
+    void GuardEditors();
     // Runs a handler of the logic (which shows its own errors) and shows the result.
     void Call(const std::function<void()>& handler);
     void ShowPicture(QObject* target, const std::string& file);
