@@ -179,6 +179,8 @@ void TMainForm::PictureClick() {
         std::string target = tab == Tab::Create ? std::string() : ItemFile(tab, "jpg");
         if (target.empty())
             return;
+        // The chooser opens where the item's picture is.
+        form.FilePictureDialog.folder = FolderOf(target);
         std::optional<std::string> picked = Choose(form.FilePictureDialog);
         if (!picked)
             return;
@@ -267,37 +269,38 @@ void TMainForm::LoadImageButtonClick() {
     });
 }
 
+// The stored web site is shown, not written back.
 void TMainForm::PutWebsite(const std::string& text) {
-    if (form.WebsiteEdit.text == text)
-        return;
     form.WebsiteEdit.text = text;
-    WebsiteEditChange();
+    form.WebsiteChecked.visible = text.empty();
 }
 
+// Saved as typed; blanks at either end go when the field is left, never while typing.
 void TMainForm::WebsiteEditChange() {
     Handle([&] {
-        std::string& text = form.WebsiteEdit.text;
-        // Written as typed first; a trimmed text is a further change, written again.
-        for (;;) {
-            form.WebsiteChecked.visible = true;
-            WriteTextFile(InFolder(CurrentDesignerFolder(), "Website.txt"), text);
-            std::string trimmed = Trim(text);
-            if (trimmed == text)
-                break;
-            text = trimmed;
-        }
-        if (!text.empty())
-            form.WebsiteChecked.visible = false;
+        const std::string& text = form.WebsiteEdit.text;
+        if (CurrentDesigner().empty())
+            return;
+        WriteTextFile(InFolder(CurrentDesignerFolder(), "Website.txt"), text);
+        form.WebsiteChecked.visible = text.empty();
     });
 }
 
 void TMainForm::WebsiteEditExit() {
-    WebsiteEditChange();
+    Handle([&] {
+        std::string& text = form.WebsiteEdit.text;
+        text = Trim(text);
+        const std::string file = InFolder(CurrentDesignerFolder(), "Website.txt");
+        if (!CurrentDesigner().empty() && (ReadTextFile(file) != text || !FileExists(file)))
+            WriteTextFile(file, text);
+        form.WebsiteChecked.visible = text.empty();
+    });
 }
 
 void TMainForm::PasswordEditExit() {
     Handle([&] {
-        if (form.PasswordEdit.text == Data.password)
+        // Without a collection there is no collection folder to keep the password in.
+        if (CurrentCollection().empty() || form.PasswordEdit.text == Data.password)
             return;
         WriteTextFile(InFolder(CurrentCollectionFolder(), "Password.txt"), form.PasswordEdit.text);
         Data.password = form.PasswordEdit.text;
@@ -306,7 +309,7 @@ void TMainForm::PasswordEditExit() {
 
 void TMainForm::CollectionVersionEditExit() {
     Handle([&] {
-        if (form.CollectionVersionEdit.text == Data.version)
+        if (CurrentCollection().empty() || form.CollectionVersionEdit.text == Data.version)
             return;
         WriteTextFile(InFolder(CurrentCollectionFolder(), "CollectionVersion.txt"),
                       form.CollectionVersionEdit.text);

@@ -8,6 +8,7 @@
 #include "tests/app_logic/main_form_fixture.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/current_selection.h"
+#include "workspace/workspace_paths.h"
 
 namespace kb::test {
 namespace {
@@ -311,6 +312,17 @@ TEST_F(GarmentTest, AFailedCheckShowsItsErrorAndHidesTheProcessingWindow) {
     EXPECT_NE(ui.messages[0].text.find("Women.mmt"), std::string::npos);
     EXPECT_EQ(ui.events.back(), "hide processing");
     EXPECT_TRUE(Model().MissingFilesChecked.visible);
+}
+
+// A table that is nowhere is listed with the folder it was looked for in.
+TEST_F(GarmentTest, DetailsNameTheFolderOfAMissingTable) {
+    Write("Designers/Anna/Coats/Coat.mac", "measure_table(\"Men\");\n");
+    TMainForm& form = Start();
+    form.MissingFilesDetailsClick();
+    ASSERT_EQ(ui.reports.size(), 1u);
+    const std::string& details = ui.reports[0].second;
+    EXPECT_NE(details.find("Men.mmt  in " + RootPath("MeasureTables") + "\n"), std::string::npos)
+        << details;
 }
 
 TEST_F(GarmentTest, CheckWithoutGarmentsWarnsAndASecondClickIsIgnored) {

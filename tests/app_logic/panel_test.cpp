@@ -227,6 +227,13 @@ TEST_F(PanelTest, ThePictureDialogGivesTheCollectionASetupPicture) {
 
 TEST_F(PanelTest, WebsitePasswordAndVersionFields) {
     TMainForm& form = StartWithAnna();
+    // Typed letter by letter, a blank between two words stays; it is saved as typed.
+    for (const char* typed : {"my", "my ", "my site"}) {
+        Model().WebsiteEdit.text = typed;
+        form.WebsiteEditChange();
+        EXPECT_EQ(Model().WebsiteEdit.text, typed);
+        EXPECT_EQ(Read("Designers/Anna/Website.txt"), typed);
+    }
     Model().WebsiteEdit.text = "  word  ";
     form.WebsiteEditExit();
     EXPECT_EQ(Read("Designers/Anna/Website.txt"), "word");
@@ -251,6 +258,42 @@ TEST_F(PanelTest, WebsitePasswordAndVersionFields) {
     EXPECT_EQ(Read("Designers/Anna/Coats/CollectionVersion.txt"), "2.1");
     EXPECT_EQ(form.Data.version, "2.1");
     EXPECT_TRUE(Model().PasswordEdit.enabled);
+
+    // With no collection selected the fields take nothing: no file in the designer folder.
+    GoTo(Tab::Collection);
+    TypeCollection("New");
+    EXPECT_FALSE(Model().PasswordEdit.enabled);
+    Model().PasswordEdit.text = "secret";
+    form.PasswordEditExit();
+    GoTo(Tab::Create);
+    EXPECT_FALSE(Model().CollectionVersionEdit.enabled);
+    Model().CollectionVersionEdit.text = "3.0";
+    form.CollectionVersionEditExit();
+    EXPECT_FALSE(Exists("Designers/Anna/Password.txt"));
+    EXPECT_FALSE(Exists("Designers/Anna/CollectionVersion.txt"));
+}
+
+// The picture chooser opens in the item's folder, not in the program's working folder.
+TEST_F(PanelTest, ThePictureChooserOpensInTheItemsFolder) {
+    Write("Designers/Anna/Coats/Trench.mac");
+    TMainForm& form = StartWithAnna();
+    const struct {
+        Tab tab;
+        const char* folder;
+    } cases[] = {{Tab::Designer, "Designers/Anna"},
+                 {Tab::Collection, "Designers/Anna/Coats"},
+                 {Tab::Garment, "Designers/Anna/Coats"}};
+    for (const auto& c : cases) {
+        GoTo(c.tab);
+        Model().FilePictureDialog.folder = temp;  // where the last picture came from
+        if (c.tab == Tab::Garment) {
+            Model().MacroList.selected = 0;
+            form.MacroListClick();
+        }
+        form.PictureClick();
+        ASSERT_FALSE(ui.choosers.empty());
+        EXPECT_EQ(ui.choosers.back().folder, At(c.folder)) << c.folder;
+    }
 }
 
 }  // namespace
