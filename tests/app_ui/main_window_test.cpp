@@ -125,6 +125,7 @@ class MainWindowTest : public QObject {
     void createSetupSaysWhatIsWrong();
     void keysNeverWriteIntoTexts();
     void typingReplacesThePlaceholder();
+    void removedGarmentComesBackWithCtrlZ();
 
   private:
     void Start(bool sample);
@@ -946,6 +947,38 @@ void MainWindowTest::typingReplacesThePlaceholder() {
             Workspace() + "/Designers/" + c.designer + "/" + c.designer + ".txt";
         QCOMPARE(ReadTextFile(file), std::string("Makes capes."));
     }
+}
+
+// Remove Garment asks, moves the files to the trash, and Ctrl+Z (the Edit menu's Undo) puts them
+// back into the list and the collection.
+void MainWindowTest::removedGarmentComesBackWithCtrlZ() {
+    Start(true);
+    windows_->Window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&windows_->Window()));
+    ClickTab(2);
+    auto* list = W<QListWidget>("MacroList");
+    const QString garment = list->item(0)->text();
+    const std::string macro =
+        Workspace() + "/Designers/Anna/Coats/" + garment.toStdString() + ".mac";
+    const std::string content = ReadTextFile(macro);
+    auto* undo = windows_->Window().Control<QAction>(QStringLiteral("Undo1"));
+    QVERIFY(!undo->isEnabled());
+    list->setCurrentRow(0);
+    person_.answer = MessageAnswer::Yes;
+    Click("DeleteMacroButton");
+    QCOMPARE(person_.messages.size(), size_t(1));
+    QVERIFY(!FileExists(macro));
+    QVERIFY(FileExists(trash_ + "/files/" + garment.toStdString() + ".mac"));
+    QVERIFY(list->findItems(garment, Qt::MatchExactly).isEmpty());
+    QVERIFY(undo->isEnabled());
+    QVERIFY(undo->text().contains(garment));
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(ReadTextFile(macro), content);
+    QCOMPARE(list->findItems(garment, Qt::MatchExactly).size(), 1);
+    QCOMPARE(list->currentItem()->text(), garment);
+    QVERIFY(!undo->isEnabled());
 }
 
 // The program in a child process: a check of a large collection is running when the main window
