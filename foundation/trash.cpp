@@ -46,6 +46,7 @@ TrashedFile MoveToTrash(std::string_view path) {
     // the trash cannot be used: such a move is undone.
     if (!trash_platform::IsInTrash(trash, trashed.inTrash)) {
         Rename(trashed.inTrash, original, failure);
+        trash_platform::ForgetEntry(trashed.inTrash);
         throw FileError(failure + ": the trash could not be used");
     }
     return trashed;
