@@ -245,9 +245,11 @@ std::string MissingFileDetails(const SetupScan& scan) {
     for (const MissingFileGroup& group : MissingFilesByOrigin(scan))
         for (const MissingFile& file : group.files) {
             ++count;
+            // A table found nowhere is named bare: it was looked for in MeasureTables.
+            const std::string folder = FolderOf(file.path);
             AddToGroup(missing, group.origin,
                        NameOf(file.path) + (file.optional ? " (optional)" : "") + "  in " +
-                           FolderOf(file.path));
+                           (folder.empty() ? RootPath("MeasureTables") : folder));
         }
     std::string text = count == 0
                            ? "All support files found.\n"

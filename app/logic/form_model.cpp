@@ -27,9 +27,10 @@ Indicator Warning(std::string hint = {}) {
     return i;
 }
 
-Edit HelpText(bool readOnly) {
+// Help texts are read-only: what is typed or tabbed into them would only be lost.
+Edit HelpText() {
     Edit e;
-    e.readOnly = readOnly;
+    e.readOnly = true;
     return e;
 }
 
@@ -110,6 +111,9 @@ FormModel::FormModel() {
     Help1 = Labelled("Help");
     Help2 = Labelled("Help");
     AboutMenu1 = Labelled("About");
+    Edit1 = Labelled("&Edit");
+    Undo1 = Labelled("&Undo", "Undo | Nothing to undo");
+    Undo1.enabled = false;
     Tabs.captions = {"Designer", "Collection", "Garment", "Measures", "Create"};
 
     DesignerLabel = Labelled("Designer Name");
@@ -117,7 +121,7 @@ FormModel::FormModel() {
     AddDesignerButton = Labelled("", "Create Designer | Create Designer");
     DeleteDesignerButton = Labelled("", "Delete Designer | Delete Active Designer");
     RenameDesignerButton = Labelled("", "Rename Designer | Rename Active Designer");
-    DesignerAddNameHelp = HelpText(false);
+    DesignerAddNameHelp = HelpText();
     WebSiteLabel = Labelled("Designer Web Site:");
     WebsiteEdit = OneLine(
         "Web Site Address | (Optional) Enter Website.  Displayed in Add/Remove Programs "
@@ -130,7 +134,7 @@ FormModel::FormModel() {
     DesignerHtmlButton = Labelled(
         "HTML", "Designer Html | (Optional) Select the Designers html file (not website).");
     DesignerHtmlChecked = Warning("Missing Designer HTML");
-    DesignerDetailsHelp = HelpText(false);
+    DesignerDetailsHelp = HelpText();
     DesignerNextButton = Labelled("Next", "Next Tab | Go to Collection Tab");
 
     ActiveCollectionLabel = Labelled("Collection Name");
@@ -138,8 +142,8 @@ FormModel::FormModel() {
     AddCollectionButton = Labelled("", "Create Collection | Create Collection");
     DeleteCollectionButton = Labelled("", "Delete Collection | Delete Active Collection");
     RenameCollectionButton = Labelled("", "Rename Collection | Rename Active Collection");
-    CollectionAddNameHelp = HelpText(true);
-    CollectionDetailsHelp = HelpText(true);
+    CollectionAddNameHelp = HelpText();
+    CollectionDetailsHelp = HelpText();
     PasswordLabel = Labelled("Collection Password:");
     PasswordEdit = OneLine(
         "Installation Password | (Optional) Enter password if the installation is password "
@@ -165,7 +169,7 @@ FormModel::FormModel() {
 
     SourceLabel = Labelled("Macro Source");
     MacroSource = SourceList();
-    MacroListHelp = HelpText(false);
+    MacroListHelp = HelpText();
     MacrosLabel = Labelled("Garment Macros");
     NewMacroButton = Labelled("", "Add Garment ");
     DeleteMacroButton = Labelled("", "Remove Garment");
@@ -175,20 +179,20 @@ FormModel::FormModel() {
 
     MeasuresLabel1 = Labelled("MEASURES TAB not used for");
     MeasuresLabel2 = Labelled("Macros made by Draftbench");
-    MmtListHelp = HelpText(false);
+    MmtListHelp = HelpText();
     MmtListLabel = Labelled("Master Measurement Table (MMT)");
     CheckMmtButton = Labelled("", "Scan MMT|Scan MMT");
     MmtPdfButton = Labelled("PDF", "Measure PDF | (Optional) Select the MMT PDF file.");
     MmtHtmlButton = Labelled("HTML", "Measure Html | (Optional) Select the MMT HTML file.");
     MeasuresNextButton = Labelled("Next", "Next Tab | Go to Create Tab");
     MtbListLabel = Hidden("Table(s) used in Collection (MTB?)");
-    UsedMmtHelp = HelpText(false);
+    UsedMmtHelp = HelpText();
     UsedMmtHelp.visible = false;
     UsedMmtsList.visible = false;
     AddMtbButton = Hidden("", "Add mtb | Add mtb");
     DeleteMtbButton = Hidden("", "Delete mtb | Delete mtb");
 
-    MacroMissingHelp = HelpText(false);
+    MacroMissingHelp = HelpText();
     MissingFilesLabel = Labelled("Missing Files");
     CheckMacroButton = Labelled("", "Scan Missing Files");
     MissingFilesDetailsButton =
@@ -199,7 +203,7 @@ FormModel::FormModel() {
     CollectionVersionEdit = OneLine(
         "Collection Version | (Optional) Enter Collection Version Number (suggest 0.1 to "
         "start)");
-    CreateSetupHelp = HelpText(false);
+    CreateSetupHelp = HelpText();
     MacroNextButton = Labelled("Create Setup", "Create installation file");
     ShowExplorerButton = Labelled("View Setups", "View Setups Folder");
     TestInstallButton = Labelled("Test install",

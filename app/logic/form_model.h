@@ -43,7 +43,10 @@ struct Edit : Control {
 // The item description editor of the right-hand panel. Its text holds CR LF line breaks (the
 // form in which it is written to the item's text file): a view converts when it compares.
 struct TextEditor : Edit {
-    int tag = 0;           // 1 only while the default text is being put in
+    int tag = 0;  // 1 only while the default text is being put in
+    // The sentence shown when the item has no text of its own: while the editor holds exactly
+    // it, gaining the focus selects it all, so that typing replaces it.
+    std::string placeholder;
     bool focused = false;  // kept by FileTextEnter / FileTextExit
 };
 
@@ -113,6 +116,7 @@ struct FormModel {
     // Window and menu.
     std::string caption;
     Button File1, Quit1, Ftp1, Create1, Help1, Help2, AboutMenu1;
+    Button Edit1, Undo1;  // Undo puts back the last delete
     TabControl Tabs;
     Edit StatusBar;
 

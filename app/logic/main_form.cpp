@@ -258,6 +258,7 @@ void TMainForm::ShowTabItem(Tab tab) {
 void TMainForm::RefreshCreateTab() {
     ShowTabItem(Tab::Create);
     form.FileText.enabled = false;
+    form.CollectionVersionEdit.enabled = !CurrentCollection().empty();
     form.FilePictureChecked.visible = false;
 }
 
@@ -318,6 +319,8 @@ void TMainForm::RefreshCollectionTab(bool reload) {
         form.CollectionHtmlChecked.visible = valid && MissingBeside(folder, collection + ".html");
         form.CollectionPdfChecked.visible = valid && MissingBeside(folder, collection + ".pdf");
         form.CollectionNextButton.enabled = !CollectionError;
+        // The password is the selected collection's: with none selected it has no file.
+        form.PasswordEdit.enabled = !CurrentCollection().empty();
     });
 }
 

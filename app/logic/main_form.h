@@ -17,6 +17,7 @@
 
 #include "app/logic/form_model.h"
 #include "app/logic/user_interface.h"
+#include "foundation/trash.h"
 #include "foundation/ui_dispatcher.h"
 #include "workspace/kitbinder_data.h"
 #include "workspace/macro_scan.h"
@@ -101,7 +102,12 @@ class TMainForm {
     void AddCollectionButtonClick();
     void DeleteCollectionButtonClick();
     void RenameCollectionButtonClick();
-    bool ConfirmDelete(const std::string& kind, const std::string& name);
+    // Asks whether to delete the kind's item name, saying that what goes (e.g. "Its folder")
+    // will be moved to the trash, or deleted permanently when there is no trash for it.
+    bool ConfirmDelete(const std::string& kind, const std::string& name, const std::string& what,
+                       bool toTrash);
+    // Puts back what the last delete moved to the trash (the Undo item, Ctrl+Z).
+    void Undo1Click();
 
     // --- Right-hand panel and support files ---
     void ShowItemInPanel(const std::string& base, const std::string& defaultPicture,
@@ -223,6 +229,7 @@ class TMainForm {
     // The file written when the tab's item gets a new file of that extension ("" for none).
     std::string ItemFile(Tab tab, const std::string& extension) const;
     void PutFileText(const std::string& text, const std::string& target);
+    void ShowFileText(const std::string& text);
     void FileTextChanged(const std::string& target);
     void RefreshCreateTab();
     // Fills the panel for the tab's item and remembers the item's text file.
@@ -265,11 +272,32 @@ class TMainForm {
     void DropCheckBasis();
     bool CheckIsStale() const;
 
+    struct LastDelete {
+        std::string what;  // "garment Coat", for the Undo item and its messages
+        std::string designer;
+        std::string collection;  // "" for a designer
+        std::string garment;     // "" for a designer or collection
+        std::vector<TrashedFile> files;
+    };
+    // Whether the trash takes every one of paths.
+    bool TrashTakes(const std::vector<std::string>& paths) const;
+    // Moves the files and folders to the trash (all or none) and remembers them for Undo, or
+    // deletes them for good.
+    void DeleteItemFiles(const std::vector<std::string>& paths, bool toTrash, LastDelete done);
+    void ShowUndo();
+    void ShowRestored(const LastDelete& item);
+    // The existing files of the garment (macro and support files), found as Windows finds them,
+    // but never a file that is the exact namesake of another listed garment.
+    std::vector<std::string> GarmentFiles(const std::string& garment) const;
+
     UserInterface& ui_;
     UiDispatcher& dispatcher_;
     int handlerDepth_ = 0;
     // The text file of the item the panel shows ("" for none): the editor saves there only.
     std::string panelTextFile_;
+    // The editor's text as last read from or written to that file: a text equal to it is no
+    // change and is not written.
+    std::string panelTextShown_;
     std::shared_ptr<LoadThread> check_;
     // The last Create Setup build, running or ended; held by pointer so that its compiler's
     // reports can find it.
@@ -284,6 +312,8 @@ class TMainForm {
     std::optional<std::string> droppedFile_;
     // Shared with the running check's steps: false once this form is gone.
     std::shared_ptr<std::atomic<bool>> alive_;
+    // What the last delete moved to the trash; null when there is nothing to undo.
+    std::unique_ptr<LastDelete> lastDelete_;
 };
 
 }  // namespace kb

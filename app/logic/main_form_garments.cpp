@@ -12,6 +12,7 @@
 #include "workspace/current_selection.h"
 #include "workspace/load_thread.h"
 #include "workspace/macro_lines.h"
+#include "workspace/safe_paths.h"
 #include "workspace/support_files.h"
 #include "workspace/workspace_paths.h"
 
@@ -57,11 +58,17 @@ void TMainForm::AddGarment(const std::string& path) {
     Handle([&] {
         std::string garment = StripExtension(path, true);
         const std::vector<std::string>& entries = form.MacroList.entries;
-        // A garment is listed once: adding it again replaces its files after asking.
-        if (std::find(entries.begin(), entries.end(), garment) == entries.end()) {
+        // A garment is listed once: adding it again replaces its files after asking. Names that
+        // differ only in case are one garment, as on Windows where the setup installs them.
+        const std::string folded = FoldNameCase(garment);
+        const auto listed = std::find_if(entries.begin(), entries.end(), [&](const auto& entry) {
+            return FoldNameCase(entry) == folded;
+        });
+        if (listed == entries.end()) {
             form.MacroList.entries.push_back(garment);
-        } else if (Message("The garment " + garment +
-                               " is already in the collection. Do you want to replace its files?",
+        } else if (Message("The garment " + garment + " is already in the collection" +
+                               (*listed == garment ? std::string() : " as " + *listed) +
+                               ". Do you want to replace its files?",
                            "Warning", MessageButtons::YesNo,
                            MessageIcon::Question) != MessageAnswer::Yes) {
             return;
@@ -120,12 +127,56 @@ void TMainForm::RemoveGarment(int index) {
         std::vector<std::string>& entries = form.MacroList.entries;
         if (index < 0 || index >= int(entries.size()))
             return;
-        std::string garment = entries[index];
-        DeleteWithSupportFiles(MacroPath(garment));  // a refusal keeps the entry
+        const std::string garment = entries[index];
+        const std::vector<std::string> files = GarmentFiles(garment);
+        for (const std::string& file : files)
+            RequireSafeWorkspacePath(file);  // a refusal keeps the entry
+        if (!files.empty()) {
+            std::string names;
+            for (const std::string& file : files)
+                names += (names.empty() ? "" : ", ") + NameOf(file);
+            const bool toTrash = TrashTakes(files);
+            if (!ConfirmDelete("garment", garment, names, toTrash))
+                return;
+            DeleteItemFiles(
+                files, toTrash,
+                {"garment " + garment, CurrentDesigner(), CurrentCollection(), garment, {}});
+        }
         entries.erase(entries.begin() + index);
         form.MacroList.selected = -1;
         form.GarmentExistsCheck.visible = entries.empty();
     });
+}
+
+std::vector<std::string> TMainForm::GarmentFiles(const std::string& garment) const {
+    const std::string folder = CurrentCollectionFolder();
+    const std::vector<std::string> names = EachFile(folder).Names();
+    const std::vector<std::string>& entries = form.MacroList.entries;
+    // A file found only by its case-folded name belongs to another garment when that garment
+    // is listed under the file's exact name.
+    const auto ofAnother = [&](const std::string& name) {
+        const std::string stem = StripExtension(name, true);
+        return stem != garment && std::find(entries.begin(), entries.end(), stem) != entries.end();
+    };
+    std::vector<std::string> files;
+    std::vector<std::string> wanted = {garment + kMacroExtension};
+    for (int i = 0; !SupportExtension(i).empty(); ++i)
+        wanted.push_back(garment + "." + SupportExtension(i));
+    for (const std::string& want : wanted) {
+        const std::string folded = FoldNameCase(want);
+        const std::string* found = nullptr;
+        for (const std::string& name : names) {
+            if (name == want) {
+                found = &name;
+                break;
+            }
+            if (found == nullptr && FoldNameCase(name) == folded && !ofAnother(name))
+                found = &name;
+        }
+        if (found != nullptr)
+            files.push_back(InFolder(folder, *found));
+    }
+    return files;
 }
 
 void TMainForm::NewMacroButtonClick() {

@@ -43,18 +43,20 @@ void TMainForm::ShowItemInPanel(const std::string& base, const std::string& defa
         form.FileText.hint = textHint;
         form.FileText.readOnly = false;
 
+        // Looking writes nothing: the file is read into the editor, never written back.
         bool textShown = false;
         std::string textFile = base.empty() ? std::string() : base + ".txt";
         if (!textFile.empty() && FileExists(textFile)) {
             std::string content = ReadTextFile(textFile);
-            PutFileText(content, textFile);
+            ShowFileText(content);
             textShown = !content.empty() && content != defaultText;
         }
         form.FileTextChecked.visible = !textShown;
         if (!textShown) {
             ScopedValue<int> defaultTag(form.FileText.tag, 1);
-            PutFileText(defaultText, {});
+            ShowFileText(defaultText);
         }
+        form.FileText.placeholder = defaultText;
 
         std::string picture = base.empty() ? std::string() : base + ".jpg";
         bool pictureShown = !picture.empty() && FileExists(picture) && ui_.PictureReadable(picture);
@@ -79,6 +81,13 @@ void TMainForm::PutFileText(const std::string& text, const std::string& target) 
     FileTextChanged(target);
 }
 
+// Puts a file's text into the editor as it is shown, with nothing saved: the text counts as
+// unchanged until the person edits it.
+void TMainForm::ShowFileText(const std::string& text) {
+    form.FileText.text = WithCrLf(text);
+    panelTextShown_ = form.FileText.text;
+}
+
 void TMainForm::FileTextChange() {
     Handle([&] {
         form.FileText.text = WithCrLf(form.FileText.text);
@@ -93,8 +102,10 @@ void TMainForm::FileTextChanged(const std::string& target) {
         form.FileTextChecked.visible = true;
         return;
     }
-    if (!target.empty())
+    if (!target.empty() && form.FileText.text != panelTextShown_) {
         WriteTextFile(target, form.FileText.text);
+        panelTextShown_ = form.FileText.text;
+    }
     form.FileTextChecked.visible = false;
 }
 
@@ -104,8 +115,12 @@ void TMainForm::SaveItemText() {
             return;
         ItemTextDirty = false;
         const std::string& target = panelTextFile_;
-        if (!target.empty() && !StripExtension(target, true).empty())
+        // Only a text the person changed is written: entering and leaving the editor is no edit.
+        if (!target.empty() && !StripExtension(target, true).empty() &&
+            form.FileText.text != panelTextShown_) {
             WriteTextFile(target, form.FileText.text);
+            panelTextShown_ = form.FileText.text;
+        }
         if (form.FileText.focused)
             ItemTextDirty = true;
     });
@@ -164,6 +179,8 @@ void TMainForm::PictureClick() {
         std::string target = tab == Tab::Create ? std::string() : ItemFile(tab, "jpg");
         if (target.empty())
             return;
+        // The chooser opens where the item's picture is.
+        form.FilePictureDialog.folder = FolderOf(target);
         std::optional<std::string> picked = Choose(form.FilePictureDialog);
         if (!picked)
             return;
@@ -252,37 +269,38 @@ void TMainForm::LoadImageButtonClick() {
     });
 }
 
+// The stored web site is shown, not written back.
 void TMainForm::PutWebsite(const std::string& text) {
-    if (form.WebsiteEdit.text == text)
-        return;
     form.WebsiteEdit.text = text;
-    WebsiteEditChange();
+    form.WebsiteChecked.visible = text.empty();
 }
 
+// Saved as typed; blanks at either end go when the field is left, never while typing.
 void TMainForm::WebsiteEditChange() {
     Handle([&] {
-        std::string& text = form.WebsiteEdit.text;
-        // Written as typed first; a trimmed text is a further change, written again.
-        for (;;) {
-            form.WebsiteChecked.visible = true;
-            WriteTextFile(InFolder(CurrentDesignerFolder(), "Website.txt"), text);
-            std::string trimmed = Trim(text);
-            if (trimmed == text)
-                break;
-            text = trimmed;
-        }
-        if (!text.empty())
-            form.WebsiteChecked.visible = false;
+        const std::string& text = form.WebsiteEdit.text;
+        if (CurrentDesigner().empty())
+            return;
+        WriteTextFile(InFolder(CurrentDesignerFolder(), "Website.txt"), text);
+        form.WebsiteChecked.visible = text.empty();
     });
 }
 
 void TMainForm::WebsiteEditExit() {
-    WebsiteEditChange();
+    Handle([&] {
+        std::string& text = form.WebsiteEdit.text;
+        text = Trim(text);
+        const std::string file = InFolder(CurrentDesignerFolder(), "Website.txt");
+        if (!CurrentDesigner().empty() && (ReadTextFile(file) != text || !FileExists(file)))
+            WriteTextFile(file, text);
+        form.WebsiteChecked.visible = text.empty();
+    });
 }
 
 void TMainForm::PasswordEditExit() {
     Handle([&] {
-        if (form.PasswordEdit.text == Data.password)
+        // Without a collection there is no collection folder to keep the password in.
+        if (CurrentCollection().empty() || form.PasswordEdit.text == Data.password)
             return;
         WriteTextFile(InFolder(CurrentCollectionFolder(), "Password.txt"), form.PasswordEdit.text);
         Data.password = form.PasswordEdit.text;
@@ -291,7 +309,7 @@ void TMainForm::PasswordEditExit() {
 
 void TMainForm::CollectionVersionEditExit() {
     Handle([&] {
-        if (form.CollectionVersionEdit.text == Data.version)
+        if (CurrentCollection().empty() || form.CollectionVersionEdit.text == Data.version)
             return;
         WriteTextFile(InFolder(CurrentCollectionFolder(), "CollectionVersion.txt"),
                       form.CollectionVersionEdit.text);

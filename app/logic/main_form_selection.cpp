@@ -63,11 +63,6 @@ bool TMainForm::CollectionIsValid() const {
            !typed.empty() && FolderExists(InFolder(CurrentDesignerFolder(), typed));
 }
 
-bool TMainForm::ConfirmDelete(const std::string& kind, const std::string& name) {
-    return Message("Do you really want to delete the " + kind + " " + name + "?", "Warning",
-                   MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
-}
-
 void TMainForm::ShowNameError(const std::string& kind) {
     Message("Can't create " + kind + ", try a different name", "Error", MessageButtons::Ok,
             MessageIcon::Error);
@@ -240,11 +235,16 @@ void TMainForm::DeleteDesignerButtonClick() {
             setups = InFolder(setups, form.CollectionCombo.entries[collection]);
         RequireSafeWorkspacePath(DesignersFolder(designer));
         RequireSafeWorkspacePath(setups);
-        if (!ConfirmDelete("designer", designer))
+        std::vector<std::string> folders = {DesignersFolder(designer)};
+        if (FolderExists(setups))
+            folders.push_back(setups);
+        const bool toTrash = TrashTakes(folders);
+        if (!ConfirmDelete("designer", designer,
+                           "Its folder with all its collections and files, and its setups,",
+                           toTrash))
             return;
         ReleasePanelText(false);
-        DeleteFolderTree(DesignersFolder(designer));
-        DeleteFolderTree(setups);
+        DeleteItemFiles(folders, toTrash, {"designer " + designer, designer, "", "", {}});
         form.DesignerCombo.Select(EntryBefore(form.DesignerCombo));
         FillDesignerList();
     });
@@ -258,10 +258,13 @@ void TMainForm::DeleteCollectionButtonClick() {
         const std::string collection = form.CollectionCombo.entries[selected];
         const std::string folder = InFolder(CurrentDesignerFolder(), collection);
         RequireSafeWorkspacePath(folder);
-        if (!ConfirmDelete("collection", collection))
+        const bool toTrash = TrashTakes({folder});
+        if (!ConfirmDelete("collection", collection, "Its folder, with all its garments and files,",
+                           toTrash))
             return;
         ReleasePanelText(false);
-        DeleteFolderTree(folder);
+        DeleteItemFiles({folder}, toTrash,
+                        {"collection " + collection, CurrentDesigner(), collection, "", {}});
         form.CollectionCombo.Select(EntryBefore(form.CollectionCombo));
         FillCollectionList();
     });

@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <exception>
 #include <optional>
 
@@ -171,6 +172,7 @@ FormView::FormView(MainWindow& window, TMainForm& logic, UserInterface& ui)
     BindValueEvents();
     BindFocusEvents();
     BindFileEvents();
+    GuardEditors();
     hints_ = new HintWatcher(&window_, [this](const QString& hint) {
         // Only the status bar changes: the folders stay watched.
         Call([this, hint] { logic_.ShowHintInStatusBar(hint.toStdString()); }, false);
@@ -203,6 +205,8 @@ void FormView::BindModel() {
     KB_BIND(Help1, ShowButton);
     KB_BIND(Help2, ShowButton);
     KB_BIND(AboutMenu1, ShowButton);
+    KB_BIND(Edit1, ShowButton);
+    KB_BIND(Undo1, ShowButton);
     KB_BIND(Tabs, ShowTabs);
 
     KB_BIND(FilePictureChecked, ShowControl);
@@ -412,6 +416,7 @@ void FormView::BindEvents() {
         {"Create1", &TMainForm::Create1Click},
         {"Help2", &TMainForm::Help2Click},
         {"AboutMenu1", &TMainForm::AboutMenu1Click},
+        {"Undo1", &TMainForm::Undo1Click},
     };
     for (const auto& [name, handler] : clicks) {
         const auto run = [this, handler = handler] {
@@ -484,18 +489,6 @@ void FormView::BindValueEvents() {
     line("PasswordEdit", form.PasswordEdit, nullptr);
     line("CollectionVersionEdit", form.CollectionVersionEdit, nullptr);
 
-    // Help texts that allow typing keep what was typed, nothing more.
-    Edit* helps[] = {&form.DesignerAddNameHelp, &form.DesignerDetailsHelp, &form.MacroListHelp,
-                     &form.MmtListHelp,         &form.MacroMissingHelp,    &form.CreateSetupHelp};
-    const char* helpNames[] = {"DesignerAddNameHelp", "DesignerDetailsHelp", "MacroListHelp",
-                               "MmtListHelp",         "MacroMissingHelp",    "CreateSetupHelp"};
-    for (size_t i = 0; i < std::size(helps); ++i) {
-        auto* help = window_.Control<QPlainTextEdit>(QLatin1String(helpNames[i]));
-        Edit* model = helps[i];
-        QObject::connect(help, &QPlainTextEdit::textChanged, &context_,
-                         [help, model] { model->text = help->toPlainText().toStdString(); });
-    }
-
     auto* fileText = window_.Control<QPlainTextEdit>(QStringLiteral("FileText"));
     QObject::connect(fileText, &QPlainTextEdit::textChanged, &context_, [this, fileText] {
         logic_.form.FileText.text = ToCrLf(fileText->toPlainText());
@@ -506,6 +499,35 @@ void FormView::BindValueEvents() {
         logic_.form.Tabs.active = Tab(index);
         Call([this] { logic_.TabsChange(); });
     });
+}
+
+// Tab and Shift+Tab move the focus out of every multi-line text, and a key pressed with Alt or
+// the system key is a shortcut, never a character: nothing reaches a file by a stray key. (Ctrl
+// with Alt stays a character: Windows reports AltGr so.) An item text that is only the
+// placeholder sentence is selected whole on entry, so that typing replaces it.
+void FormView::GuardEditors() {
+    const auto shortcutKey = [](const QKeyEvent& key) {
+        const Qt::KeyboardModifiers modifiers = key.modifiers();
+        return !key.text().isEmpty() && (modifiers & (Qt::AltModifier | Qt::MetaModifier)) &&
+               !(modifiers & Qt::ControlModifier);
+    };
+    for (auto* text : window_.findChildren<QPlainTextEdit*>()) {
+        text->setTabChangesFocus(true);
+        Hook(FilterKeys(text, shortcutKey));
+    }
+    for (auto* line : window_.findChildren<QLineEdit*>())
+        Hook(FilterKeys(line, shortcutKey));
+
+    auto* fileText = window_.Control<QPlainTextEdit>(QStringLiteral("FileText"));
+    // After the focus event: a click places the cursor first, and would undo the selection.
+    Hook(OnEvent(fileText, QEvent::FocusIn, [this, fileText] {
+        QTimer::singleShot(0, fileText, [this, fileText] {
+            const std::string& placeholder = logic_.form.FileText.placeholder;
+            if (fileText->hasFocus() && !placeholder.empty() &&
+                fileText->toPlainText() == FromCrLf(placeholder))
+                fileText->selectAll();
+        });
+    }));
 }
 
 // Entering and leaving a control counts only between controls of the main window: focus that

@@ -45,6 +45,7 @@ class FormView {
     void BindValueEvents();
     void BindFocusEvents();
     void BindFileEvents();
+    void GuardEditors();
     // Runs a handler of the logic (which shows its own errors) and shows the result; one that
     // may change files runs with the folder watch paused.
     void Call(const std::function<void()>& handler, bool changesFiles = true);

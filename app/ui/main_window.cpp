@@ -259,6 +259,8 @@ void MainWindow::BuildMenu() {
     AddItem(file, "Quit1");
     AddItem(bar, "Ftp1");
     AddItem(bar, "Create1");
+    QMenu* edit = AddMenu(bar, "Edit1");
+    AddItem(edit, "Undo1")->setShortcut(QKeySequence::Undo);
     QMenu* help = AddMenu(bar, "Help1");
     AddItem(help, "Help2");
     AddItem(help, "AboutMenu1");

@@ -8,6 +8,7 @@
 #include "tests/app_logic/main_form_fixture.h"
 #include "tools/sample_workspace/sample_workspace.h"
 #include "workspace/current_selection.h"
+#include "workspace/workspace_paths.h"
 
 namespace kb::test {
 namespace {
@@ -124,7 +125,10 @@ TEST_F(GarmentTest, AddingCopiesTheMacroItsSupportFilesAndItsPictures) {
 
     // Removing deletes the macro and its support files, not the pictures it named.
     Model().MacroList.selected = 0;
+    ui.answers = {MessageAnswer::Yes};
     form.DeleteMacroButtonClick();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    ui.messages.clear();
     EXPECT_EQ(Model().MacroList.entries, (std::vector<std::string>{"Ghost"}));
     for (const char* gone : {"Coat1.mac", "Coat1.jpg", "Coat1.pdf"})
         EXPECT_FALSE(Exists(std::string("Designers/Anna/Coats/") + gone)) << gone;
@@ -182,6 +186,51 @@ TEST_F(GarmentTest, PictureNamesStayInsideTheMacroFolderAndTheCollection) {
     EXPECT_EQ(text.find("line 3"), std::string::npos);
     EXPECT_EQ(Model().MacroList.entries, std::vector<std::string>{"Coat1"});
     EXPECT_FALSE(form.GarmentError);
+}
+
+// Names that differ only in case are one garment, as on Windows where the setup installs them:
+// adding one asks to replace the other, and removing one never takes another garment's files.
+TEST_F(GarmentTest, NamesThatDifferOnlyInCaseAreOneGarment) {
+    Write("Designers/Anna/Coats/JACKET.mac", "old jacket");
+    Write("Designers/Jacket.mac", "new jacket");
+    TMainForm& form = StartOnGarments();
+    for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        ui.answers = {answer};
+        ui.messages.clear();
+        AddGarment(At("Designers/Jacket.mac"));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
+                  "The garment Jacket is already in the collection as JACKET. Do you want to "
+                  "replace its files?");
+        EXPECT_EQ(Model().MacroList.entries, std::vector<std::string>{"JACKET"});
+        EXPECT_EQ(Read("Designers/Anna/Coats/JACKET.mac"),
+                  answer == MessageAnswer::Yes ? "new jacket" : "old jacket");
+    }
+    const std::vector<std::string> names = EachFile(At("Designers/Anna/Coats")).Names();
+    EXPECT_EQ(names, std::vector<std::string>{"JACKET.mac"});
+
+    // Two macros that only a case-sensitive disk tells apart: each keeps its own files.
+    Write("Designers/Anna/Coats/Coat.mac", "Coat");
+    Write("Designers/Anna/Coats/Coat.jpg", "Coat's picture");
+    if (!WriteTextFile(At("Designers/Anna/Coats/coat.mac"), "coat") ||
+        Read("Designers/Anna/Coats/Coat.mac") != "Coat")
+        GTEST_SKIP() << "this disk ignores the case of names";
+    TypeCollection("Coats");
+    std::vector<std::string>& entries = Model().MacroList.entries;
+    const auto lower = std::find(entries.begin(), entries.end(), "coat");
+    ASSERT_NE(lower, entries.end());
+    Model().MacroList.selected = int(lower - entries.begin());
+    ui.answers = {MessageAnswer::Yes};
+    ui.messages.clear();
+    form.DeleteMacroButtonClick();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("\n\ncoat.mac will be moved"), std::string::npos)
+        << ui.messages[0].text;
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/coat.mac"));
+    EXPECT_EQ(Read("Designers/Anna/Coats/Coat.mac"), "Coat");
+    EXPECT_EQ(Read("Designers/Anna/Coats/Coat.jpg"), "Coat's picture");
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "Coat"), 1);
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "coat"), 0);
 }
 
 TEST_F(GarmentTest, TheMacroChooserFollowsTheMacroSource) {
@@ -263,6 +312,17 @@ TEST_F(GarmentTest, AFailedCheckShowsItsErrorAndHidesTheProcessingWindow) {
     EXPECT_NE(ui.messages[0].text.find("Women.mmt"), std::string::npos);
     EXPECT_EQ(ui.events.back(), "hide processing");
     EXPECT_TRUE(Model().MissingFilesChecked.visible);
+}
+
+// A table that is nowhere is listed with the folder it was looked for in.
+TEST_F(GarmentTest, DetailsNameTheFolderOfAMissingTable) {
+    Write("Designers/Anna/Coats/Coat.mac", "measure_table(\"Men\");\n");
+    TMainForm& form = Start();
+    form.MissingFilesDetailsClick();
+    ASSERT_EQ(ui.reports.size(), 1u);
+    const std::string& details = ui.reports[0].second;
+    EXPECT_NE(details.find("Men.mmt  in " + RootPath("MeasureTables") + "\n"), std::string::npos)
+        << details;
 }
 
 TEST_F(GarmentTest, CheckWithoutGarmentsWarnsAndASecondClickIsIgnored) {

@@ -90,7 +90,8 @@ const Operation kRenameCollection{"rename collection", [](TMainForm& form, FakeU
                                       ui.texts = {std::string("Jackets")};
                                       form.RenameCollectionButtonClick();
                                   }};
-const Operation kRemoveGarment{"remove garment", [](TMainForm& form, FakeUserInterface&) {
+const Operation kRemoveGarment{"remove garment", [](TMainForm& form, FakeUserInterface& ui) {
+                                   ui.answers = {MessageAnswer::Yes};
                                    form.form.MacroList.selected = 0;
                                    form.DeleteMacroButtonClick();
                                }};

@@ -1,5 +1,7 @@
 #include "tests/app_logic/main_form_fixture.h"
 
+#include <QByteArray>
+#include <QtGlobal>
 #include <chrono>
 #include <cstdlib>
 
@@ -59,6 +61,10 @@ void MainFormTest::SetUp() {
     SetSettingsFolder(SettingsRoot::CurrentUser, temp + "/settings");
     SetCurrentSelection({});
     root = WorkspaceRoot(true);
+    // Deletes go to a trash of the test's own, on the disk of the workspace.
+    trash = temp + "/data/Trash";
+    home_.Set(temp);
+    dataHome_.Set(temp + "/data");
 }
 
 void MainFormTest::TearDown() {
@@ -68,6 +74,22 @@ void MainFormTest::TearDown() {
     SetCurrentSelection({});
     SetSettingsFolder(SettingsRoot::CurrentUser, "");
     folder_.reset();
+    home_.Restore();
+    dataHome_.Restore();
+}
+
+void EnvironmentValue::Set(const std::string& value) {
+    if (const char* old = std::getenv(name_))
+        saved_ = old;
+    qputenv(name_, QByteArray::fromStdString(value));
+}
+
+void EnvironmentValue::Restore() {
+    if (saved_)
+        qputenv(name_, QByteArray::fromStdString(*saved_));
+    else
+        qunsetenv(name_);
+    saved_.reset();
 }
 
 TMainForm& MainFormTest::Start() {

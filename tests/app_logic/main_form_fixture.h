@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,18 @@ class QueuedDispatcher : public UiDispatcher {
     std::mutex mutex_;
     std::condition_variable signal_;
     std::deque<Step*> steps_;
+};
+
+// An environment variable set for one test and given back its value afterwards.
+class EnvironmentValue {
+  public:
+    explicit EnvironmentValue(const char* name) : name_(name) {}
+    void Set(const std::string& value);
+    void Restore();
+
+  private:
+    const char* name_;
+    std::optional<std::string> saved_;
 };
 
 class MainFormTest : public ::testing::Test {
@@ -60,12 +73,15 @@ class MainFormTest : public ::testing::Test {
     std::unique_ptr<TempFolder> folder_;
     std::string temp;
     std::string documents;
-    std::string root;  // workspace root with its trailing separator
+    std::string root;   // workspace root with its trailing separator
+    std::string trash;  // the trash that deletes go to
     FakeUserInterface ui;
     QueuedDispatcher dispatcher;
 
   private:
     std::unique_ptr<TMainForm> form_;
+    EnvironmentValue home_{"HOME"};
+    EnvironmentValue dataHome_{"XDG_DATA_HOME"};
 };
 
 }  // namespace kb::test

@@ -1,8 +1,11 @@
 // The right-hand panel, the support-file buttons and the web-site, password and version fields.
+#include <filesystem>
+
 #include "app/logic/picture_input.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "tests/app_logic/main_form_fixture.h"
+#include "tests/support/test_paths.h"
 #include "workspace/current_selection.h"
 
 namespace kb::test {
@@ -54,15 +57,49 @@ TEST_F(PanelTest, TheDesignerPanelShowsItsFilesOrTheDefaults) {
         EXPECT_EQ(NameOf(Model().FilePicture.file), c.picture ? "Anna.jpg" : "KB_Designer.jpg");
         EXPECT_TRUE(Model().FileText.enabled);
         EXPECT_EQ(ShortHint(Model().FilePicture.hint), "Click to select Designer Picture ");
-        // A shown text is written back as the editor holds it; a missing one is not written.
+        // Showing writes nothing: the file keeps its own line breaks.
         if (c.text)
-            EXPECT_EQ(Read("Designers/Anna/Anna.txt"),
-                      c.textMissing ? std::string(c.text) : c.shown)
-                << what;
+            EXPECT_EQ(Read("Designers/Anna/Anna.txt"), c.text) << what;
         else
             EXPECT_FALSE(Exists("Designers/Anna/Anna.txt"));
         DeleteFolderTree(At("Designers"));
     }
+}
+
+// Looking at an item, and entering and leaving its editor without typing, write no file: not
+// the file a linked description leads to, nor a default text.
+TEST_F(PanelTest, LookingWritesNothing) {
+    const std::string outside = temp + "/outside.txt";
+    WriteTextFile(outside, "Anna draws coats.\nOutside.");
+    Write("Designers/Anna/Coats/Coats.txt", "Winter\ncoats");
+    Write("Designers/Anna/Coats/Trench.mac");
+    MakeFolder("Designers/Anna");
+    const bool linked = MakeLink(outside, At("Designers/Anna/Anna.txt"), false);
+    if (!linked)
+        Write("Designers/Anna/Anna.txt", "Anna draws coats.\nOutside.");
+    TMainForm& form = Start();
+    EXPECT_EQ(Model().FileText.text, "Anna draws coats.\r\nOutside.");
+    for (Tab tab : {Tab::Designer, Tab::Collection, Tab::Garment, Tab::Measures, Tab::Create,
+                    Tab::Designer}) {
+        GoTo(tab);
+        if (tab == Tab::Garment) {
+            Model().MacroList.selected = 0;
+            form.MacroListClick();
+        }
+        form.FileTextEnter();
+        form.FileTextExit();
+        form.FileTextEnter();
+    }
+    GoTo(Tab::Collection);
+    EXPECT_EQ(ReadTextFile(outside), "Anna draws coats.\nOutside.");
+    EXPECT_EQ(Read("Designers/Anna/Coats/Coats.txt"), "Winter\ncoats");
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/Trench.txt"));
+    if (linked) {
+        EXPECT_TRUE(std::filesystem::is_symlink(FsPath(At("Designers/Anna/Anna.txt"))));
+    }
+    // What the person types is written, with the editor's line breaks.
+    TypeInPanel("Winter\r\ncoats!");
+    EXPECT_EQ(Read("Designers/Anna/Coats/Coats.txt"), "Winter\r\ncoats!");
 }
 
 TEST_F(PanelTest, EveryKeystrokeIsSavedAndTabsSaveWhatWasEntered) {
@@ -190,6 +227,13 @@ TEST_F(PanelTest, ThePictureDialogGivesTheCollectionASetupPicture) {
 
 TEST_F(PanelTest, WebsitePasswordAndVersionFields) {
     TMainForm& form = StartWithAnna();
+    // Typed letter by letter, a blank between two words stays; it is saved as typed.
+    for (const char* typed : {"my", "my ", "my site"}) {
+        Model().WebsiteEdit.text = typed;
+        form.WebsiteEditChange();
+        EXPECT_EQ(Model().WebsiteEdit.text, typed);
+        EXPECT_EQ(Read("Designers/Anna/Website.txt"), typed);
+    }
     Model().WebsiteEdit.text = "  word  ";
     form.WebsiteEditExit();
     EXPECT_EQ(Read("Designers/Anna/Website.txt"), "word");
@@ -214,6 +258,42 @@ TEST_F(PanelTest, WebsitePasswordAndVersionFields) {
     EXPECT_EQ(Read("Designers/Anna/Coats/CollectionVersion.txt"), "2.1");
     EXPECT_EQ(form.Data.version, "2.1");
     EXPECT_TRUE(Model().PasswordEdit.enabled);
+
+    // With no collection selected the fields take nothing: no file in the designer folder.
+    GoTo(Tab::Collection);
+    TypeCollection("New");
+    EXPECT_FALSE(Model().PasswordEdit.enabled);
+    Model().PasswordEdit.text = "secret";
+    form.PasswordEditExit();
+    GoTo(Tab::Create);
+    EXPECT_FALSE(Model().CollectionVersionEdit.enabled);
+    Model().CollectionVersionEdit.text = "3.0";
+    form.CollectionVersionEditExit();
+    EXPECT_FALSE(Exists("Designers/Anna/Password.txt"));
+    EXPECT_FALSE(Exists("Designers/Anna/CollectionVersion.txt"));
+}
+
+// The picture chooser opens in the item's folder, not in the program's working folder.
+TEST_F(PanelTest, ThePictureChooserOpensInTheItemsFolder) {
+    Write("Designers/Anna/Coats/Trench.mac");
+    TMainForm& form = StartWithAnna();
+    const struct {
+        Tab tab;
+        const char* folder;
+    } cases[] = {{Tab::Designer, "Designers/Anna"},
+                 {Tab::Collection, "Designers/Anna/Coats"},
+                 {Tab::Garment, "Designers/Anna/Coats"}};
+    for (const auto& c : cases) {
+        GoTo(c.tab);
+        Model().FilePictureDialog.folder = temp;  // where the last picture came from
+        if (c.tab == Tab::Garment) {
+            Model().MacroList.selected = 0;
+            form.MacroListClick();
+        }
+        form.PictureClick();
+        ASSERT_FALSE(ui.choosers.empty());
+        EXPECT_EQ(ui.choosers.back().folder, At(c.folder)) << c.folder;
+    }
 }
 
 }  // namespace

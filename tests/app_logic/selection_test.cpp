@@ -136,7 +136,9 @@ TEST_F(SelectionTest, DeletingDesignersSelectsTheOneBefore) {
     form.DeleteDesignerButtonClick();
     EXPECT_TRUE(FolderThere("Designers/Bert"));
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Do you really want to delete the designer Bert?");
+    EXPECT_EQ(ui.messages[0].text,
+              "Do you really want to delete the designer Bert?\n\nIts folder with all its "
+              "collections and files, and its setups, will be moved to the trash.");
     EXPECT_EQ(ui.messages[0].caption, "Warning");
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
 
@@ -168,7 +170,9 @@ TEST_F(SelectionTest, DeletingACollectionSelectsTheOneBefore) {
     TypeCollection("Hats");
     ui.answers = {MessageAnswer::Yes};
     form.DeleteCollectionButtonClick();
-    EXPECT_EQ(ui.messages.back().text, "Do you really want to delete the collection Hats?");
+    EXPECT_EQ(ui.messages.back().text,
+              "Do you really want to delete the collection Hats?\n\nIts folder, with all its "
+              "garments and files, will be moved to the trash.");
     EXPECT_FALSE(FolderThere("Designers/Anna/Hats"));
     EXPECT_EQ(CurrentCollection(), "Coats");
     TypeCollection("Capes");

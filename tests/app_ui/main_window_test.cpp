@@ -149,6 +149,9 @@ class MainWindowTest : public QObject {
     void failedBuildShowsItsFirstErrorWhole();
     void closingDuringUploadEndsTheProgram();
     void closingDuringLoginEndsTheProgram();
+    void keysNeverWriteIntoTexts();
+    void typingReplacesThePlaceholder();
+    void removedGarmentComesBackWithCtrlZ();
 
   private:
     void Start(bool sample);
@@ -169,6 +172,8 @@ class MainWindowTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> temp_;
     std::string root_;
+    std::string trash_;
+    const QByteArray home_ = qgetenv("HOME");
     Person person_;
     std::unique_ptr<KitbinderWindows> windows_;
 };
@@ -182,6 +187,10 @@ void MainWindowTest::init() {
     SetSettingsFolder(SettingsRoot::CurrentUser, base + "/settings");
     SetSettingsFolder(SettingsRoot::LocalMachine, base + "/machine");
     root_ = base + "/Documents/Bobbinwright/Personal Files";
+    // Deletes go to a trash of the test's own.
+    trash_ = base + "/data/Trash";
+    qputenv("HOME", QByteArray::fromStdString(base));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(base + "/data"));
     person_ = Person();
     SetCurrentSelection({});  // as in a new process
 }
@@ -192,6 +201,8 @@ void MainWindowTest::cleanup() {
     SetSettingsFolder(SettingsRoot::CurrentUser, "");
     SetSettingsFolder(SettingsRoot::LocalMachine, "");
     temp_.reset();
+    qputenv("HOME", home_);
+    qunsetenv("XDG_DATA_HOME");
 }
 
 void MainWindowTest::Start(bool sample) {
@@ -350,7 +361,7 @@ void MainWindowTest::menuShowsOnlyHelp() {
         if (action->isVisible())
             shown << action->text().remove(QLatin1Char('&'));
     }
-    QCOMPARE(shown, QStringList{QStringLiteral("Help")});
+    QCOMPARE(shown, (QStringList{QStringLiteral("&Edit"), QStringLiteral("Help")}));
     QStringList items;
     for (QAction* action : W<QMenu>("Help1")->actions())
         items << action->text().remove(QLatin1Char('&'));
@@ -837,8 +848,12 @@ void MainWindowTest::enterAnswersNoToDestructiveQuestions() {
         const char* button;
         const char* question;
     } cases[] = {
-        {0, "DeleteDesignerButton", "Do you really want to delete the designer Anna?"},
-        {1, "DeleteCollectionButton", "Do you really want to delete the collection Coats?"},
+        {0, "DeleteDesignerButton",
+         "Do you really want to delete the designer Anna?\n\nIts folder with all its "
+         "collections and files, and its setups, will be moved to the trash."},
+        {1, "DeleteCollectionButton",
+         "Do you really want to delete the collection Coats?\n\nIts folder, with all its "
+         "garments and files, will be moved to the trash."},
         {2, "NewMacroButton",
          "The garment Trench is already in the collection. Do you want to replace its files?"},
     };
@@ -955,6 +970,124 @@ void MainWindowTest::createSetupSaysWhatIsWrong() {
         windows_->Build().hide();
     }
     QCOMPARE(ReadTextFile(Workspace() + "/Installations.iss"), "not ours");
+}
+
+// Tab and Shift+Tab leave every multi-line text of the window as they found it (the help texts
+// and the item description), and Alt with a letter types nothing into a field or a description.
+void MainWindowTest::keysNeverWriteIntoTexts() {
+    Start(true);
+    windows_->Window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&windows_->Window()));
+    const std::string annaFile = Workspace() + "/Designers/Anna/Anna.txt";
+    const std::string anna = ReadTextFile(annaFile);
+    const struct {
+        int tab;
+        const char* text;
+    } texts[] = {
+        {0, "DesignerAddNameHelp"},   {0, "DesignerDetailsHelp"},   {0, "FileText"},
+        {1, "CollectionAddNameHelp"}, {1, "CollectionDetailsHelp"}, {1, "FileText"},
+        {2, "MacroListHelp"},         {3, "MmtListHelp"},           {4, "MacroMissingHelp"},
+        {4, "CreateSetupHelp"}};
+    for (const auto& t : texts) {
+        ClickTab(t.tab);
+        auto* text = W<QPlainTextEdit>(t.text);
+        const QString before = text->toPlainText();
+        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            text->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(text->hasFocus());
+            QTest::keyClick(text, key);
+            QVERIFY2(!text->hasFocus(), t.text);
+        }
+        QVERIFY2(text->isReadOnly() || QString::fromLatin1(t.text) == "FileText", t.text);
+        QCOMPARE(text->toPlainText(), before);
+    }
+    const std::string coats = Workspace() + "/Designers/Anna/Coats/Coats.txt";
+    const std::string coatsText = ReadTextFile(coats);
+
+    const struct {
+        int tab;
+        const char* editor;
+        std::string file;
+    } editors[] = {{0, "FileText", annaFile},
+                   {1, "FileText", coats},
+                   {0, "WebsiteEdit", Workspace() + "/Designers/Anna/Website.txt"},
+                   {1, "PasswordEdit", Workspace() + "/Designers/Anna/Coats/Password.txt"}};
+    for (const auto& e : editors) {
+        ClickTab(e.tab);
+        QWidget* editor = W(e.editor);
+        const std::string before = ReadTextFile(e.file);
+        editor->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(editor->hasFocus());
+        for (Qt::Key key : {Qt::Key_H, Qt::Key_D, Qt::Key_X})
+            QTest::keyClick(editor, key, Qt::AltModifier);
+        QWidget* other = W(e.tab == 0 ? "DesignerCombo" : "CollectionCombo");
+        other->setFocus(Qt::OtherFocusReason);  // leaving saves what changed
+        QCOMPARE(ReadTextFile(e.file), before);
+    }
+    QCOMPARE(ReadTextFile(annaFile), anna);
+    QCOMPARE(ReadTextFile(coats), coatsText);
+}
+
+// A new item's description holds the placeholder sentence; entering the editor by Tab or by a
+// click selects it, so the first key typed replaces it.
+void MainWindowTest::typingReplacesThePlaceholder() {
+    Start(false);
+    windows_->Window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&windows_->Window()));
+    auto* text = W<QPlainTextEdit>("FileText");
+    const struct {
+        const char* designer;
+        bool click;
+    } cases[] = {{"Cara", false}, {"Dora", true}};
+    for (const auto& c : cases) {
+        auto* combo = W<QComboBox>("DesignerCombo");
+        combo->setFocus();
+        combo->lineEdit()->clear();
+        QTest::keyClicks(combo->lineEdit(), c.designer);
+        Click("AddDesignerButton");
+        QCOMPARE(text->toPlainText(), QStringLiteral("Enter text or double-click to load file."));
+        if (c.click)
+            QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, QPoint(20, 8));
+        else
+            text->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(text->textCursor().hasSelection());
+        QTest::keyClicks(text, "Makes capes.");
+        const std::string file =
+            Workspace() + "/Designers/" + c.designer + "/" + c.designer + ".txt";
+        QCOMPARE(ReadTextFile(file), std::string("Makes capes."));
+    }
+}
+
+// Remove Garment asks, moves the files to the trash, and Ctrl+Z (the Edit menu's Undo) puts them
+// back into the list and the collection.
+void MainWindowTest::removedGarmentComesBackWithCtrlZ() {
+    Start(true);
+    windows_->Window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&windows_->Window()));
+    ClickTab(2);
+    auto* list = W<QListWidget>("MacroList");
+    const QString garment = list->item(0)->text();
+    const std::string macro =
+        Workspace() + "/Designers/Anna/Coats/" + garment.toStdString() + ".mac";
+    const std::string content = ReadTextFile(macro);
+    auto* undo = windows_->Window().Control<QAction>(QStringLiteral("Undo1"));
+    QVERIFY(!undo->isEnabled());
+    list->setCurrentRow(0);
+    person_.answer = MessageAnswer::Yes;
+    Click("DeleteMacroButton");
+    QCOMPARE(person_.messages.size(), size_t(1));
+    QVERIFY(!FileExists(macro));
+    QVERIFY(FileExists(trash_ + "/files/" + garment.toStdString() + ".mac"));
+    QVERIFY(list->findItems(garment, Qt::MatchExactly).isEmpty());
+    QVERIFY(undo->isEnabled());
+    QVERIFY(undo->text().contains(garment));
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(ReadTextFile(macro), content);
+    QCOMPARE(list->findItems(garment, Qt::MatchExactly).size(), 1);
+    QCOMPARE(list->currentItem()->text(), garment);
+    QVERIFY(!undo->isEnabled());
 }
 
 // The program in a child process: a check of a large collection is running when the main window
