@@ -155,6 +155,7 @@ int List(const Options& options, Streams& streams) {
 struct CheckResult {
     std::vector<MissingFileGroup> missing;
     std::vector<std::string> tables;
+    std::vector<std::string> refused;  // names of macro lines and table rows not looked up
     int required = 0;
     int optional = 0;
 };
@@ -166,6 +167,8 @@ CheckResult CheckCollection(const Target& target) {
     CheckResult result;
     result.missing = MissingFilesByOrigin(scan);
     result.tables.assign(scan.list.mmtFiles.begin(), scan.list.mmtFiles.end());
+    for (const RefusedName& refused : scan.list.refused)
+        result.refused.push_back(RefusedText(refused));
     for (const MissingFileGroup& group : result.missing)
         for (const MissingFile& file : group.files)
             ++(file.optional ? result.optional : result.required);
@@ -185,6 +188,8 @@ void PrintCheck(std::ostream& out, const Target& target, const CheckResult& resu
                 << FolderOf(file.path) << "\n";
     }
     out << "  tables: " << (result.tables.empty() ? "none" : Joined(result.tables)) << "\n";
+    for (const std::string& refused : result.refused)
+        out << "  not looked up: " << refused << "\n";
 }
 
 // Adds the check's fields to entry.
@@ -205,6 +210,10 @@ void AddCheckJson(QJsonObject& entry, const CheckResult& result) {
     entry.insert("missingRequired", result.required);
     entry.insert("missingOptional", result.optional);
     entry.insert("tables", tables);
+    QJsonArray refused;
+    for (const std::string& text : result.refused)
+        refused.append(Q(text));
+    entry.insert("refused", refused);
 }
 
 int Check(const Options& options, Streams& streams) {
@@ -218,7 +227,7 @@ int Check(const Options& options, Streams& streams) {
                 AddCheckJson(entry, result);
             else
                 PrintCheck(streams.out, target, result);
-            if (result.required > 0)
+            if (result.required > 0 || !result.refused.empty())
                 exitCode = std::max(exitCode, kExitFound);
         } catch (const std::exception& error) {
             streams.err << "kitbinder-cli: " << target.Label() << ": " << error.what() << "\n";
