@@ -459,8 +459,11 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
             }
         }
     }
+    // No table has the name: it is listed missing under its name alone. It is not looked up as
+    // a path, which would find a file of that name wherever the name leads, outside the
+    // workspace too ("/tmp/x", "../../x"), or in the program's working folder.
     if (reference.mmtFiles.empty())
-        entries.AddEntry(t, "mmt", MeasureTableFile, t, names);
+        entries.Append({false, t + ".mmt", MeasureTableFile, t});
     reference.entries = std::move(entries.entries);
     return reference;
 }
