@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "tests/support/temp_workspace.h"
 #include "tests/support/test_paths.h"
+#include "tests/workspace/workspace_scan_fuzz_body.h"
 #include "workspace/macro_scan.h"
 #include "workspace/workspace_paths.h"
 
@@ -128,6 +132,19 @@ TEST_F(ScanConfinement, BadNamesAreRefusedAndTheRestIsScanned) {
         EXPECT_TRUE(RefusedText(list.refused[i]).starts_with("Coat.mac line "));
     }
     EXPECT_TRUE(Lists(list, "Designers/Anna/Coats/Front.jpg"));
+}
+
+// The whole-workspace fuzz target's body holds on each of its seeds.
+TEST(WorkspaceScanFuzzBody, HoldsOnItsSeeds) {
+    int seeds = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(KB_WORKSPACE_SCAN_CORPUS)) {
+        std::ifstream stream(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << stream.rdbuf();
+        EXPECT_NO_THROW(FuzzWorkspaceScanOnce(bytes.str())) << entry.path();
+        ++seeds;
+    }
+    EXPECT_GT(seeds, 0);
 }
 
 }  // namespace
