@@ -255,6 +255,21 @@ TEST_F(GarmentTest, ACompleteCollectionReportsEverythingFound) {
     EXPECT_TRUE(Model().MmtList.entries.empty());
 }
 
+// A name that leads outside is not looked up, and the memo says which line gave it.
+TEST_F(GarmentTest, TheCheckListsNamesLeadingOutside) {
+    for (const char* base :
+         {"Designers/Anna/Anna", "Designers/Anna/Coats/Coats", "Designers/Anna/Coats/Coat"})
+        for (const char* extension : {".jpg", ".pdf", ".html", ".txt"})
+            Write(std::string(base) + extension);
+    Write("Designers/Anna/Coats/Coat.mac", "draw_line(0, 0);\nadd_pict_item(1, \"../../Anna\");\n");
+    Start();
+    RunCheck();
+    const std::vector<std::string>& memo = Model().MacroCheckMemo.lines;
+    ASSERT_EQ(memo.size(), 4u);
+    EXPECT_EQ(memo[2], "These names were not looked up:");
+    EXPECT_TRUE(memo[3].starts_with("Coat.mac line 2: \"../../Anna\": ")) << memo[3];
+}
+
 TEST_F(GarmentTest, AFailedCheckShowsItsErrorAndHidesTheProcessingWindow) {
     Write("Designers/Anna/Coats/Coat.mac", "measure_table(\"Women\");\n");
     Write("MeasureTables/Women.mmt", "Women\tcm\t1\nBust\tnot-a-number\tBust girth\tbust\n");
