@@ -568,10 +568,20 @@ void ScanLine(DirectoryParserList& list, std::string_view line, const MacroLine&
     }
 }
 
+// The base of a garment's macro entry: the garment path without its own extension ("Coat.long"
+// lists "Coat.mac"), unless nothing of the name would be left (".at", "..", from the macros
+// ".at.mac" and "...mac"): then the path itself, which stays in the collection folder.
+std::string MacroEntryBase(const std::string& garmentPath) {
+    const std::string stem = StripExtension(NameOf(garmentPath), true);
+    if (stem.empty() || stem == "." || stem == "..")
+        return garmentPath;
+    return StripExtension(garmentPath, false);
+}
+
 }  // namespace
 
 void ScanMacro(DirectoryParserList& list, const std::string& garmentPath, ScanContext& context) {
-    list.AddEntry(StripExtension(garmentPath, false), "mac", GarmentFile, "", context.Names());
+    list.AddEntry(MacroEntryBase(garmentPath), "mac", GarmentFile, "", context.Names());
     list.AddSupportEntries(garmentPath, GarmentFile, "", context.Names());
     const std::string macroPath = context.Names().FindFile(garmentPath + ".mac");
     if (macroPath.empty())
@@ -612,7 +622,9 @@ std::string GarmentPath(const ScanInputs& inputs, const std::string& garment, bo
     }
     const std::string& collection =
         inputs.boxCollection.empty() ? selection.collection : inputs.boxCollection;
-    return FullPath(CollectionFolder(selection.designer, collection), garment);
+    // The garment is a file name of the collection folder: joined as it is, so that "." or ".."
+    // (from the macros "..mac" and "...mac") never lead out of it.
+    return InFolder(NormalizePath(CollectionFolder(selection.designer, collection)), garment);
 }
 
 }  // namespace
