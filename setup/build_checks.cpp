@@ -76,11 +76,13 @@ std::string RefusedOrigin(const RefusedName& refused) {
     return "garment " + StripExtension(NameOf(refused.file), true);
 }
 
-// Names that macro lines and table rows give but that lead outside their folder or are no
-// path: the setup would leave out what they name.
+// Names that macro lines and table rows give but that were not looked up. One that leads
+// outside its folder is an error: the macro or table asks for a file from elsewhere. One that
+// no path can hold only warns: no file can have it, and the setup leaves it out.
 void CheckRefusedNames(const SetupScan& scan, std::vector<BuildProblem>& problems) {
     for (const RefusedName& refused : scan.list.refused)
-        Add(problems, ProblemSeverity::Error, RefusedOrigin(refused), RefusedText(refused));
+        Add(problems, refused.outside ? ProblemSeverity::Error : ProblemSeverity::Warning,
+            RefusedOrigin(refused), RefusedText(refused));
 }
 
 void CheckName(std::vector<BuildProblem>& problems, const std::string& origin,

@@ -38,6 +38,7 @@ struct RefusedName {
     std::string name;       // as written
     std::string reason;     // why it was not looked up
     std::string tableName;  // a table row's: the table's inner name; "" for a macro line
+    bool outside = true;    // the name leads outside; otherwise no path can hold it
 };
 
 // The refused name as the user is told it: "Coat.mac line 3: "../x.jpg": <reason>".

@@ -448,7 +448,7 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
                                              std::string(picture),
                                              "the picture name leads outside the folder \"" +
                                                  *left + "\"; it was not looked up",
-                                             t});
+                                             t, true});
                 continue;
             }
             for (std::string& found : FindTablePictures(names, *search, picture, buffers)) {
@@ -520,6 +520,7 @@ template <typename Make>
 std::string ConfinedPath(DirectoryParserList& list, const MacroLine& where, std::string_view name,
                          const std::string& folder, Make make) {
     std::string reason;
+    bool outside = true;
     try {
         std::string path = make();
         if (LiesBelow(path, folder))
@@ -527,9 +528,10 @@ std::string ConfinedPath(DirectoryParserList& list, const MacroLine& where, std:
         reason = "the picture name leads outside the folder \"" + folder + "\"";
     } catch (const PathError& error) {
         reason = "the picture name cannot be used: " + std::string(error.what());
+        outside = false;
     }
-    list.refused.push_back(
-        {where.macro, where.number, std::string(name), reason + "; it was not looked up", ""});
+    list.refused.push_back({where.macro, where.number, std::string(name),
+                            reason + "; it was not looked up", "", outside});
     return {};
 }
 

@@ -156,6 +156,7 @@ struct CheckResult {
     std::vector<MissingFileGroup> missing;
     std::vector<std::string> tables;
     std::vector<std::string> refused;  // names of macro lines and table rows not looked up
+    bool refusedOutside = false;       // one of them leads outside its folder
     int required = 0;
     int optional = 0;
 };
@@ -167,8 +168,10 @@ CheckResult CheckCollection(const Target& target) {
     CheckResult result;
     result.missing = MissingFilesByOrigin(scan);
     result.tables.assign(scan.list.mmtFiles.begin(), scan.list.mmtFiles.end());
-    for (const RefusedName& refused : scan.list.refused)
+    for (const RefusedName& refused : scan.list.refused) {
         result.refused.push_back(RefusedText(refused));
+        result.refusedOutside = result.refusedOutside || refused.outside;
+    }
     for (const MissingFileGroup& group : result.missing)
         for (const MissingFile& file : group.files)
             ++(file.optional ? result.optional : result.required);
@@ -227,7 +230,7 @@ int Check(const Options& options, Streams& streams) {
                 AddCheckJson(entry, result);
             else
                 PrintCheck(streams.out, target, result);
-            if (result.required > 0 || !result.refused.empty())
+            if (result.required > 0 || result.refusedOutside)
                 exitCode = std::max(exitCode, kExitFound);
         } catch (const std::exception& error) {
             streams.err << "kitbinder-cli: " << target.Label() << ": " << error.what() << "\n";

@@ -229,7 +229,7 @@ TEST_F(BuildChecks, NamesLeadingOutsideAreErrorsAndNeverReachTheScript) {
     climbing += secret.substr(secret.find_first_not_of("/\\"));
     sample.AddGarment("Coat1", "add_pict_item(1, \"" + climbing + "\")\n" +
                                    "add_picture_input(\"a\", 1, \"" + secret + "\")\n" +
-                                   "measure_table(\"Leak\")\n");
+                                   "measure_table(\"Leak\")\n" + "add_pict_item(1, \"a|b\")\n");
     sample.Write(sample.CollectionFile("Coat1.jpg"));
     sample.Write(sample.WorkspaceFile("MeasureTables/Leak.mmt"),
                  "Leak\tcm\tx\nA\t1\tx\t" + secret + "\nB\t2\tx\t" + climbing + "\n");
@@ -239,6 +239,9 @@ TEST_F(BuildChecks, NamesLeadingOutsideAreErrorsAndNeverReachTheScript) {
     const std::string report = ProblemReportText(problems);
     for (const char* line : {"Coat1.mac line 1: ", "Coat1.mac line 2: "})
         EXPECT_TRUE(Has(problems, ProblemSeverity::Error, "garment Coat1", line)) << report;
+    // A name that no path can hold only warns: the setup leaves it out.
+    EXPECT_TRUE(Has(problems, ProblemSeverity::Warning, "garment Coat1", "Coat1.mac line 4: "))
+        << report;
     for (const char* line : {"Leak.mmt line 2: ", "Leak.mmt line 3: "})
         EXPECT_TRUE(Has(problems, ProblemSeverity::Error, "table Leak (Leak.mmt)", line)) << report;
     EXPECT_NE(MissingFileDetails(ScanForSetup(MakeScanInputs({"Coat1"}))).find("Coat1.mac line 1"),
