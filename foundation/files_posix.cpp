@@ -157,9 +157,13 @@ void OpenFolderBelow(FileDescriptor& folder, const std::string& base,
 bool EmptyFolder(int folder) {
     std::vector<std::string> names;
     {
-        DIR* listing = ::fdopendir(::dup(folder));
-        if (listing == nullptr)
+        const int copy = ::dup(folder);  // closedir closes it
+        DIR* listing = copy < 0 ? nullptr : ::fdopendir(copy);
+        if (listing == nullptr) {
+            if (copy >= 0)
+                ::close(copy);
             return false;
+        }
         while (const dirent* entry = ::readdir(listing)) {
             const std::string name = entry->d_name;
             if (name != "." && name != "..")
