@@ -314,7 +314,7 @@ ScanContext::ScanContext(CurrentSelection selection)
     cache_->collectionFolder = NamedCollectionFolder(selection_) + kPathSeparator;
     // A collection folder no path can hold leaves no name of a macro line below it.
     try {
-        cache_->collectionFolderNormal = NormalizePath(cache_->collectionFolder);
+        cache_->collectionFolderNormal = NormalizePath(NamedCollectionFolder(selection_));
     } catch (const PathError&) {
     }
 }
