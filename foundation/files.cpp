@@ -41,27 +41,6 @@ void EnsureParentOf(const std::string& path) {
         EnsureFolder(parent);
 }
 
-// Removes folder and everything in it without following any link: a link (to a folder or a
-// file) is removed as a link and its target stays untouched.
-void RemoveTree(const std::string& folder) {
-    std::vector<std::string> names;
-    EachFileDir entries(folder);
-    while (!entries.Next())
-        names.push_back(entries.Name());
-    for (const std::string& name : names) {
-        const std::string path = InFolder(folder, name);
-        const os::PathState state = os::StateOf(path, false);
-        if (!state.exists)
-            continue;
-        if (state.folder && !state.link) {
-            RemoveTree(path);
-        } else {
-            os::RemoveFile(path);
-        }
-    }
-    os::RemoveEmptyFolder(folder);
-}
-
 // Makes the folder at path and the folders above it that are missing.
 void MakeFolders(const std::string& path) {
     if (FolderExists(path))
@@ -184,6 +163,35 @@ void CopyFile(std::string_view from, std::string_view to, bool overwrite) {
     os::ReplaceWithCopy(std::string(from), target);
 }
 
+namespace {
+
+// The names of path below base (both normalised); FileError when it does not lie below it.
+std::vector<std::string> PartsBelow(std::string_view base, std::string_view path) {
+    if (!LiesBelow(path, base))
+        throw FileError("Not copied: \"" + std::string(path) + "\" does not lie inside \"" +
+                        std::string(base) + "\"");
+    std::vector<std::string> parts;
+    std::string_view rest = path.substr(base.size());
+    while (!rest.empty()) {
+        const size_t end = std::min(rest.find_first_of("/\\"), rest.size());
+        const std::string_view part = rest.substr(0, end);
+        if (part == "." || part == "..")
+            throw FileError("Not copied: \"" + std::string(path) + "\" is not normalised");
+        if (!part.empty())
+            parts.emplace_back(part);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return parts;
+}
+
+}  // namespace
+
+void CopyFileBelow(std::string_view fromBase, std::string_view from, std::string_view toBase,
+                   std::string_view to) {
+    os::CopyBelow(std::string(fromBase), PartsBelow(fromBase, from), std::string(toBase),
+                  PartsBelow(toBase, to));
+}
+
 bool SameFileContents(std::string_view a, std::string_view b) {
     const os::PathState first = os::StateOf(std::string(a), true);
     const os::PathState second = os::StateOf(std::string(b), true);
@@ -213,7 +221,7 @@ bool DeleteFolderTree(std::string_view path) {
     if (state.link) {
         os::RemoveFile(root);
     } else if (state.folder) {
-        RemoveTree(root);
+        os::RemoveTree(root);  // from open folders: a folder swapped for a link is not followed
     } else {
         return true;
     }

@@ -30,6 +30,12 @@ bool DeleteFile(std::string_view path);
 // Copies from onto to (atomically, as WriteTextFile). A link at to is replaced by the copy: the
 // file it pointed to, which may lie anywhere, stays untouched.
 void CopyFile(std::string_view from, std::string_view to, bool overwrite);
+// Copies from onto to as CopyFile does, where from lies below the folder fromBase and to below
+// toBase (normalised paths). No part of either below its base may be a symbolic link: each is
+// checked while the copy opens it, so that a link made meanwhile is not followed either. Missing
+// folders below toBase are made. Raises FileError naming the link or the file that failed.
+void CopyFileBelow(std::string_view fromBase, std::string_view from, std::string_view toBase,
+                   std::string_view to);
 // Whether both files exist and hold the same bytes; sizes are compared before any content.
 bool SameFileContents(std::string_view a, std::string_view b);
 void CopyFolder(std::string_view from, std::string_view to);

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "foundation/errors.h"
 #include "foundation/system_calls.h"
@@ -155,6 +157,86 @@ void Commit(const std::wstring& temp, const std::string& target, DWORD attribute
         SetFileAttributesW(wideTarget.c_str(), attributes);
 }
 
+// The item at path itself, never what a link there points to, opened with access (DELETE to
+// remove it through the handle); the handle shares reading and writing but not deleting, so
+// that the item cannot be renamed or swapped while it is held.
+HANDLE OpenItself(const std::wstring& path, DWORD access) {
+    return CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+bool HandleAttributes(HANDLE handle, DWORD& attributes) {
+    FILE_BASIC_INFO info{};
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info))
+        return false;
+    attributes = info.FileAttributes;
+    return true;
+}
+
+// Marks the item held by handle for deletion when the handle closes; a link goes as a link.
+bool DeleteHeld(HANDLE handle, const std::wstring& path, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
+
+// Removes the item at path and, when it is a folder and no link, everything in it first.
+bool RemoveItemTree(const std::wstring& path) {
+    FileHandle item(OpenItself(path, DELETE | FILE_LIST_DIRECTORY));
+    DWORD attributes = 0;
+    if (!item.Valid() || !HandleAttributes(item.Get(), attributes))
+        return false;
+    bool removed = true;
+    const bool folder =
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (folder) {
+        WIN32_FIND_DATAW data{};
+        HANDLE find = FindFirstFileExW((path + L"\\*").c_str(), FindExInfoBasic, &data,
+                                       FindExSearchNameMatch, nullptr, 0);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = data.cFileName;
+                if (name != L"." && name != L"..")
+                    removed = RemoveItemTree(path + L"\\" + name) && removed;
+            } while (FindNextFileW(find, &data));
+            FindClose(find);
+        }
+    }
+    return DeleteHeld(item.Get(), path, attributes) && removed;
+}
+
+[[noreturn]] void FailThroughLink(const std::string& path) {
+    throw FileError("Not copied: \"" + path +
+                    "\" is a symbolic link; nothing is read or written through a link");
+}
+
+// Opens base's parts one after the other (the first count of them; with make, missing folders
+// are made) and keeps each open so that none can be swapped for a link until the copy is done;
+// a part that is a link or junction raises FileError. Answers the path reached.
+std::string HoldFoldersBelow(const std::string& base, const std::vector<std::string>& parts,
+                             size_t count, bool make,
+                             std::vector<std::unique_ptr<FileHandle>>& held) {
+    std::string path = base;
+    for (size_t i = 0; i < count; ++i) {
+        path += (path.ends_with('\\') || path.ends_with('/') ? "" : "\\") + parts[i];
+        const std::wstring wide = NativePath("Cannot copy", path);
+        if (make)
+            CreateDirectoryW(wide.c_str(), nullptr);
+        held.push_back(std::make_unique<FileHandle>(OpenItself(wide, 0)));
+        DWORD attributes = 0;
+        if (!held.back()->Valid() || !HandleAttributes(held.back()->Get(), attributes))
+            Fail("Cannot open the folder", path, GetLastError());
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            FailThroughLink(path);
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            Fail("Cannot open the folder", path, ERROR_DIRECTORY);
+    }
+    return path;
+}
+
 }  // namespace
 
 PathState StateOf(const std::string& path, bool followLinks) {
@@ -190,6 +272,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
             return std::nullopt;
         Fail("Cannot read", path, Explained(error, wide));
     }
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK)
+        throw FileError("Cannot read \"" + path +
+                        "\": it is not a regular file but a pipe, device or socket");
     std::string text;
     LARGE_INTEGER size{};
     if (GetFileSizeEx(file.Get(), &size))
@@ -268,6 +353,32 @@ std::string MakeFolder(const std::string& path) {
     if (!wide)
         return "the name is not valid UTF-8";
     return CreateDirectoryW(wide->c_str(), nullptr) ? std::string() : SystemMessage(GetLastError());
+}
+
+bool RemoveTree(const std::string& folder) {
+    const std::optional<std::wstring> wide = TryWidePath(folder);
+    return wide && RemoveItemTree(*wide);
+}
+
+void CopyBelow(const std::string& fromBase, const std::vector<std::string>& fromParts,
+               const std::string& toBase, const std::vector<std::string>& toParts) {
+    std::vector<std::unique_ptr<FileHandle>> held;
+    const std::string source =
+        HoldFoldersBelow(fromBase, fromParts, fromParts.size() - 1, false, held) + "\\" +
+        fromParts.back();
+    held.push_back(std::make_unique<FileHandle>(OpenItself(NativePath("Cannot copy", source), 0)));
+    DWORD attributes = 0;
+    if (!held.back()->Valid() || !HandleAttributes(held.back()->Get(), attributes))
+        Fail("Cannot copy", source, GetLastError());
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        FailThroughLink(source);
+    const std::string target =
+        HoldFoldersBelow(toBase, toParts, toParts.size() - 1, true, held) + "\\" + toParts.back();
+    const std::wstring wideTarget = NativePath("Cannot copy", target);
+    const DWORD existing = AttributesOf(wideTarget);
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_REPARSE_POINT))
+        RemoveFile(target);  // a link at the target is replaced, never written through
+    ReplaceWithCopy(source, target);
 }
 
 bool RemoveEmptyFolder(const std::string& path) {

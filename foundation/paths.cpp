@@ -200,6 +200,20 @@ std::string NormalizePath(std::string_view path) {
     return normal;
 }
 
+bool LiesBelow(std::string_view path, std::string_view folder) {
+    while (folder.size() > 1 && IsSeparator(folder.back()))
+        folder.remove_suffix(1);
+    if (folder.empty() || !path.starts_with(folder))
+        return false;
+    std::string_view rest = path.substr(folder.size());
+    if (!IsSeparator(folder.back())) {
+        if (rest.empty() || !IsSeparator(rest.front()))
+            return false;
+        rest.remove_prefix(1);
+    }
+    return !rest.empty() && !IsSeparator(rest.front());
+}
+
 std::string JoinIfBase(std::string_view base, std::string_view name) {
     return base.empty() ? std::string(name) : FullPath(base, name);
 }

@@ -34,6 +34,9 @@ std::string PathJoin(std::string_view a, std::string_view b, std::string_view c 
 std::string FullPath(std::string_view a, std::string_view b, std::string_view c = {},
                      std::string_view d = {});
 std::string NormalizePath(std::string_view path);
+// Whether path lies strictly below folder, compared as text: both normalised (NormalizePath), so
+// that no "." or ".." part is left to climb out; a trailing separator of folder is allowed.
+bool LiesBelow(std::string_view path, std::string_view folder);
 std::string JoinIfBase(std::string_view base, std::string_view name);
 
 std::string FolderOf(std::string_view path);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kb::os {
 
@@ -21,7 +22,8 @@ struct PathState {
 PathState StateOf(const std::string& path, bool followLinks);
 
 // The whole file; nothing when there is no file at path (missing, or a folder). Raises
-// FileError ("Cannot read") for any other refusal.
+// FileError ("Cannot read") for any other refusal, and for a pipe, device or socket, which is
+// never read: reading one could wait forever.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 // Replaces target with text in one step (a temporary file beside it, then a rename over it);
 // an existing target keeps its permissions. Raises FileError ("Cannot write").
@@ -31,6 +33,17 @@ void ReplaceWithCopy(const std::string& source, const std::string& target);
 // Removes a file or a link (never what it points to); false when the system refused.
 bool RemoveFile(const std::string& path);
 bool RemoveEmptyFolder(const std::string& path);
+// Removes folder and everything in it, working from open folder handles that never follow a
+// link: an entry that is a link, or is swapped for one meanwhile, is removed as a link. A link
+// given as folder is removed as a link. False when something stayed.
+bool RemoveTree(const std::string& folder);
+// Copies fromBase + fromParts onto toBase + toParts (each a relative path split into its names,
+// the last one the file's). Each folder below a base is opened from the one above it without
+// following links, and so is the source file: a part that is a symbolic link raises FileError
+// naming it, and nothing outside the bases is read or written. Missing target folders are made;
+// the target is replaced in one step (a link there is replaced, not followed).
+void CopyBelow(const std::string& fromBase, const std::vector<std::string>& fromParts,
+               const std::string& toBase, const std::vector<std::string>& toParts);
 // Makes the folder at path, whose parent exists; answers "" or the system's reason.
 std::string MakeFolder(const std::string& path);
 // Renames from to a name that does not exist yet; false when the system refused.

@@ -70,6 +70,22 @@ void CheckMissingFiles(const SetupScan& scan, std::vector<BuildProblem>& problem
     }
 }
 
+// The item a refused name comes from, named as SetupScan::OriginOf names items.
+std::string RefusedOrigin(const RefusedName& refused) {
+    if (!refused.tableName.empty())
+        return "table " + refused.tableName + " (" + NameOf(refused.file) + ")";
+    return "garment " + StripExtension(NameOf(refused.file), true);
+}
+
+// Names that macro lines and table rows give but that were not looked up. One that leads
+// outside its folder is an error: the macro or table asks for a file from elsewhere. One that
+// no path can hold only warns: no file can have it, and the setup leaves it out.
+void CheckRefusedNames(const SetupScan& scan, std::vector<BuildProblem>& problems) {
+    for (const RefusedName& refused : scan.list.refused)
+        Add(problems, refused.outside ? ProblemSeverity::Error : ProblemSeverity::Warning,
+            RefusedOrigin(refused), RefusedText(refused));
+}
+
 void CheckName(std::vector<BuildProblem>& problems, const std::string& origin,
                std::string_view what, std::string_view name) {
     const std::string problem = WindowsNameProblem(name);
@@ -254,6 +270,11 @@ std::string MissingFileDetails(const SetupScan& scan) {
     std::string text = count == 0
                            ? "All support files found.\n"
                            : std::to_string(count) + " missing files:\n\n" + GroupsText(missing);
+    if (!scan.list.refused.empty()) {
+        text += "\nNames that were not looked up:\n\n";
+        for (const RefusedName& refused : scan.list.refused)
+            text += "  " + RefusedText(refused) + "\n";
+    }
     const Groups unfound = UnfoundMeasuringPictures(scan);
     if (!unfound.empty())
         text +=
@@ -364,6 +385,7 @@ std::vector<BuildProblem> CheckBuild(const KitbinderData& data, const SetupScan&
     std::vector<BuildProblem> problems;
     CheckItemNames(scan, outputBaseName, problems);
     CheckMissingFiles(scan, problems);
+    CheckRefusedNames(scan, problems);
     CheckShippedFiles(scan, problems);
     CheckTexts(scan, problems);
     CheckPassword(data, problems);

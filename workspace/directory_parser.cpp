@@ -134,6 +134,11 @@ std::string InstallFolder(const DirectoryParser& entry) {
     return InstallFolder(entry, CurrentDesigner(), CurrentCollection());
 }
 
+std::string RefusedText(const RefusedName& refused) {
+    return NameOf(refused.file) + " line " + std::to_string(refused.line) + ": \"" + refused.name +
+           "\": " + refused.reason;
+}
+
 std::string DisplayText(const DirectoryParser& entry) {
     return NameOf(entry.path);
 }

@@ -30,10 +30,25 @@ struct DirectoryParser {
     std::string tableName;  // types 0 and 1: the table the entry belongs to; "" otherwise
 };
 
+// A name that a macro line or a table row gives but that the scan did not look up: it leads
+// outside the folder it is read against, or no path can hold it.
+struct RefusedName {
+    std::string file;       // the macro or table file that holds it
+    int line = 0;           // its line in that file, from 1
+    std::string name;       // as written
+    std::string reason;     // why it was not looked up
+    std::string tableName;  // a table row's: the table's inner name; "" for a macro line
+    bool outside = true;    // the name leads outside; otherwise no path can hold it
+};
+
+// The refused name as the user is told it: "Coat.mac line 3: "../x.jpg": <reason>".
+std::string RefusedText(const RefusedName& refused);
+
 class DirectoryParserList {
   public:
     std::vector<DirectoryParser> entries;  // in the order added
     StringList mmtFiles;                   // file names (with extension) of the matched tables
+    std::vector<RefusedName> refused;      // in the order met; never entries
 
     // Appends base + "." + extension, with exists tested now. Duplicates are allowed.
     void AddEntry(std::string_view base, std::string_view extension, std::uint32_t type,

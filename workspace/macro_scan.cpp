@@ -40,6 +40,7 @@ struct TableReference {
     std::vector<DirectoryParser> entries;
     std::vector<std::string> mmtFiles;
     std::unordered_set<std::string> pictureNames;  // of its type 1 entries, without extension
+    std::vector<RefusedName> refused;              // row pictures that lead outside
 };
 
 // By case-folded name without extension: the first search folder holding a name ending in
@@ -128,10 +129,19 @@ std::string CandidatePath(const std::string& folder, std::string_view name) {
 std::vector<std::string> MeasurePictureFolders(std::string_view tableName) {
     const std::string pictures = RootFolderPath("MeasurePictures");
     std::vector<std::string> folders = {pictures};
-    if (std::string tableFolder = CandidatePath(pictures, tableName); !tableFolder.empty())
+    // A table name that climbs out of MeasurePictures names no folder to search.
+    if (std::string tableFolder = CandidatePath(pictures, tableName);
+        !tableFolder.empty() && LiesBelow(tableFolder, NormalizePath(pictures)))
         folders.push_back(std::move(tableFolder));
     folders.push_back(RootFolderPath("MeasureTables"));
     return folders;
+}
+
+// Whether name, which holds folders of its own, stays below folder once joined onto it; a name
+// that no path can hold stays nowhere and leads nowhere either.
+bool LeadsOutside(const std::string& folder, std::string_view name) {
+    const std::string candidate = CandidatePath(folder, name);
+    return !candidate.empty() && !LiesBelow(candidate, NormalizePath(folder));
 }
 
 }  // namespace
@@ -141,6 +151,9 @@ struct ScanContext::Cache {
     // Prefixes of the paths that macro lines name, built once per scan.
     std::string measurePictures = RootPath("MeasurePictures");
     std::string collectionFolder;  // root + Designers/designer/collection/, plain concatenation
+    // The folders that names of macro lines must stay below, normalised.
+    std::string measurePicturesFolder = NormalizePath(measurePictures);
+    std::string collectionFolderNormal;
     bool tablesRead = false;
     std::vector<TableFile> tables;
     // By the exact name a macro wrote: the table files it matched, once its entries are in the
@@ -287,6 +300,8 @@ void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReferen
         list.mmtFiles.Append(fileName);
     list.entries.insert(list.entries.end(), std::make_move_iterator(reference.entries.begin()),
                         std::make_move_iterator(reference.entries.end()));
+    list.refused.insert(list.refused.end(), std::make_move_iterator(reference.refused.begin()),
+                        std::make_move_iterator(reference.refused.end()));
     if (!reference.pictureNames.empty()) {
         referencePictureNames.push_back(std::move(reference.pictureNames));
         pictureAnswers.clear();
@@ -297,6 +312,11 @@ void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReferen
 ScanContext::ScanContext(CurrentSelection selection)
     : selection_(std::move(selection)), cache_(std::make_unique<Cache>()) {
     cache_->collectionFolder = NamedCollectionFolder(selection_) + kPathSeparator;
+    // A collection folder no path can hold leaves no name of a macro line below it.
+    try {
+        cache_->collectionFolderNormal = NormalizePath(NamedCollectionFolder(selection_));
+    } catch (const PathError&) {
+    }
 }
 
 ScanContext::~ScanContext() = default;
@@ -318,7 +338,9 @@ std::string FindInFolders(FolderListings& names, const PictureSearch& search,
     const bool plain = IsPlainName(fileName);
     for (size_t i = first; i < search.folders.size(); ++i) {
         if (!plain) {
-            // A name with folders of its own is looked up where it ends up.
+            // A name with folders of its own is looked up where it ends up, never outside.
+            if (LeadsOutside(search.folders[i], fileName))
+                continue;
             const std::string candidate = CandidatePath(search.folders[i], fileName);
             std::string found = candidate.empty() ? std::string() : names.FindFile(candidate);
             if (!found.empty())
@@ -378,6 +400,25 @@ std::array<std::string, 2> FindTablePictures(FolderListings& names, const Pictur
     return found;
 }
 
+// The first search folder that the row picture leads out of; nullptr when it stays in all.
+const std::string* FolderLeft(const PictureSearch& search, std::string_view picture,
+                              RowBuffers& buffers) {
+    if (!HasPathCharacters(picture))
+        return nullptr;
+    buffers.fileName.assign(picture).append(kPictureExtensions[0]);
+    for (const std::string& folder : search.folders) {
+        if (LeadsOutside(folder, buffers.fileName))
+            return &folder;
+    }
+    return nullptr;
+}
+
+// The line of the table's text that holds the row picture (a view into that text), from 1.
+int LineOf(const TableFile& table, std::string_view picture) {
+    const auto at = static_cast<size_t>(picture.data() - table.text.data());
+    return 1 + static_cast<int>(std::count(table.text.begin(), table.text.begin() + at, '\n'));
+}
+
 // The entries that the measure_table name t contributes, for the first time in this scan.
 TableReference ResolveTable(const std::string& t, ScanContext& context) {
     TableReference reference;
@@ -402,6 +443,14 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
         for (const std::string_view picture : table.pictures) {
             if (search == nullptr)
                 search = &cache.PictureSearchOf(t);
+            if (const std::string* left = FolderLeft(*search, picture, buffers)) {
+                reference.refused.push_back({table.path, LineOf(table, picture),
+                                             std::string(picture),
+                                             "the picture name leads outside the folder \"" +
+                                                 *left + "\"; it was not looked up",
+                                             t, true});
+                continue;
+            }
             for (std::string& found : FindTablePictures(names, *search, picture, buffers)) {
                 if (found.empty())
                     continue;
@@ -410,8 +459,11 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
             }
         }
     }
+    // No table has the name: it is listed missing under its name alone. It is not looked up as
+    // a path, which would find a file of that name wherever the name leads, outside the
+    // workspace too ("/tmp/x", "../../x"), or in the program's working folder.
     if (reference.mmtFiles.empty())
-        entries.AddEntry(t, "mmt", MeasureTableFile, t, names);
+        entries.Append({false, t + ".mmt", MeasureTableFile, t});
     reference.entries = std::move(entries.entries);
     return reference;
 }
@@ -455,7 +507,36 @@ std::string StripNormalizedExtension(const std::string& path) {
     return path.substr(0, dot);
 }
 
-void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& context) {
+// Where a macro line is: the macro's path and the line's number.
+struct MacroLine {
+    const std::string& macro;
+    int number;
+};
+
+// The path that make builds from a name the line gives, when it lies below folder; otherwise ""
+// with the name recorded as refused: it leads outside, or no path can hold it (characters no
+// path holds, too long).
+template <typename Make>
+std::string ConfinedPath(DirectoryParserList& list, const MacroLine& where, std::string_view name,
+                         const std::string& folder, Make make) {
+    std::string reason;
+    bool outside = true;
+    try {
+        std::string path = make();
+        if (LiesBelow(path, folder))
+            return path;
+        reason = "the picture name leads outside the folder \"" + folder + "\"";
+    } catch (const PathError& error) {
+        reason = "the picture name cannot be used: " + std::string(error.what());
+        outside = false;
+    }
+    list.refused.push_back({where.macro, where.number, std::string(name),
+                            reason + "; it was not looked up", "", outside});
+    return {};
+}
+
+void ScanLine(DirectoryParserList& list, std::string_view line, const MacroLine& where,
+              ScanContext& context) {
     // Most lines name nothing: both picture keywords start with "add_pict".
     const bool pictures = line.find("add_pict") != std::string_view::npos;
     if (!pictures && line.find("measure_table(\"") == std::string_view::npos)
@@ -465,14 +546,23 @@ void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& con
     if (pictures)
         name = PictureInputName(line);
     if (name && !name->empty() && !cache.ListsTablePicture(list, std::string(*name))) {
-        const std::string base = FullPath(cache.measurePictures, *name);
-        list.AddEntry(base, "txt", GarmentPicture, "", context.Names());
-        list.AddEntry(base, "jpg", GarmentPicture, "", context.Names());
+        const std::string base = ConfinedPath(list, where, *name, cache.measurePicturesFolder, [&] {
+            return FullPath(cache.measurePictures, *name);
+        });
+        if (!base.empty()) {
+            list.AddEntry(base, "txt", GarmentPicture, "", context.Names());
+            list.AddEntry(base, "jpg", GarmentPicture, "", context.Names());
+        }
     }
     name = pictures ? PictItemName(line) : std::nullopt;
     if (name && !Trim(*name).empty()) {
-        const std::string path = NormalizePath(cache.collectionFolder + std::string(*name));
-        list.AddEntry(StripNormalizedExtension(path), "jpg", GarmentPicture, "", context.Names());
+        const std::string base =
+            ConfinedPath(list, where, *name, cache.collectionFolderNormal, [&] {
+                return StripNormalizedExtension(
+                    NormalizePath(cache.collectionFolder + std::string(*name)));
+            });
+        if (!base.empty())
+            list.AddEntry(base, "jpg", GarmentPicture, "", context.Names());
     }
     name = MeasureTableName(line);
     if (name && !name->empty()) {
@@ -480,21 +570,29 @@ void ScanLine(DirectoryParserList& list, std::string_view line, ScanContext& con
     }
 }
 
+// The base of a garment's macro entry: the garment path without its own extension ("Coat.long"
+// lists "Coat.mac"), unless nothing of the name would be left (".at", "..", from the macros
+// ".at.mac" and "...mac"): then the path itself, which stays in the collection folder.
+std::string MacroEntryBase(const std::string& garmentPath) {
+    const std::string stem = StripExtension(NameOf(garmentPath), true);
+    if (stem.empty() || stem == "." || stem == "..")
+        return garmentPath;
+    return StripExtension(garmentPath, false);
+}
+
 }  // namespace
 
 void ScanMacro(DirectoryParserList& list, const std::string& garmentPath, ScanContext& context) {
-    list.AddEntry(StripExtension(garmentPath, false), "mac", GarmentFile, "", context.Names());
+    list.AddEntry(MacroEntryBase(garmentPath), "mac", GarmentFile, "", context.Names());
     list.AddSupportEntries(garmentPath, GarmentFile, "", context.Names());
     const std::string macroPath = context.Names().FindFile(garmentPath + ".mac");
     if (macroPath.empty())
         return;
-    std::string text;
-    try {
-        text = ReadTextFile(macroPath);
-    } catch (const FileError&) {
-        return;  // a macro that cannot be read names nothing
-    }
+    // A macro that cannot be read, or is no regular file, raises FileError naming it: its
+    // pictures and tables would go unchecked.
+    const std::string text = ReadTextFile(macroPath);
     const std::string_view rest = text;
+    int number = 0;
     // Lines end at LF, a CR before it is no part of the line; a last line may lack its LF.
     for (size_t start = 0; start < rest.size();) {
         size_t end = rest.find('\n', start);
@@ -503,7 +601,7 @@ void ScanMacro(DirectoryParserList& list, const std::string& garmentPath, ScanCo
         std::string_view line = rest.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        ScanLine(list, line, context);
+        ScanLine(list, line, {macroPath, ++number}, context);
         start = end + 1;
     }
 }
@@ -526,7 +624,9 @@ std::string GarmentPath(const ScanInputs& inputs, const std::string& garment, bo
     }
     const std::string& collection =
         inputs.boxCollection.empty() ? selection.collection : inputs.boxCollection;
-    return FullPath(CollectionFolder(selection.designer, collection), garment);
+    // The garment is a file name of the collection folder: joined as it is, so that "." or ".."
+    // (from the macros "..mac" and "...mac") never lead out of it.
+    return InFolder(NormalizePath(CollectionFolder(selection.designer, collection)), garment);
 }
 
 }  // namespace

@@ -199,6 +199,8 @@ int List(const Options& options, Streams& streams) {
 struct CheckResult {
     std::vector<MissingFileGroup> missing;
     std::vector<std::string> tables;
+    std::vector<std::string> refused;  // names of macro lines and table rows not looked up
+    bool refusedOutside = false;       // one of them leads outside its folder
     int required = 0;
     int optional = 0;
 };
@@ -212,6 +214,10 @@ CheckResult CheckCollection(const Target& target) {
     // Tables by name, as garments are: the file name without its extension.
     for (const std::string& file : scan.list.mmtFiles)
         result.tables.push_back(NameWithoutExtension(file));
+    for (const RefusedName& refused : scan.list.refused) {
+        result.refused.push_back(RefusedText(refused));
+        result.refusedOutside = result.refusedOutside || refused.outside;
+    }
     for (const MissingFileGroup& group : result.missing)
         for (const MissingFile& file : group.files)
             ++(file.optional ? result.optional : result.required);
@@ -231,6 +237,8 @@ void PrintCheck(std::ostream& out, const Target& target, const CheckResult& resu
                 << FolderOf(file.path) << "\n";
     }
     out << "  tables: " << (result.tables.empty() ? "none" : Joined(result.tables)) << "\n";
+    for (const std::string& refused : result.refused)
+        out << "  not looked up: " << refused << "\n";
 }
 
 // Adds the check's fields to entry.
@@ -255,6 +263,10 @@ void AddCheckJson(QJsonObject& entry, const CheckResult& result) {
     entry.insert("missingRequired", result.required);
     entry.insert("missingOptional", result.optional);
     entry.insert("tables", tables);
+    QJsonArray refused;
+    for (const std::string& text : result.refused)
+        refused.append(Q(text));
+    entry.insert("refused", refused);
 }
 
 int Check(const Options& options, Streams& streams) {
@@ -268,7 +280,7 @@ int Check(const Options& options, Streams& streams) {
                 AddCheckJson(entry, result);
             else
                 PrintCheck(streams.out, target, result);
-            if (result.required > 0)
+            if (result.required > 0 || result.refusedOutside)
                 exitCode = std::max(exitCode, kExitFound);
         } catch (const std::exception& error) {
             ReportError(streams, options.json, error.what(), &target);

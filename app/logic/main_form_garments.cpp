@@ -5,6 +5,7 @@
 
 #include "app/logic/main_form.h"
 #include "foundation/each_file.h"
+#include "foundation/errors.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/string_list.h"
@@ -24,15 +25,6 @@ const char kMacroExtension[] = ".mac";
 
 std::string MacroPath(const std::string& garment) {
     return InFolder(CurrentCollectionFolder(), garment + kMacroExtension);
-}
-
-// Whether the normalised path lies below the normalised folder (a name read from a file may
-// climb out with "..", or be rooted).
-bool IsBelow(const std::string& path, const std::string& folder) {
-    std::string root = NormalizePath(folder.empty() ? "." : folder);
-    if (root.empty() || (root.back() != '/' && root.back() != '\\'))
-        root += kPathSeparator;
-    return path.size() > root.size() && path.compare(0, root.size(), root) == 0;
 }
 
 }  // namespace
@@ -82,9 +74,9 @@ void TMainForm::AddGarment(const std::string& path) {
 
 void TMainForm::CopyGarmentPictures(const std::string& path) {
     Handle([&] {
-        std::string macroFolder = FolderOf(path);
-        std::string collectionFolder =
-            PathJoin(DesignersFolder(), CurrentDesigner(), CurrentCollection());
+        const std::string macroFolder = NormalizePath(FolderOf(path));
+        const std::string collectionFolder =
+            FullPath(DesignersFolder(), CurrentDesigner(), CurrentCollection());
         // Names are found whatever their case, as on Windows where the macros were written.
         FolderListings names(WorkspaceRoot(false));
         std::vector<std::string> refused;
@@ -95,18 +87,29 @@ void TMainForm::CopyGarmentPictures(const std::string& path) {
             if (!named)
                 continue;
             const std::string picture(*named);
-            std::string source = FullPath(macroFolder, picture);
-            std::string target = FullPath(collectionFolder, picture);
-            // A picture name never reaches outside the macro's folder or the collection.
-            if (!IsBelow(source, macroFolder) || !IsBelow(target, collectionFolder)) {
-                refused.push_back(NameOf(path) + " line " + std::to_string(number) + ": \"" +
-                                  picture + "\"");
-                continue;
+            const std::string where =
+                NameOf(path) + " line " + std::to_string(number) + ": \"" + picture + "\": ";
+            // One bad name (no path, a link on the way) leaves that picture out, not the rest.
+            try {
+                const std::string source = FullPath(macroFolder, picture);
+                const std::string target = FullPath(collectionFolder, picture);
+                // A picture name never reaches outside the macro's folder or the collection.
+                if (!LiesBelow(source, macroFolder) || !LiesBelow(target, collectionFolder)) {
+                    refused.push_back(where +
+                                      "the name leads outside the macro's folder or the "
+                                      "collection folder");
+                    continue;
+                }
+                const std::string found = names.FindFile(source);
+                const std::string existing = names.FindFile(target);
+                if (!found.empty())
+                    CopyFileBelow(macroFolder, found, collectionFolder,
+                                  existing.empty() ? target : existing);
+            } catch (const PathError& error) {
+                refused.push_back(where + error.what());
+            } catch (const FileError& error) {
+                refused.push_back(where + error.what());
             }
-            const std::string found = names.FindFile(source);
-            const std::string existing = names.FindFile(target);
-            if (!found.empty())
-                CopyFile(found, existing.empty() ? target : existing, true);
         }
         if (!refused.empty())
             ShowRefusedPictures(refused);
@@ -114,9 +117,7 @@ void TMainForm::CopyGarmentPictures(const std::string& path) {
 }
 
 void TMainForm::ShowRefusedPictures(const std::vector<std::string>& lines) {
-    std::string text =
-        "These pictures were not copied: their names lead outside the macro's "
-        "folder or the collection folder.";
+    std::string text = "These pictures were not copied:";
     for (const std::string& line : lines)
         text += "\n" + line;
     Message(text, "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
@@ -292,6 +293,10 @@ void TMainForm::CheckMacroCompleted(const MissingFileReport& report) {
         memo.insert(memo.end(), missing.begin(), missing.end());
         if (missing.empty())
             memo = {"All support files found"};
+        if (!report.missing.refused.empty())
+            memo.insert(memo.end(), {"  ", "These names were not looked up:"});
+        for (const RefusedName& refused : report.missing.refused)
+            memo.push_back(RefusedText(refused));
         ShowScanWarnings(false);
         ExtendCheckBasis(report);
         CheckIfStale();  // a file changed while the check ran

@@ -1,6 +1,7 @@
 // Garments: the list, adding and removing with support files and pictures, the macro chooser's
 // folder, and the missing-file check with its completion.
 #include <algorithm>
+#include <filesystem>
 
 #include "foundation/each_file.h"
 #include "foundation/files.h"
@@ -303,6 +304,21 @@ TEST_F(GarmentTest, ACompleteCollectionReportsEverythingFound) {
     EXPECT_TRUE(Model().MmtList.entries.empty());
 }
 
+// A name that leads outside is not looked up, and the memo says which line gave it.
+TEST_F(GarmentTest, TheCheckListsNamesLeadingOutside) {
+    for (const char* base :
+         {"Designers/Anna/Anna", "Designers/Anna/Coats/Coats", "Designers/Anna/Coats/Coat"})
+        for (const char* extension : {".jpg", ".pdf", ".html", ".txt"})
+            Write(std::string(base) + extension);
+    Write("Designers/Anna/Coats/Coat.mac", "draw_line(0, 0);\nadd_pict_item(1, \"../../Anna\");\n");
+    Start();
+    RunCheck();
+    const std::vector<std::string>& memo = Model().MacroCheckMemo.lines;
+    ASSERT_EQ(memo.size(), 4u);
+    EXPECT_EQ(memo[2], "These names were not looked up:");
+    EXPECT_TRUE(memo[3].starts_with("Coat.mac line 2: \"../../Anna\": ")) << memo[3];
+}
+
 TEST_F(GarmentTest, AFailedCheckShowsItsErrorAndHidesTheProcessingWindow) {
     Write("Designers/Anna/Coats/Coat.mac", "measure_table(\"Women\");\n");
     Write("MeasureTables/Women.mmt", "Women\tcm\t1\nBust\tnot-a-number\tBust girth\tbust\n");
@@ -344,6 +360,48 @@ TEST_F(GarmentTest, CheckWithoutGarmentsWarnsAndASecondClickIsIgnored) {
     EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "hide processing"), 1);
     RunCheck();  // and a later one runs again
     EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "hide processing"), 2);
+}
+
+// No picture is read or written through a linked folder of the macro's folder or the collection,
+// wherever the link points; a name that no path can hold leaves out that picture alone. Each
+// is named with its line, and the pictures after them are still copied.
+TEST_F(GarmentTest, PicturesAreNeverCopiedThroughALinkOrStoppedByABadName) {
+    namespace fs = std::filesystem;
+    StartOnGarments();
+    Write("Designers/Anna/Anna.jpg", "Anna's own picture");
+    Write("Elsewhere/Front.jpg", "outside");
+    Write("Designers/Anna/Coats/Coats.jpg");
+    Write("Patterns/Work/up/Anna.jpg", "overwritten");
+    Write("Patterns/Work/away/x.jpg", "written outside");
+    Write("Patterns/Work/ok.jpg", "ok");
+    Write("Patterns/Work/Coat1.mac",
+          "add_pict_item(1, \"up/Anna.jpg\");\n"
+          "add_pict_item(2, \"away/x.jpg\");\n"
+          "add_pict_item(3, \"out/Front.jpg\");\n"
+          "add_pict_item(4, \"a|b.jpg\");\n"
+          "add_pict_item(5, \"ok.jpg\");\n");
+    try {
+        fs::create_directory_symlink("..", FsPath(At("Designers/Anna/Coats/up")));
+        fs::create_directory_symlink(FsPath(At("Elsewhere")),
+                                     FsPath(At("Designers/Anna/Coats/away")));
+        fs::create_directory_symlink(FsPath(At("Elsewhere")), FsPath(At("Patterns/Work/out")));
+    } catch (const fs::filesystem_error& error) {
+        GTEST_SKIP() << "no symbolic links here: " << error.what();
+    }
+    AddGarment(At("Patterns/Work/Coat1.mac"));
+    EXPECT_EQ(Read("Designers/Anna/Anna.jpg"), "Anna's own picture");
+    EXPECT_FALSE(Exists("Elsewhere/x.jpg"));
+    EXPECT_FALSE(Exists("Designers/Anna/Coats/out/Front.jpg"));
+    EXPECT_EQ(Read("Designers/Anna/Coats/ok.jpg"), "ok");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    const std::string& text = ui.messages[0].text;
+    for (const char* line :
+         {"Coat1.mac line 1: \"up/Anna.jpg\"", "Coat1.mac line 2: \"away/x.jpg\"",
+          "Coat1.mac line 3: \"out/Front.jpg\"", "Coat1.mac line 4: \"a|b.jpg\""})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;
+    EXPECT_NE(text.find("symbolic link"), std::string::npos) << text;
+    EXPECT_NE(text.find("Invalid characters in path"), std::string::npos) << text;
+    EXPECT_EQ(text.find("line 5"), std::string::npos) << text;
 }
 
 }  // namespace

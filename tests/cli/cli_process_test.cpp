@@ -216,6 +216,15 @@ TEST_F(CliTest, CheckExitCodesFollowTheMissingFiles) {
          0,
          "Anna/Coats: 0 missing",
          ""},
+        {"a picture name leading outside the workspace",
+         [&] {
+             std::ofstream(At("Designers/Anna/Dresses/Sheath.mac"), std::ios::app)
+                 << "add_pict_item(1, \"../../../../../../../../../../../../../../tmp/x\");\n";
+         },
+         {"check", "Anna", "Dresses"},
+         1,
+         "not looked up: Sheath.mac line ",
+         ""},
         {"a malformed table",
          [&] { Write(table, "Women\tcm\t1\nBust\tbig\tBust girth\tbust\n"); },
          {"check", "Anna", "Dresses"},
@@ -575,6 +584,26 @@ TEST_F(CliTest, AnUnreadableFolderIsAnErrorForEveryCommand) {
             << run.err;
     }
     fs::permissions(folder, fs::perms::owner_all);
+}
+
+// A macro that cannot be read, or that is a pipe (which would keep the check waiting for a
+// writer), is an error naming it, not a macro that names nothing.
+TEST_F(CliTest, AnUnreadableMacroIsAnError) {
+    const std::string macro = At("Designers/Anna/Dresses/Sheath.mac");
+    fs::permissions(macro, fs::perms::none);
+    if (!std::ifstream(macro).good()) {
+        const Ran run = Cli({"check", "Anna", "Dresses"});
+        EXPECT_EQ(run.exitCode, 2) << run.out;
+        EXPECT_NE(run.err.find(macro), std::string::npos) << run.err;
+    }  // otherwise permissions do not lock a file for this user (root, or Windows)
+    fs::remove(macro);
+    if (!OnPath("mkfifo"))
+        GTEST_SKIP() << "no mkfifo to make a pipe";
+    ASSERT_EQ(RunProgram("mkfifo", {macro}).exitCode, 0);
+    const Ran run = Cli({"check", "Anna", "Dresses"});
+    EXPECT_EQ(run.exitCode, 2) << run.out;
+    EXPECT_NE(run.err.find(macro), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("not a regular file"), std::string::npos) << run.err;
 }
 
 TEST_F(CliTest, HelpAndVersion) {

@@ -6,7 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <future>
+#include <thread>
 
 #include "foundation/each_file.h"
 #include "foundation/errors.h"
@@ -137,6 +144,108 @@ TEST_F(PosixFiles, MoveFolderRenamesOrMergesIntoAnExistingTarget) {
     EXPECT_FALSE(FolderExists(dir / "other"));
     EXPECT_EQ(ReadTextFile(dir / "new/place/c.txt"), "c");
     EXPECT_EQ(ReadTextFile(dir / "new/place/a.txt"), "a");
+}
+
+// A pipe, device or socket is never opened for reading: a pipe nobody writes to would keep the
+// reader waiting for ever.
+TEST_F(PosixFiles, ReadingAPipeIsRefusedAtOnce) {
+    const std::string pipe = dir / "Coat.mac";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto read = std::async(std::launch::async, [&] {
+        try {
+            ReadTextFile(pipe);
+            return std::string("read");
+        } catch (const FileError& error) {
+            return std::string(error.what());
+        }
+    });
+    if (read.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));  // lets the reader go on
+        FAIL() << "reading the pipe waited for a writer";
+    }
+    const std::string answer = read.get();
+    EXPECT_NE(answer.find("not a regular file"), std::string::npos) << answer;
+    EXPECT_NE(answer.find(pipe), std::string::npos) << answer;
+}
+
+// A copy below two folders reads and writes nothing through a link on the way, made by whom
+// ever: each such copy is refused naming the link, and what lies behind it stays as it was.
+TEST_F(PosixFiles, CopyBelowRefusesEveryLinkOnTheWay) {
+    const std::string from = dir / "Patterns";
+    const std::string to = dir / "Designers/Anna/Coats";
+    Write("Patterns/Front.jpg", "front");
+    Write("Patterns/sub/Back.jpg", "back");
+    Write("Designers/Anna/Anna.jpg", "Anna's own");
+    Write("Outside/Front.jpg", "outside");
+    fs::create_directories(to);
+    fs::create_symlink("..", to + "/up");
+    fs::create_symlink(dir / "Outside", to + "/away");
+    fs::create_symlink(dir / "Outside", from + "/out");
+    fs::create_symlink(dir / "Outside/Front.jpg", from + "/Linked.jpg");
+    const struct {
+        std::string source, target, link;
+    } cases[] = {
+        {from + "/Front.jpg", to + "/up/Anna.jpg", to + "/up"},
+        {from + "/Front.jpg", to + "/away/Front.jpg", to + "/away"},
+        {from + "/out/Front.jpg", to + "/Front.jpg", from + "/out"},
+        {from + "/Linked.jpg", to + "/Linked.jpg", from + "/Linked.jpg"},
+    };
+    for (const auto& c : cases) {
+        try {
+            CopyFileBelow(from, c.source, to, c.target);
+            ADD_FAILURE() << c.source << " -> " << c.target << " was copied";
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find("\"" + c.link + "\" is a symbolic link"),
+                      std::string::npos)
+                << error.what();
+        }
+    }
+    EXPECT_EQ(ReadTextFile(dir / "Designers/Anna/Anna.jpg"), "Anna's own");
+    EXPECT_EQ(ReadTextFile(dir / "Outside/Front.jpg"), "outside");
+    EXPECT_FALSE(fs::exists(to + "/Front.jpg"));
+    EXPECT_FALSE(fs::exists(to + "/Linked.jpg"));
+    // Without links the copy goes through, making the folders it needs.
+    CopyFileBelow(from, from + "/sub/Back.jpg", to, to + "/new/Back.jpg");
+    EXPECT_EQ(ReadTextFile(to + "/new/Back.jpg"), "back");
+}
+
+// A folder that becomes a link while the tree is deleted is removed as a link: nothing behind it
+// is deleted. Another thread swaps the folder being emptied for a link to a folder outside that
+// holds the same names, as soon as the first of its files is gone.
+TEST_F(PosixFiles, DeletingATreeNeverFollowsAFolderSwappedForALink) {
+    const std::string tree = dir / "tree";
+    const std::string outside = dir / "outside";
+    constexpr int kFiles = 2000;
+    for (const std::string& folder : {tree + "/a", outside}) {
+        fs::create_directories(folder);
+        for (int i = 0; i < kFiles; ++i)
+            std::ofstream(folder + "/f" + std::to_string(i)) << "precious";
+    }
+    struct stat before {};
+    ASSERT_EQ(::stat((tree + "/a").c_str(), &before), 0);
+    std::atomic<bool> swapped{false};
+    std::thread swapper([&] {
+        const std::string folder = tree + "/a";
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+             std::chrono::steady_clock::now() < end;) {
+            struct stat now {};
+            if (::stat(folder.c_str(), &now) != 0)
+                return;
+            if (now.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+                now.st_mtim.tv_nsec == before.st_mtim.tv_nsec)
+                continue;
+            swapped = ::rename(folder.c_str(), (tree + "/a.real").c_str()) == 0 &&
+                      ::symlink(outside.c_str(), folder.c_str()) == 0;
+            return;
+        }
+    });
+    DeleteFolderTree(tree);
+    swapper.join();
+    ASSERT_TRUE(swapped) << "the folder was not swapped while it was emptied";
+    int kept = 0;
+    for (int i = 0; i < kFiles; ++i)
+        kept += fs::exists(outside + "/f" + std::to_string(i)) ? 1 : 0;
+    EXPECT_EQ(kept, kFiles);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "foundation/paths.h"
+#include "setup/setup_script.h"
 #include "tests/support/sample_collection.h"
+#include "tests/support/temp_folder.h"
 
 namespace kb {
 namespace {
@@ -212,6 +214,46 @@ TEST_F(BuildChecks, DetailsGroupAndSortTheMissingFilesAndNoteUnfoundPictures) {
                   "workspace (Bobbinwright may bring them):\n\n"
                   "table Women (Women.mmt)\n"
                   "  bust.jpg (row Bust)\n");
+}
+
+// Names of macro lines and table rows that lead outside the workspace stop the build, each
+// named with its file and line, and never bring a file into the script.
+TEST_F(BuildChecks, NamesLeadingOutsideAreErrorsAndNeverReachTheScript) {
+    test::TempFolder outside;
+    const std::string secret = outside / "secret";
+    for (const char* extension : {".jpg", ".txt"})
+        sample.Write(secret + extension, "secret");
+    std::string climbing;
+    for (int i = 0; i < 30; ++i)
+        climbing += "../";
+    climbing += secret.substr(secret.find_first_not_of("/\\"));
+    sample.AddGarment("Coat1", "add_pict_item(1, \"" + climbing + "\")\n" +
+                                   "add_picture_input(\"a\", 1, \"" + secret + "\")\n" +
+                                   "measure_table(\"Leak\")\n" + "add_pict_item(1, \"a|b\")\n");
+    sample.Write(sample.CollectionFile("Coat1.jpg"));
+    sample.Write(sample.WorkspaceFile("MeasureTables/Leak.mmt"),
+                 "Leak\tcm\tx\nA\t1\tx\t" + secret + "\nB\t2\tx\t" + climbing + "\n");
+    sample.Write(sample.WorkspaceFile("MeasureTables/Leak.jpg"));
+
+    const std::vector<BuildProblem> problems = Check({"Coat1"});
+    const std::string report = ProblemReportText(problems);
+    for (const char* line : {"Coat1.mac line 1: ", "Coat1.mac line 2: "})
+        EXPECT_TRUE(Has(problems, ProblemSeverity::Error, "garment Coat1", line)) << report;
+    // A name that no path can hold only warns: the setup leaves it out.
+    EXPECT_TRUE(Has(problems, ProblemSeverity::Warning, "garment Coat1", "Coat1.mac line 4: "))
+        << report;
+    for (const char* line : {"Leak.mmt line 2: ", "Leak.mmt line 3: "})
+        EXPECT_TRUE(Has(problems, ProblemSeverity::Error, "table Leak (Leak.mmt)", line)) << report;
+    EXPECT_NE(MissingFileDetails(ScanForSetup(MakeScanInputs({"Coat1"}))).find("Coat1.mac line 1"),
+              std::string::npos);
+
+    const std::string script = BuildSetupScript(sample.data, MakeScanInputs({"Coat1"}), "Coats");
+    EXPECT_EQ(script.find(outside.Path()), std::string::npos) << script;
+    for (size_t at = script.find("Source:"); at != std::string::npos;
+         at = script.find("Source:", at + 1)) {
+        const std::string line = script.substr(at, script.find('\n', at) - at);
+        EXPECT_NE(line.find(SampleCollection::Root()), std::string::npos) << line;
+    }
 }
 
 }  // namespace

@@ -424,5 +424,33 @@ TEST_F(UploadTest, CancelEndsAnUploadThatWaitsOnASilentServer) {
     }
 }
 
+// Pictures that macro lines and table rows name outside the workspace are never stored.
+TEST_F(UploadTest, StoresNothingFromOutsideTheWorkspace) {
+    QTemporaryDir outside;
+    const std::string secret = outside.path().toStdString() + "/secret";
+    for (const char* extension : {".jpg", ".txt"})
+        std::ofstream(secret + extension) << "secret";
+    std::string climbing;
+    for (int i = 0; i < 30; ++i)
+        climbing += "../";
+    climbing += secret.substr(1);
+    const std::string root = documents.path().toStdString() + "/Bobbinwright/Personal Files/";
+    std::ofstream(root + "Designers/Anna/Coats/Trench.mac", std::ios::app)
+        << "add_pict_item(1, \"" << climbing << "\");\n"
+        << "add_picture_input(\"a\", 1, \"" << secret << "\");\n"
+        << "measure_table(\"Leak\");\n";
+    std::ofstream(root + "MeasureTables/Leak.mmt")
+        << "Leak\tcm\tx\nA\t1\tx\t" << secret << "\nB\t2\tx\t" << climbing << "\n";
+    auto thread = Upload();
+    ASSERT_TRUE(thread);
+    thread->Wait();
+    const auto stored = Stored();
+    EXPECT_FALSE(stored.empty());
+    for (const auto& doc : stored) {
+        EXPECT_NE(doc.data, "secret") << doc.name;
+        EXPECT_EQ(doc.name.find("secret"), std::string::npos) << doc.name;
+    }
+}
+
 }  // namespace
 }  // namespace kb
