@@ -9,7 +9,7 @@ packages=(
   # libraries
   libpcre2-dev libicu-dev qt6-base-dev libcurl4-openssl-dev libmongoc-dev libbson-dev libssl-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev python3 python3-yaml nodejs openssl
+  libgtest-dev libgmock-dev libbenchmark-dev libyaml-dev python3 python3-yaml nodejs openssl
   # installer compiler and its checks; code signing of setups
   nsis p7zip-full osslsigncode
   # pictures drawn at build time, screenshots

@@ -1,7 +1,5 @@
 #include "foundation/yaml/yaml.h"
 
-#include "foundation/regular_exp.h"
-
 namespace kb {
 
 namespace {
@@ -23,21 +21,8 @@ size_t LeadingSpaces(std::string_view text) {
     return count == std::string_view::npos ? text.size() : count;
 }
 
-// Whether one of the key patterns can match: the first colon ends the text, or is followed by a
-// space and no LF follows. The patterns are not tried otherwise, because on a long line that is
-// no key their backtracking takes time quadratic in the line's length.
-bool MayBeKeyLine(std::string_view text) {
-    size_t colon = text.find(':');
-    if (colon == std::string_view::npos)
-        return false;
-    std::string_view after = text.substr(colon + 1);
-    return after.empty() || (after[0] == ' ' && after.find('\n') == std::string_view::npos);
-}
-
-std::string Spaces(size_t width, std::string_view after) {
-    std::string text(width, ' ');
-    text += after;
-    return text;
+bool StartsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
 }
 
 }  // namespace
@@ -51,13 +36,9 @@ Yaml::Yaml(std::string_view text) : Yaml() {
 }
 
 void Yaml::AddText(std::string_view text) {
-    // Each match takes one line and leaves the rest as a view, so nothing is copied per line.
-    thread_local RegularExp splitLine("([^\n]*)\n(.*$)");
-    while (splitLine.Find(text, true)) {
-        std::string_view line = splitLine.GroupView(1);
-        std::string_view rest = text.substr(splitLine.GroupStart(2));
-        AddLine(line);
-        text = rest;
+    for (size_t end; (end = text.find('\n')) != std::string_view::npos;) {
+        AddLine(text.substr(0, end));
+        text.remove_prefix(end + 1);
     }
 }
 
@@ -73,11 +54,12 @@ void Yaml::AddLine(std::string_view line) {
         inBlock_ = false;
         blockNode_.reset();
     }
-    if (root)
+    if (root && levels_[0] != root)
         levels_[0] = root;  // a caller may have replaced the root
     lineIndent_ = LeadingSpaces(line);
+    lineBreaks_ = line.find('\n') != std::string_view::npos;
     inlinePos_ = -1;
-    ReadConstruct(line);
+    ReadConstruct({0, line});
 }
 
 std::string Yaml::ToText() const {
@@ -103,65 +85,75 @@ void Yaml::ReadBlockLine(std::string_view line) {
     blockStarted_ = true;
 }
 
+// Whether a part of the current line holds an LF: only a line given to AddLine can.
+bool Yaml::HoldsBreak(std::string_view part) const {
+    return lineBreaks_ && part.find('\n') != std::string_view::npos;
+}
+
 // A construct is a sequence item (whose content is read as a further construct), a key with
 // an optional value, or a value. Iterative, so that a line of many "- " cannot deepen the stack.
-void Yaml::ReadConstruct(std::string_view text) {
-    thread_local RegularExp item("^( *)- (.*)$");
-    thread_local RegularExp keyValue("^([ ]*[^:]*): (.*)$");
-    thread_local RegularExp keyOnly("^([ ]*[^:]*):$");
-    std::string content;
+// An item is the line's leading spaces, "- " and a rest without LF. A key ends at the first
+// colon, which ends the text or is followed by a space and a rest without LF (the value).
+void Yaml::ReadConstruct(Indented text) {
     for (;;) {
         ++inlinePos_;
-        if (text.empty())
+        if (text.Empty())
             return;
-        if (!item.Find(text, false))
+        const size_t spaces = LeadingSpaces(text.rest);
+        std::string_view content = text.rest.substr(spaces);
+        if (!StartsWith(content, "- ") || HoldsBreak(content.substr(2)))
             break;
-        size_t width = item.GroupView(1).size() + 2;
-        size_t depth = SlotDepth(width, YamlNode::Vector);
+        const size_t width = text.pad + spaces + 2;
+        const size_t depth = SlotDepth(width, YamlNode::Vector);
         if (inlinePos_ == 0)
             baseDepth_ = depth;
         OpenItem(depth);
-        content = Spaces(width, item.GroupView(2));
-        text = content;
+        text = {width, content.substr(2)};
     }
-    const bool keyLike = MayBeKeyLine(text);
-    const bool withValue = keyLike && keyValue.Find(text, false);
-    if (!withValue && !(keyLike && keyOnly.Find(text, false))) {
+    const size_t colon = text.rest.find(':');
+    if (colon == std::string_view::npos) {
         ReadValue(text);
         return;
     }
-    const RegularExp& key = withValue ? keyValue : keyOnly;
-    std::string_view name = TrimView(key.GroupView(1));
-    size_t width = key.GroupView(1).size() - name.size();
-    size_t depth = SlotDepth(width, YamlNode::Map);
+    std::string_view after = text.rest.substr(colon + 1);
+    const bool withValue = StartsWith(after, " ") && !HoldsBreak(after);
+    if (!withValue && !after.empty()) {
+        ReadValue(text);
+        return;
+    }
+    std::string_view head = text.rest.substr(0, colon);
+    std::string_view name = TrimView(head);
+    const size_t width = text.pad + head.size() - name.size();
+    const size_t depth = SlotDepth(width, YamlNode::Map);
     if (inlinePos_ == 0)
         baseDepth_ = depth;
     OpenKey(depth, std::string(name));
-    std::string_view value = withValue ? key.GroupView(2) : std::string_view();
+    std::string_view value = withValue ? after.substr(1) : std::string_view();
     if (value.empty())
         return;
     ++inlinePos_;
-    ReadValue(Spaces(width, value));
+    ReadValue({width, value});
 }
 
-// A value is a block marker, or a plain or double-quoted scalar given to the node at the
-// line's base depth plus the inline position; a value with no node there is dropped.
-void Yaml::ReadValue(std::string_view text) {
-    thread_local RegularExp blockMarker("^([ ]*)[|]$");
-    thread_local RegularExp quoted("^\"(.*)\"$");
-    if (blockMarker.Find(text, false)) {
+// A value is a block marker (spaces and a lone "|"), or a plain or double-quoted scalar given
+// to the node at the line's base depth plus the inline position; a value with no node there is
+// dropped. Quotes come off a trimmed value that starts and ends with one and holds no LF.
+void Yaml::ReadValue(Indented text) {
+    if (text.rest.substr(LeadingSpaces(text.rest)) == "|") {
         OpenBlock();
         return;
     }
-    std::string_view value = TrimView(text);
-    size_t width = text.size() - value.size();
-    if (quoted.Find(value, false))
-        value = quoted.GroupView(1);
+    std::string_view value = TrimView(text.rest);
+    const size_t width = text.pad + text.rest.size() - value.size();
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"' &&
+        !HoldsBreak(value.substr(1, value.size() - 2))) {
+        value = value.substr(1, value.size() - 2);
+    }
     if (inlinePos_ == 0)
         baseDepth_ = SlotDepth(width, YamlNode::Scalar);
-    size_t target = baseDepth_ + static_cast<size_t>(inlinePos_);
+    const size_t target = baseDepth_ + static_cast<size_t>(inlinePos_);
     if (target < levels_.size())
-        levels_[target]->value_ = std::string(value);
+        levels_[target]->value_.assign(value);
 }
 
 // The block goes to the node that a plain value in the marker's place would go to. On a line

@@ -36,8 +36,17 @@ class Yaml {
     pYamlNode root;
 
   private:
-    void ReadConstruct(std::string_view text);
-    void ReadValue(std::string_view text);
+    // A construct's text: pad spaces followed by rest, a part of the line being read. An item's
+    // content and a key's value are read in this form, indented as in their line.
+    struct Indented {
+        size_t pad;
+        std::string_view rest;
+        bool Empty() const { return pad == 0 && rest.empty(); }
+    };
+
+    void ReadConstruct(Indented text);
+    void ReadValue(Indented text);
+    bool HoldsBreak(std::string_view part) const;
     size_t SlotDepth(size_t width, YamlNode::NodeType kind);
     void OpenItem(size_t depth);
     void OpenKey(size_t depth, std::string key);
@@ -62,8 +71,9 @@ class Yaml {
     bool blockStarted_ = false;
     pYamlNode blockNode_;
     size_t blockIndent_ = 0;
-    // Leading spaces of the line being read.
+    // Leading spaces of the line being read, and whether it holds an LF.
     size_t lineIndent_ = 0;
+    bool lineBreaks_ = false;
 };
 
 using pYaml = std::shared_ptr<Yaml>;

@@ -220,7 +220,9 @@ void YamlNode::Insert(std::string key, pYamlNode child) {
         kind_ = Map;
     if (kind_ != Map)
         throw YamlTypeError();
-    entries_.try_emplace(std::move(key), std::move(child));
+    // Hinted at the end: keys that arrive in order, as the reader meets them in written text,
+    // then cost one comparison each.
+    entries_.try_emplace(entries_.end(), std::move(key), std::move(child));
 }
 
 void YamlNode::SetValue(std::string text) {

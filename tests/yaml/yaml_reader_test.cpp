@@ -53,6 +53,8 @@ TEST(YamlReader, Cases) {
         {"bar with a space is a value", "a: | \n b\n", "---\na: \"|\"\n"},
         {"block lines keep indentation", "a: |\n    x  \n", "---\na: \"  x  \"\n"},
         {"first of two equal keys stays", "k: 1\nk: 2\n", "---\nk: 1\n"},
+        {"keys out of order, one repeated", "c: 1\na: 2\nb: 3\na: 4\nB: 5\n",
+         "---\na: 2\nb: 3\nB: 5\nc: 1\n"},
         {"CR is trimmed from values", "a: 1\r\nb: 2\r\n", "---\na: 1\nb: 2\n"},
         {"nested sequences", "- - a\n  - b\n- c\n", "---\n- - a\n  - b\n- c\n"},
         {"item mappings", "- k: 1\n  l: 2\n- m: 3\n", "---\n- k: 1\n  l: 2\n- m: 3\n"},
@@ -80,6 +82,28 @@ TEST(YamlReader, Cases) {
     };
     for (const TextCase& c : cases) {
         EXPECT_EQ(Yaml(c.text).ToText(), c.written) << c.what;
+    }
+}
+
+// A line given to AddLine may hold LF: then an item or a key value running past it, and quotes
+// around it, do not count, while a key may hold it.
+TEST(YamlReader, LinesHoldingLineBreaks) {
+    const struct {
+        const char* line;
+        const char* tree;  // test::Dump of the root
+    } cases[] = {
+        {"a: x\ny", R"("a: x\x0ay")"},
+        {"- x\ny", R"("- x\x0ay")"},
+        {"\"a\nb\"", R"("\"a\x0ab\"")"},
+        {"a\nb:", R"({"a\x0ab": ""})"},
+        {"a:\n", R"("a:")"},
+        {"- a\nb: c", R"({"- a\x0ab": "c"})"},
+        {"- - x\n", R"("- - x")"},
+    };
+    for (const auto& c : cases) {
+        Yaml doc;
+        doc.AddLine(c.line);
+        EXPECT_EQ(test::Dump(*doc.root), c.tree) << test::Escaped(c.line);
     }
 }
 
