@@ -199,8 +199,7 @@ int List(const Options& options, Streams& streams) {
 struct CheckResult {
     std::vector<MissingFileGroup> missing;
     std::vector<std::string> tables;
-    std::vector<std::string> refused;  // names of macro lines and table rows not looked up
-    bool refusedOutside = false;       // one of them leads outside its folder
+    std::vector<RefusedName> refused;  // names of macro lines and table rows not looked up
     int required = 0;
     int optional = 0;
 };
@@ -214,10 +213,7 @@ CheckResult CheckCollection(const Target& target) {
     // Tables by name, as garments are: the file name without its extension.
     for (const std::string& file : scan.list.mmtFiles)
         result.tables.push_back(NameWithoutExtension(file));
-    for (const RefusedName& refused : scan.list.refused) {
-        result.refused.push_back(RefusedText(refused));
-        result.refusedOutside = result.refusedOutside || refused.outside;
-    }
+    result.refused = scan.list.refused;
     for (const MissingFileGroup& group : result.missing)
         for (const MissingFile& file : group.files)
             ++(file.optional ? result.optional : result.required);
@@ -237,8 +233,13 @@ void PrintCheck(std::ostream& out, const Target& target, const CheckResult& resu
                 << FolderOf(file.path) << "\n";
     }
     out << "  tables: " << (result.tables.empty() ? "none" : Joined(result.tables)) << "\n";
-    for (const std::string& refused : result.refused)
-        out << "  not looked up: " << refused << "\n";
+    for (const RefusedName& refused : result.refused)
+        out << "  not looked up: " << RefusedText(refused) << "\n";
+}
+
+bool LeadsOutside(const std::vector<RefusedName>& refused) {
+    return std::any_of(refused.begin(), refused.end(),
+                       [](const RefusedName& name) { return name.outside; });
 }
 
 // Adds the check's fields to entry.
@@ -264,8 +265,12 @@ void AddCheckJson(QJsonObject& entry, const CheckResult& result) {
     entry.insert("missingOptional", result.optional);
     entry.insert("tables", tables);
     QJsonArray refused;
-    for (const std::string& text : result.refused)
-        refused.append(Q(text));
+    for (const RefusedName& name : result.refused)
+        refused.append(QJsonObject{{"name", Q(name.name)},
+                                   {"path", Q(name.file)},
+                                   {"line", name.line},
+                                   {"outside", name.outside},
+                                   {"reason", Q(name.reason)}});
     entry.insert("refused", refused);
 }
 
@@ -280,7 +285,7 @@ int Check(const Options& options, Streams& streams) {
                 AddCheckJson(entry, result);
             else
                 PrintCheck(streams.out, target, result);
-            if (result.required > 0 || result.refusedOutside)
+            if (result.required > 0 || LeadsOutside(result.refused))
                 exitCode = std::max(exitCode, kExitFound);
         } catch (const std::exception& error) {
             ReportError(streams, options.json, error.what(), &target);

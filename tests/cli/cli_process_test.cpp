@@ -277,6 +277,24 @@ TEST_F(CliTest, CheckJsonGroupsTheMissingFilesByItem) {
     EXPECT_TRUE(duffle["files"].toArray().contains(hood)) << run.out;
 }
 
+// A name that was not looked up is an entry of its own fields, as the missing files are.
+TEST_F(CliTest, CheckJsonListsRefusedNamesByField) {
+    const std::string macro = At("Designers/Anna/Dresses/Sheath.mac");
+    std::ofstream(macro, std::ios::app) << "add_pict_item(1, \"../../../../../../../../tmp/x\");\n";
+    const Ran run = Cli({"check", "--json", "Anna", "Dresses"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    const QJsonArray collections = ParseJson(run.out)["collections"].toArray();
+    ASSERT_EQ(collections.size(), 1);
+    const QJsonArray refused = collections[0]["refused"].toArray();
+    ASSERT_EQ(refused.size(), 1) << run.out;
+    const QJsonObject name = refused[0].toObject();
+    EXPECT_EQ(name["name"], "../../../../../../../../tmp/x");
+    EXPECT_EQ(name["path"].toString().toStdString(), macro);
+    EXPECT_GT(name["line"].toInt(), 0);
+    EXPECT_EQ(name["outside"], true);
+    EXPECT_FALSE(name["reason"].toString().isEmpty());
+}
+
 TEST_F(CliTest, CheckJsonNamesTheCollectionThatCouldNotBeChecked) {
     Write(At("MeasureTables/Women.mmt"), "Women\tcm\t1\nBust\tbig\tBust girth\tbust\n");
     const Ran run = Cli({"check", "--json", "Anna"});
