@@ -166,12 +166,18 @@ bool Listed(const std::vector<std::string>& paths, const std::string& ending) {
     });
 }
 
-// Values that makensis would read as its own ("${NSISDIR}", "$\n", "$(x)", "$0" ...) typed into
-// Kit Binder's fields: the setup must carry each exactly as typed.
+// Values that makensis would read as its own ("${NSISDIR}", "$\n", "$(x)", "$0" ...) or Inno
+// Setup as constants ("{app}") typed into Kit Binder's fields: the setup must carry each exactly
+// as typed.
 TEST(Compil32TypedValues, NamesComeOutOfTheSetupAsTyped) {
     if (!HasProgram("makensis") || !HasProgram("7z"))
         GTEST_SKIP() << "makensis or 7z is missing";
-    for (const TypedFields& fields : DollarFieldCases()) {
+    std::vector<TypedFields> cases = DollarFieldCases();
+    // Inno constants are written with braces: the generator doubles them, the compiler reads
+    // "{{" back as one brace.
+    cases.push_back({"An{na}", "{Coats}", "C{{oat}", "1.{0}", "a.example/{x}", "p{w}", "S{e}t"});
+    cases.push_back({"{app}", "Co{ats", "{group}", "{", "{", "{{", "{win}"});
+    for (const TypedFields& fields : cases) {
         SCOPED_TRACE(fields.designer + " / " + fields.collection + " / " + fields.garment + " / " +
                      fields.version + " / " + fields.setupName);
         const GeneratedSetup built = BuildGeneratedSetup(fields, "x86-unicode");
