@@ -330,6 +330,20 @@ TEST_F(CreateSetupTest, TheOutcomeNamesTheManifestOnlyWhenTheBuildWroteOne) {
     }
 }
 
+// Test install runs "Compil32.exe /testinstall", which only Kit Binder's own compiler knows.
+TEST_F(CreateSetupTest, TestInstallIsShownOnlyWithOurOwnCompiler) {
+    InstallCompiler(kWorkingCompiler);
+    Start();
+    EXPECT_TRUE(Model().TestInstallButton.visible);
+
+    const std::string inno = bin_ + "/Compil32.exe";
+    WriteTextFile(inno, "MZ\x90 a Windows program");
+    std::filesystem::permissions(FsPath(inno), std::filesystem::perms::owner_all);
+    ui = FakeUserInterface();
+    Start();
+    EXPECT_FALSE(Model().TestInstallButton.visible);
+}
+
 TEST_F(CreateSetupTest, TheBarCountsTheFilesTheCompilerNames) {
     InstallCompiler(kCompilerNamingFiles);
     Start();
