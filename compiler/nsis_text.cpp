@@ -72,7 +72,39 @@ std::string TidyBackslashes(std::string_view path) {
     return tidy;
 }
 
+// The constant that starts at the brace: its name and the position after its "}".
+struct ConstantAt {
+    std::string_view name;
+    size_t end;
+};
+
+ConstantAt ReadConstant(std::string_view text, size_t brace) {
+    const size_t close = text.find('}', brace);
+    if (close == std::string_view::npos)
+        throw std::invalid_argument("Constant is not closed: \"" + std::string(text.substr(brace)) +
+                                    "\"");
+    return {text.substr(brace + 1, close - brace - 1), close + 1};
+}
+
 }  // namespace
+
+std::string InnoLiteralText(std::string_view innoText) {
+    std::string text;
+    for (size_t pos = 0; pos < innoText.size(); ++pos) {
+        text += innoText[pos];
+        if (innoText[pos] != '{')
+            continue;
+        if (pos + 1 < innoText.size() && innoText[pos + 1] == '{') {
+            ++pos;
+            continue;
+        }
+        const ConstantAt constant = ReadConstant(innoText, pos);
+        NsisConstant(constant.name);  // throws for an unknown one
+        throw std::invalid_argument("Constant \"{" + std::string(constant.name) +
+                                    "}\" cannot be used here; write \"{{\" for a brace");
+    }
+    return text;
+}
 
 std::string NsisJoin(std::string_view folder, std::string_view name) {
     // An escaped dollar is "$$"; a variable name never ends in "$".
@@ -148,14 +180,10 @@ std::string NsisInstallerPath(std::string_view innoPath) {
             pos = brace + 2;
             continue;
         }
-        const size_t close = path.find('}', brace);
-        if (close == std::string::npos)
-            throw std::invalid_argument("Constant is not closed: \"" + path.substr(brace) + "\"");
-        result +=
-            NsisEscape(literal) +
-            std::string(NsisConstant(std::string_view(path).substr(brace + 1, close - brace - 1)));
+        const ConstantAt constant = ReadConstant(path, brace);
+        result += NsisEscape(literal) + std::string(NsisConstant(constant.name));
         literal.clear();
-        pos = close + 1;
+        pos = constant.end;
     }
     return result + NsisEscape(literal);
 }

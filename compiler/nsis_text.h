@@ -31,4 +31,10 @@ std::string NsisLocalPath(std::string_view path);
 // naming an unknown or unclosed constant.
 std::string NsisInstallerPath(std::string_view innoPath);
 
+// A text that Inno Setup expands constants in but this compiler takes as it stands (AppName,
+// AppVerName, AppPublisher, the URLs, UninstallDisplayName, an icon's comment): "{{" is one
+// brace. Throws std::invalid_argument naming an unknown or unclosed constant, or a known one,
+// which the setups of this compiler cannot expand in such a text.
+std::string InnoLiteralText(std::string_view innoText);
+
 }  // namespace compiler

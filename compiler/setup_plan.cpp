@@ -16,7 +16,16 @@ namespace {
 namespace fs = std::filesystem;
 
 // How a [Setup] directive's value is taken.
-enum class ValueKind { kText, kInstallerPath, kLocalFile, kBitmap, kLocalFolder, kFlag };
+// kExpandedText is a text in which Inno Setup expands constants, kText one it takes as it stands.
+enum class ValueKind {
+    kText,
+    kExpandedText,
+    kInstallerPath,
+    kLocalFile,
+    kBitmap,
+    kLocalFolder,
+    kFlag
+};
 
 struct DirectiveRule {
     std::string_view name;
@@ -25,14 +34,14 @@ struct DirectiveRule {
 };
 
 constexpr std::array kDirectiveRules = {
-    DirectiveRule{"AppName", ValueKind::kText, &SetupPlan::appName},
-    DirectiveRule{"AppId", ValueKind::kText, &SetupPlan::appId},
-    DirectiveRule{"AppVersion", ValueKind::kText, &SetupPlan::appVersion},
-    DirectiveRule{"AppVerName", ValueKind::kText, &SetupPlan::appVerName},
-    DirectiveRule{"AppPublisher", ValueKind::kText, &SetupPlan::appPublisher},
-    DirectiveRule{"AppPublisherURL", ValueKind::kText, &SetupPlan::appPublisherUrl},
-    DirectiveRule{"AppSupportURL", ValueKind::kText, &SetupPlan::appSupportUrl},
-    DirectiveRule{"AppUpdatesURL", ValueKind::kText, &SetupPlan::appUpdatesUrl},
+    DirectiveRule{"AppName", ValueKind::kExpandedText, &SetupPlan::appName},
+    DirectiveRule{"AppId", ValueKind::kExpandedText, &SetupPlan::appId},
+    DirectiveRule{"AppVersion", ValueKind::kExpandedText, &SetupPlan::appVersion},
+    DirectiveRule{"AppVerName", ValueKind::kExpandedText, &SetupPlan::appVerName},
+    DirectiveRule{"AppPublisher", ValueKind::kExpandedText, &SetupPlan::appPublisher},
+    DirectiveRule{"AppPublisherURL", ValueKind::kExpandedText, &SetupPlan::appPublisherUrl},
+    DirectiveRule{"AppSupportURL", ValueKind::kExpandedText, &SetupPlan::appSupportUrl},
+    DirectiveRule{"AppUpdatesURL", ValueKind::kExpandedText, &SetupPlan::appUpdatesUrl},
     DirectiveRule{"DefaultDirName", ValueKind::kInstallerPath, &SetupPlan::defaultDirName},
     DirectiveRule{"DefaultGroupName", ValueKind::kInstallerPath, &SetupPlan::defaultGroupName},
     DirectiveRule{"LicenseFile", ValueKind::kLocalFile, &SetupPlan::licenseFile},
@@ -43,7 +52,8 @@ constexpr std::array kDirectiveRules = {
     DirectiveRule{"OutputBaseFilename", ValueKind::kText, &SetupPlan::outputBaseFilename},
     DirectiveRule{"OutputDir", ValueKind::kLocalFolder, &SetupPlan::outputDir},
     DirectiveRule{"Password", ValueKind::kText, &SetupPlan::password},
-    DirectiveRule{"UninstallDisplayName", ValueKind::kText, &SetupPlan::uninstallDisplayName},
+    DirectiveRule{"UninstallDisplayName", ValueKind::kExpandedText,
+                  &SetupPlan::uninstallDisplayName},
     DirectiveRule{"UninstallDisplayIcon", ValueKind::kInstallerPath,
                   &SetupPlan::uninstallDisplayIcon},
     DirectiveRule{"DisableDirPage", ValueKind::kFlag, &SetupPlan::disableDirPage},
@@ -141,6 +151,9 @@ class PlanBuilder {
         }
         std::string& field = plan_.*std::get<std::string SetupPlan::*>(rule.field);
         switch (rule.kind) {
+            case ValueKind::kExpandedText:
+                field = LiteralText(directive.value, directive.line);
+                break;
             case ValueKind::kInstallerPath:
                 field = InstallerPath(directive.value, directive.line);
                 break;
@@ -226,7 +239,7 @@ class PlanBuilder {
         icon.name = InstallerPath(name.substr(slash + 1), entry.line);
         icon.target = InstallerPath(Required(entry, "Filename"), entry.line);
         icon.workingDir = InstallerPath(entry.Find("WorkingDir").value_or(""), entry.line);
-        icon.comment = entry.Find("Comment").value_or("");
+        icon.comment = LiteralText(entry.Find("Comment").value_or(""), entry.line);
         icon.parameters = entry.Find("Parameters").value_or("");
         icon.iconFile = InstallerPath(entry.Find("IconFilename").value_or(""), entry.line);
         const std::string index = entry.Find("IconIndex").value_or("0");
@@ -290,6 +303,14 @@ class PlanBuilder {
     std::string InstallerPath(const std::string& value, int line) {
         try {
             return NsisInstallerPath(value);
+        } catch (const std::invalid_argument& error) {
+            diag_.Fail(line, error.what());
+        }
+    }
+
+    std::string LiteralText(const std::string& value, int line) {
+        try {
+            return InnoLiteralText(value);
         } catch (const std::invalid_argument& error) {
             diag_.Fail(line, error.what());
         }

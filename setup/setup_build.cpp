@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
@@ -113,6 +114,24 @@ std::string PreviousSetupNote(const PreparedSetup& build) {
 
 }  // namespace
 
+bool OwnInstallerCompiler(const std::string& compilerPath) {
+    if (compilerPath.empty())
+        return false;
+    char magic[2] = {};
+    std::ifstream(FsPath(compilerPath), std::ios::binary).read(magic, 2);
+    return !(magic[0] == 'M' && magic[1] == 'Z');
+}
+
+std::string SetupManifest(const std::string& setup) {
+    const std::string manifest = setup + ".sha256";
+    std::error_code error;
+    const auto setupTime = std::filesystem::last_write_time(FsPath(setup), error);
+    if (error)
+        return {};
+    const auto manifestTime = std::filesystem::last_write_time(FsPath(manifest), error);
+    return !error && manifestTime >= setupTime ? manifest : std::string();
+}
+
 SetupOutcome FinishSetup(const PreparedSetup& build, int exitCode, bool crashed,
                          std::string_view output, bool cancelled) {
     SetupOutcome outcome;
@@ -141,10 +160,10 @@ SetupOutcome FinishSetup(const PreparedSetup& build, int exitCode, bool crashed,
         return outcome;
     }
     outcome.succeeded = true;
-    outcome.summary = "The setup " + build.Setup() +
-                      " was built. Its manifest (SHA-256 of the setup and of every installed "
-                      "file) is " +
-                      build.Setup() + ".sha256.";
+    outcome.summary = "The setup " + build.Setup() + " was built.";
+    if (const std::string manifest = SetupManifest(build.Setup()); !manifest.empty())
+        outcome.summary +=
+            " Its manifest (SHA-256 of the setup and of every installed file) is " + manifest + ".";
     return outcome;
 }
 

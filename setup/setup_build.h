@@ -16,6 +16,15 @@ namespace kb {
 // search path.
 inline constexpr const char* kInstallerCompiler = "Compil32.exe";
 
+// Whether the installer compiler at compilerPath is Kit Binder's own, which builds setups on
+// this system and can also test-install them under wine. The Inno Setup compiler is a Windows
+// program: a file that starts with "MZ" is never ours. False for "" (no compiler found).
+bool OwnInstallerCompiler(const std::string& compilerPath);
+
+// The manifest that the compiler wrote for the setup ("<setup>.sha256"); "" when there is none
+// or only an older one, left by an earlier build with a compiler that writes none.
+std::string SetupManifest(const std::string& setup);
+
 // Why chosen (a setup's path, ".exe" or not) cannot name a setup; "" when it can. A name of
 // dots and blanks only would name the script after its folder.
 std::string SetupNameProblem(std::string_view chosen);

@@ -263,20 +263,24 @@ class SetupScriptWriter {
     std::string SetupSection() const {
         const std::string& designer = selection_.designer;
         const std::string& collection = selection_.collection;
-        const std::string appName = designer + " - " + collection;
+        // The names, the version and the web site go into directives that take constants,
+        // so their braces are doubled; file paths and the password are read as they stand.
+        const std::string appName = designerName_ + " - " + collectionName_;
+        const std::string version = EscapeConstantBraces(data_.setupVersion);
+        const std::string website = EscapeConstantBraces(data_.website);
         const bool hasWebsite = !IsBlank(data_.website);
 
         std::vector<Placeholder> placeholders = {
             {"APP_NAME_PLACE_HOLDER", appName},
-            {"APP_VERSION_PLACE_HOLDER", data_.setupVersion},
-            {"APP_VERSION_NAME_PLACE_HOLDER", appName + " " + data_.setupVersion},
-            {"PUBLISHER_PLACE_HOLDER", designer},
+            {"APP_VERSION_PLACE_HOLDER", version},
+            {"APP_VERSION_NAME_PLACE_HOLDER", appName + " " + version},
+            {"PUBLISHER_PLACE_HOLDER", designerName_},
         };
         // Quoted when its ends are blanks or quotes, which a [Setup] value loses otherwise.
         AddOptionalLine(placeholders, "Password", "PASSWORD_PLACE_HOLDER",
                         QuotedParameter(data_.password), !IsBlank(data_.password));
         for (const char* key : {"AppPublisherURL", "AppUpdatesURL", "AppSupportURL"}) {
-            AddOptionalLine(placeholders, key, "WEBSITE_PLACE_HOLDER", data_.website, hasWebsite);
+            AddOptionalLine(placeholders, key, "WEBSITE_PLACE_HOLDER", website, hasWebsite);
         }
         AddFileLine(placeholders, "InfoAfterFile", "AFTER_INSTALL_PLACE_HOLDER",
                     InFolder(selection_.collectionFolder, collection + "_AfterInstall.txt"));
@@ -288,7 +292,6 @@ class SetupScriptWriter {
         AddPictureLine(placeholders, "WizardImageFile", "WIZARD_IMAGE_PLACE_HOLDER", WizardImage());
         AddPictureLine(placeholders, "WizardSmallImageFile", "WIZARD_IMAGE_SMALL_PLACE_HOLDER",
                        CheckedPath(ExistingFile(ResourceFile("needle2_tn.bmp"))));
-        // The group name takes constants: the designer's braces are doubled.
         placeholders.push_back({"DESIGNER_NAME", designerName_});
         placeholders.push_back({"COLLECTION_NAME", collection});
         placeholders.push_back({"OUTPUT_FILE_NAME", outputBaseName_});
@@ -419,7 +422,7 @@ class SetupScriptWriter {
         return "Name: " + Parameter("icon name", name) +
                "; Filename: " + Parameter("icon target", target) +
                "; WorkingDir: " + Parameter("folder", collectionApp_) +
-               "; Comment: " + Parameter("icon comment", comment);
+               "; Comment: " + Parameter("icon comment", EscapeConstantBraces(comment));
     }
 
     std::string UninstallDeleteSection() const {

@@ -137,6 +137,7 @@ void TMainForm::FormCreate() {
         form.SaveDialog1.folder = installations;
         FillDesignerList();
         StartDirectory = WorkingDirectory();
+        ShowTestInstallForOwnCompiler();
         RefreshActiveTab(true);
         FillHelpTexts();
         StartupDone = true;

@@ -267,6 +267,9 @@ class TMainForm {
     void TestInstallFinished(SetupBuild& run, int exitCode, bool crashed);
     // The built setup cannot be opened on this desktop: offers the test install instead.
     void OfferTestInstall(const SetupBuild& build);
+    // Test install needs Kit Binder's own compiler (the Inno Setup compiler has no such
+    // switch): the button is shown only when that is the compiler that would run.
+    void ShowTestInstallForOwnCompiler();
     void TakeCheckBasis();
     void ExtendCheckBasis(const MissingFileReport& report);
     void DropCheckBasis();

@@ -8,6 +8,7 @@
 #include "app/logic/main_form.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
+#include "foundation/platform.h"
 #include "setup/build_checks.h"
 #include "setup/setup_build.h"
 #include "workspace/workspace_paths.h"
@@ -253,11 +254,21 @@ void TMainForm::CompilerFinished(SetupBuild& build, int exitCode, bool crashed) 
     ui_.SetBuildStep("Done");
     EndSetupBuild(build, outcome.summary, true);
     testInstallScript_ = build.Script();
+    ShowTestInstallForOwnCompiler();
     form.TestInstallButton.enabled = true;
     if (build.cancelled)  // the compiler had finished: the setup stands, but is not started
         return;
-    if (!ui_.OpenDocument(build.Setup()))
+    if (ui_.OpenDocument(build.Setup()))
+        return;
+    if (form.TestInstallButton.visible)
         OfferTestInstall(build);
+    else
+        Message("The setup was written to \"" + build.Setup() + "\" but could not be started.",
+                "Kitbinder", MessageButtons::Ok, MessageIcon::Warning);
+}
+
+void TMainForm::ShowTestInstallForOwnCompiler() {
+    form.TestInstallButton.visible = OwnInstallerCompiler(FindProgram(kInstallerCompiler));
 }
 
 void TMainForm::EndSetupBuild(SetupBuild& build, const std::string& outcome, bool succeeded) {
@@ -311,7 +322,7 @@ void TMainForm::OfferTestInstall(const SetupBuild& build) {
 
 void TMainForm::TestInstallButtonClick() {
     Handle([&] {
-        if (SetupBuildRunning() || testInstallScript_.empty())
+        if (SetupBuildRunning() || testInstallScript_.empty() || !form.TestInstallButton.visible)
             return;
         StartTestInstall(testInstallScript_);
     });

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMessageBox>
-#include <QMimeDatabase>
 #include <QUrl>
 
 #include "app/ui/about_form.h"
@@ -15,6 +14,7 @@
 #include "app/ui/input_dialog.h"
 #include "app/ui/picture_input_form.h"
 #include "app/ui/processing_form.h"
+#include "app/ui/program_files_start.h"
 #include "app/ui/qt_running_program.h"
 #include "app/ui/report_form.h"
 
@@ -132,29 +132,14 @@ bool QtUserInterface::PictureReadable(const std::string& path) {
     return !QImage(Q(path)).isNull();
 }
 
-namespace {
-
-// Whether the desktop has a program registered for the file's type (wine's loader for a
-// Windows program, say): xdg-open would otherwise fail without a word.
-bool HandlerRegistered(const QString& path) {
-    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
-    const ProgramResult query =
-        kb::StartProgram("xdg-mime", {"query", "default", type.toStdString()}, "", true);
-    return query.started && query.exitCode == 0 &&
-           !QString::fromStdString(query.output).trimmed().isEmpty();
-}
-
-}  // namespace
-
 bool QtUserInterface::OpenDocument(const std::string& path) {
     if (hooks.openDocument)
         return hooks.openDocument(path);
     // A missing document or folder is not handed to the desktop (which would show an error).
     if (!QFileInfo::exists(Q(path)))
         return false;
-    if (QFileInfo(Q(path)).suffix().compare("exe", Qt::CaseInsensitive) == 0 &&
-        !HandlerRegistered(Q(path)))
-        return false;
+    if (QFileInfo(Q(path)).suffix().compare("exe", Qt::CaseInsensitive) == 0)
+        return StartProgramFile(Q(path));
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(Q(path)).absoluteFilePath()));
 }
 

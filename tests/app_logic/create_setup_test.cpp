@@ -1,6 +1,7 @@
 // Create Setup with a stand-in installer compiler, and the view of the setups folder.
 #include <QByteArray>
 #include <QDir>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -27,6 +28,8 @@ const char kCompilerFailingOnAGarmentLine[] = "garment-line";
 // Builds setups, and answers /testinstall with a report and the exit code of KB_TEST_EXIT,
 // recording its arguments.
 const char kCompilerWithTestInstall[] = "test-install";
+// Writes the setup and no manifest, as the Inno Setup compiler does.
+const char kCompilerWithoutManifest[] = "no-manifest";
 
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -286,6 +289,59 @@ TEST_F(CreateSetupTest, TheBuildWindowShowsStepsLogAndOutcome) {
     // The warnings of the checks lead the log.
     EXPECT_TRUE(ui.buildLog.starts_with("Warning: collection Coats: optional file missing"))
         << ui.buildLog;
+}
+
+// The outcome names a manifest only when the compiler wrote one for this setup: an older one,
+// left by an earlier build, describes another setup.
+TEST_F(CreateSetupTest, TheOutcomeNamesTheManifestOnlyWhenTheBuildWroteOne) {
+    const std::string setup = At("Installations/Coats.exe");
+    const std::string withManifest = "succeeded The setup " + setup +
+                                     " was built. Its manifest (SHA-256 of the setup and of every "
+                                     "installed file) is " +
+                                     setup + ".sha256.";
+    const std::string withoutManifest = "succeeded The setup " + setup + " was built.";
+    struct Case {
+        const char* compiler;
+        bool oldManifest;
+        const std::string& expected;
+    };
+    const Case cases[] = {
+        {kWorkingCompiler, false, withManifest},
+        {kWorkingCompiler, true, withManifest},
+        {kCompilerWithoutManifest, false, withoutManifest},
+        {kCompilerWithoutManifest, true, withoutManifest},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.compiler) + (c.oldManifest ? ", old manifest" : ""));
+        std::filesystem::remove(FsPath(setup + ".sha256"));
+        if (c.oldManifest) {
+            WriteTextFile(setup + ".sha256", "old manifest");
+            std::filesystem::last_write_time(
+                FsPath(setup + ".sha256"),
+                std::filesystem::file_time_type::clock::now() - std::chrono::hours(24));
+        }
+        InstallCompiler(c.compiler);
+        ui = FakeUserInterface();
+        ui.answers = {MessageAnswer::Yes};  // replace the setup of the case before
+        Start();
+        CreateSetup(setup);
+        ASSERT_FALSE(ui.buildEvents.empty());
+        EXPECT_EQ(ui.buildEvents.back(), c.expected);
+    }
+}
+
+// Test install runs "Compil32.exe /testinstall", which only Kit Binder's own compiler knows.
+TEST_F(CreateSetupTest, TestInstallIsShownOnlyWithOurOwnCompiler) {
+    InstallCompiler(kWorkingCompiler);
+    Start();
+    EXPECT_TRUE(Model().TestInstallButton.visible);
+
+    const std::string inno = bin_ + "/Compil32.exe";
+    WriteTextFile(inno, "MZ\x90 a Windows program");
+    std::filesystem::permissions(FsPath(inno), std::filesystem::perms::owner_all);
+    ui = FakeUserInterface();
+    Start();
+    EXPECT_FALSE(Model().TestInstallButton.visible);
 }
 
 TEST_F(CreateSetupTest, TheBarCountsTheFilesTheCompilerNames) {

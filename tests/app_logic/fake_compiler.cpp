@@ -9,6 +9,7 @@
 //                  does
 //   test-install   answers /testinstall with a report and the exit code of KB_TEST_EXIT
 //                  (recording its arguments in test-install-args.txt); else writes the setup
+//   no-manifest    writes the setup only, as the Inno Setup compiler does
 // The setup of "/cc <script>" is "<OutputBaseFilename>.exe" beside the script, holding "setup",
 // with "<setup>.sha256" holding "manifest".
 #include <cstdio>
@@ -50,7 +51,7 @@ void WriteLines(const std::filesystem::path& path, const std::vector<std::string
 }
 
 // The setup goes beside the script, named by its OutputBaseFilename line as the compiler does.
-void WriteSetup(const std::string& script) {
+void WriteSetup(const std::string& script, bool manifest) {
     std::istringstream lines(ReadAll(Utf8Path(script)));
     std::string base = "setup";
     for (std::string line; std::getline(lines, line);)
@@ -60,7 +61,8 @@ void WriteSetup(const std::string& script) {
         base.pop_back();
     const std::filesystem::path setup = Utf8Path(script).parent_path() / Utf8Path(base + ".exe");
     std::ofstream(setup, std::ios::binary) << "setup";
-    std::ofstream(Utf8Path(PathText(setup) + ".sha256"), std::ios::binary) << "manifest";
+    if (manifest)
+        std::ofstream(Utf8Path(PathText(setup) + ".sha256"), std::ios::binary) << "manifest";
 }
 
 // The 1-based number of the first line of the script holding text; 0 when none does.
@@ -110,6 +112,6 @@ int main(int argc, char** argv) {
     }
     if (mode == "naming-files")
         std::cout << "File: a\nFile: b" << std::endl;
-    WriteSetup(script);
+    WriteSetup(script, mode != "no-manifest");
     return 0;
 }

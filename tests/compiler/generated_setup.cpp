@@ -21,6 +21,11 @@ std::vector<TypedFields> DollarFieldCases() {
     return cases;
 }
 
+std::vector<TypedFields> BraceFieldCases() {
+    return {{"An{na}", "{Coats}", "C{{oat}", "1.{0}", "a.example/{x}", "p{w}", "S{e}t"},
+            {"{app}", "Co{ats", "{group}", "{", "{", "{{", "{win}"}};
+}
+
 GeneratedSetup BuildGeneratedSetup(const TypedFields& fields, const std::string& target) {
     GeneratedSetup built;
     built.workspace =

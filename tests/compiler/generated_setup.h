@@ -22,6 +22,10 @@ struct TypedFields {
 // hold.
 std::vector<TypedFields> DollarFieldCases();
 
+// Texts with braces, which Inno Setup reads as constants ("{app}", an unclosed "{"): the
+// generator doubles them where constants are expanded, the compiler reads "{{" as one brace.
+std::vector<TypedFields> BraceFieldCases();
+
 struct GeneratedSetup {
     std::unique_ptr<kb::test::SampleCollection> workspace;
     std::string script;  // Installations/<setup name>.iss

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -166,12 +167,15 @@ bool Listed(const std::vector<std::string>& paths, const std::string& ending) {
     });
 }
 
-// Values that makensis would read as its own ("${NSISDIR}", "$\n", "$(x)", "$0" ...) typed into
-// Kit Binder's fields: the setup must carry each exactly as typed.
+// Values that makensis would read as its own ("${NSISDIR}", "$\n", "$(x)", "$0" ...) or Inno
+// Setup as constants ("{app}") typed into Kit Binder's fields: the setup must carry each exactly
+// as typed.
 TEST(Compil32TypedValues, NamesComeOutOfTheSetupAsTyped) {
     if (!HasProgram("makensis") || !HasProgram("7z"))
         GTEST_SKIP() << "makensis or 7z is missing";
-    for (const TypedFields& fields : DollarFieldCases()) {
+    std::vector<TypedFields> cases = DollarFieldCases();
+    std::ranges::copy(BraceFieldCases(), std::back_inserter(cases));
+    for (const TypedFields& fields : cases) {
         SCOPED_TRACE(fields.designer + " / " + fields.collection + " / " + fields.garment + " / " +
                      fields.version + " / " + fields.setupName);
         const GeneratedSetup built = BuildGeneratedSetup(fields, "x86-unicode");

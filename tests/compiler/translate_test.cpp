@@ -98,6 +98,18 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"UnknownConstant", ScriptWith("\n[Dirs]\nName: {nowhere}\\Coats\n"), 6,
                   "Unknown constant \"{nowhere}\""},
         ErrorCase{"UnclosedConstant", ScriptWith("[Dirs]\nName: {app\\Coats\n"), 5, "not closed"},
+        // Names and texts take constants too: a brace of a name must be written "{{".
+        ErrorCase{"ConstantInAppName",
+                  "\n[Setup]\nAppName=An{na} - Coats\nDefaultDirName={pf32}\\B\n", 3,
+                  "Unknown constant \"{na}\""},
+        ErrorCase{"UnclosedInVerName", ScriptWith("AppVerName=An{na - Coats 1\n"), 4, "not closed"},
+        ErrorCase{"KnownConstantInPublisher", ScriptWith("AppPublisher={app}\n"), 4,
+                  "\"{app}\" cannot be used here"},
+        ErrorCase{"ConstantInUninstallName", ScriptWith("UninstallDisplayName=x {y}\n"), 4,
+                  "Unknown constant \"{y}\""},
+        ErrorCase{"ConstantInIconComment",
+                  ScriptWith("[Icons]\nName: {group}\\a; Filename: {app}\\a; Comment: {C}oat\n"), 5,
+                  "Unknown constant \"{C}\""},
         ErrorCase{"UnclosedQuote", ScriptWith("[Dirs]\nName: \"{app}\\Coats\n"), 5,
                   "closing quote"},
         ErrorCase{"TextAfterQuote",
@@ -225,6 +237,21 @@ TEST(Compil32Text, InstallerPathsBecomeNsisStrings) {
     EXPECT_EQ(NsisLocalPath("/w/S$0 ${x} $\\n \"q\".exe"),
               "\"/w/S$0 $${U+7B}x} $${U+5C}n $\\\"q$\\\".exe\"");
     EXPECT_EQ(NsisQuote("a$b\"c\r\n\t"), "\"a$$b$\\\"c$\\r$\\n$\\t\"");
+}
+
+TEST(Compil32Text, LiteralTextsReadDoubledBracesAsOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Anna - Coats", "Anna - Coats"},
+        {"An{{na} - Co}ats", "An{na} - Co}ats"},
+        {"{{{{", "{{"},
+        {"{{", "{"},
+        {"$${{x}", "$${x}"},
+        {"", ""},
+    };
+    for (const auto& [inno, text] : cases)
+        EXPECT_EQ(InnoLiteralText(inno), text) << inno;
+    for (const char* refused : {"{", "a{{{b}", "{pf}", "x{", "{}"})
+        EXPECT_THROW(InnoLiteralText(refused), std::invalid_argument) << refused;
 }
 
 TEST(Compil32Text, PasswordDigestMatchesPbkdf2OfTheUtf16Texts) {

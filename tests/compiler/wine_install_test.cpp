@@ -5,9 +5,11 @@
 // view, {pf} as the 32-bit Program Files folder).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <thread>
 
@@ -254,13 +256,16 @@ TEST_F(Compil32Wine, TestInstallReportsWhatTheUninstallLeaves) {
     EXPECT_FALSE(fs::exists(sample_.workspace + "/Installations/Keep.exe"));
 }
 
-// Values that makensis would read as its own, typed into Kit Binder's fields, come out of the
-// installed setup exactly as typed: in the installed paths, the Start-menu folder, the uninstall
-// values, the web-site shortcut and the password that opens the setup.
+// Values that makensis would read as its own or Inno Setup as constants, typed into Kit
+// Binder's fields, come out of the installed setup exactly as typed: in the installed paths, the
+// Start-menu folder, the uninstall values, the web-site shortcut and the password that opens the
+// setup.
 TEST_F(Compil32Wine, TypedValuesInstallAsTyped) {
     ASSERT_EQ(Wine({"reg", "add", "HKLM\\SOFTWARE\\Bobbinwright\\V75", "/reg:32", "/f"}).exitCode,
               0);
-    for (const TypedFields& fields : DollarFieldCases()) {
+    std::vector<TypedFields> cases = DollarFieldCases();
+    std::ranges::copy(BraceFieldCases(), std::back_inserter(cases));
+    for (const TypedFields& fields : cases) {
         SCOPED_TRACE(fields.designer + " / " + fields.collection + " / " + fields.garment + " / " +
                      fields.version + " / " + fields.website + " / " + fields.password);
         const GeneratedSetup built = BuildGeneratedSetup(fields, "amd64-unicode");

@@ -48,6 +48,27 @@ TEST(FinishSetupTest, OnlyASucceededCompilerReplacesTheScript) {
     }
 }
 
+// Only Kit Binder's own compiler takes /testinstall: the Inno Setup compiler is a Windows
+// program, whatever its name.
+TEST(OwnInstallerCompilerTest, AWindowsProgramIsNeverOurs) {
+    test::TempFolder folder;
+    const std::pair<std::string, bool> cases[] = {
+        {"\x7f"
+         "ELF\x02\x01",
+         true},
+        {"#!/bin/sh\n", true},
+        {"M", true},
+        {"MZ\x90", false},
+        {"MZ", false},
+    };
+    for (const auto& [start, ours] : cases) {
+        const std::string compiler = folder.Path() + "/Compil32.exe";
+        WriteTextFile(compiler, start);
+        EXPECT_EQ(OwnInstallerCompiler(compiler), ours) << start;
+    }
+    EXPECT_FALSE(OwnInstallerCompiler(""));
+}
+
 TEST(PreparedSetupTest, OnlyMissingRequiredFilesCanBeBuiltPast) {
     const BuildProblem missing{ProblemSeverity::Error, "garment Coat", "file missing: a.jpg", true};
     const BuildProblem optional{ProblemSeverity::Warning, "garment Coat", "optional: a.pdf"};

@@ -9,6 +9,7 @@
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
+#include "setup/script_text.h"
 #include "tests/support/sample_collection.h"
 
 namespace kb {
@@ -393,27 +394,63 @@ TEST(BuildSetupScript, QuotesEntryParametersByInnoSetupRules) {
                   app + "\\ Coat .pdf\"; WorkingDir: \"" + app +
                   "\"; Comment: \" Coat  Documentation\"\n"
                   "Name: {group}\\Website Anna; Filename: \"http://anna.example/\"\"q\"\"\";\n\n");
-    EXPECT_TRUE(HasLine(script, "AppName=Anna - Coats; {winter}"));
+    EXPECT_TRUE(HasLine(script, "AppName=Anna - Coats; {{winter}"));
     EXPECT_NE(
         script.find("Source: \"" + sample.CollectionFile(" Coat .pdf") + "\"; \tDestDir: \"" +
                     "{pf}\\Bobbinwright Software\\Shared\\Designers\\Anna\\Coats; {{winter}\";\n"),
         std::string::npos);
 }
 
-// The group name takes constants: a designer "{win}" must not put the Start-menu folder below
-// the Windows folder, and "An{na" must not be an unclosed constant.
-TEST(BuildSetupScript, DoublesTheDesignersBracesInTheGroupName) {
-    for (const auto& [designer, group] :
-         {std::pair{"{win}", "{{win}"}, std::pair{"An{na", "An{{na"},
-          std::pair{"A}n{{a", "A}n{{{{a"}}) {
-        SampleCollection sample(designer, "Coats");
-        const std::string script = BuildSetupScript(sample.data, MakeScanInputs({}), "Coats");
-        EXPECT_TRUE(HasLine(script,
-                            "DefaultGroupName=Bobbinwright Software\\Bobbinwright 7.5\\"
-                            "Collections\\" +
-                                std::string(group) + "\\ "))
-            << designer;
-        EXPECT_TRUE(HasLine(script, "AppPublisher=" + std::string(designer))) << designer;
+// Directives and entry parameters that take constants get every "{" doubled: a designer "{win}"
+// must not put the Start-menu folder below the Windows folder, and "An{na" must not be an
+// unclosed constant. File paths and the password are not expanded and keep their braces.
+TEST(BuildSetupScript, DoublesBracesWhereConstantsAreExpanded) {
+    struct Case {
+        std::string designer, collection, garment, version, website, password;
+    };
+    const Case cases[] = {
+        {"{win}", "Coats", "Coat", "1.0", "a.example", "pw"},
+        {"An{na", "Co{ats}", "{Coat}", "1{2", "a.example/{x}", "p{w}"},
+        {"A}n{{a", "C}", "C{{t", "{{", "{", "{{"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.designer + " / " + c.collection + " / " + c.garment);
+        SampleCollection sample(c.designer, c.collection);
+        sample.AddGarment(c.garment, "");
+        sample.Write(sample.DesignerFile(c.designer + "_License.txt"), "licence");
+        sample.data.version = c.version;
+        sample.data.website = c.website;
+        sample.data.password = c.password;
+        const std::string script =
+            BuildSetupScript(sample.data, MakeScanInputs({c.garment}), "Coats");
+        const std::string designer = EscapeConstantBraces(c.designer);
+        const std::string app = designer + " - " + EscapeConstantBraces(c.collection);
+        const std::string version = EscapeConstantBraces(c.version);
+        const std::string website = EscapeConstantBraces(c.website);
+        for (const std::string& line : {
+                 "AppName=" + app,
+                 "AppVersion=" + version,
+                 "AppVerName=" + app + " " + version,
+                 "AppPublisher=" + designer,
+                 "AppPublisherURL=" + website,
+                 "AppSupportURL=" + website,
+                 "AppUpdatesURL=" + website,
+                 "UninstallDisplayName= " + app,
+                 "DefaultGroupName=Bobbinwright Software\\Bobbinwright 7.5\\Collections\\" +
+                     designer + "\\ ",
+                 "Password=" + c.password,
+                 "LicenseFile=" + sample.DesignerFile(c.designer + "_License.txt"),
+             }) {
+            EXPECT_TRUE(HasLine(script, line)) << "missing " << line << " in\n" << script;
+        }
+        const std::string icons = Section(script, "Icons");
+        EXPECT_NE(icons.find("; Comment: " + QuotedParameter(EscapeConstantBraces(c.garment))),
+                  std::string::npos)
+            << icons;
+        EXPECT_NE(
+            script.find("Source: " + QuotedParameter(sample.CollectionFile(c.garment + ".mac"))),
+            std::string::npos)
+            << script;
     }
 }
 
