@@ -3,6 +3,7 @@
 // window.
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "app/logic/main_form.h"
@@ -39,14 +40,27 @@ std::string FileStamp(const std::string& path) {
     return std::to_string(time.time_since_epoch().count()) + "/" + std::to_string(size);
 }
 
-// One line per file of the folders: its path, and for macros and tables when it was written.
+// What the check depends on in the folders: for macros and tables (whose contents the check
+// reads) a line each with when the file was written; for every other file only whether it is
+// there, summed up per folder as the number of names and a hash of them. The raw listing is
+// enough (no state asked of each entry): a sub-folder that comes or goes counts as a change too.
 std::vector<std::string> ListFolders(const std::vector<std::string>& folders) {
     std::vector<std::string> lines;
     for (const std::string& folder : folders) {
-        for (const std::string& name : EachFile(folder)) {
-            std::string path = InFolder(folder, name);
-            lines.push_back(ContentCounts(name) ? path + "|" + FileStamp(path) : path);
+        size_t count = 0;
+        size_t names = 0;
+        EachFileDir entries(folder);
+        while (!entries.Next()) {
+            const std::string& name = entries.Name();
+            if (ContentCounts(name)) {
+                const std::string path = InFolder(folder, name);
+                lines.push_back(path + "|" + FileStamp(path));
+            } else {
+                ++count;
+                names += std::hash<std::string>{}(name);  // in any order of listing
+            }
         }
+        lines.push_back(folder + "|" + std::to_string(count) + "|" + std::to_string(names));
     }
     std::sort(lines.begin(), lines.end());
     return lines;
