@@ -4,54 +4,26 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <filesystem>
-#include <mutex>
 #include <thread>
-#include <vector>
 
 #include "compiler/stopping.h"
+#include "compiler/stopping_platform.h"
 
 namespace compiler {
 namespace {
 
-std::mutex registeredMutex;
-std::vector<std::string> registered;
-std::vector<const std::function<void()>*> actions;
 int wakeFds[2] = {-1, -1};
-std::atomic<bool> stopRequested = false;
-static_assert(std::atomic<bool>::is_always_lock_free);
 
 constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void OnStopSignal(int signal) {
     const int saved = errno;
-    stopRequested = true;
+    MarkStopRequested();
     const unsigned char number = static_cast<unsigned char>(signal);
     [[maybe_unused]] const ssize_t ignored = ::write(wakeFds[1], &number, 1);
     errno = saved;
-}
-
-// Runs the stop actions, then removes the paths; the lock keeps both alive meanwhile.
-void CleanUp() {
-    const std::lock_guard lock(registeredMutex);
-    for (auto action = actions.rbegin(); action != actions.rend(); ++action)
-        (**action)();
-    // A folder still being filled may gain an entry while it is removed: try again.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        bool left = false;
-        for (auto path = registered.rbegin(); path != registered.rend(); ++path) {
-            std::error_code error;
-            std::filesystem::remove_all(*path, error);
-            left = left || std::filesystem::exists(*path, error);
-        }
-        if (!left)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
 }
 
 void WatchForStop() {
@@ -64,7 +36,7 @@ void WatchForStop() {
     if (::getpgrp() == ::getpid())
         ::kill(0, SIGTERM);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    CleanUp();
+    CleanUpForStop();
     ::signal(number, SIG_DFL);
     ::raise(number);
     ::_exit(128 + number);
@@ -82,41 +54,6 @@ void StopCleanlyOnSignals() {
     sigemptyset(&action.sa_mask);
     for (int signal : kStopSignals)
         ::sigaction(signal, &action, nullptr);
-}
-
-void EndIfStopped() {
-    while (stopRequested)
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-}
-
-RemovedOnStop::RemovedOnStop(std::string path) : path_(std::move(path)) {
-    const std::lock_guard lock(registeredMutex);
-    registered.push_back(path_);
-}
-
-RemovedOnStop::~RemovedOnStop() {
-    const std::lock_guard lock(registeredMutex);
-    for (auto at = registered.rbegin(); at != registered.rend(); ++at)
-        if (*at == path_) {
-            registered.erase(std::next(at).base());
-            return;
-        }
-}
-
-RunOnStop::RunOnStop(std::function<void()> action) : action_(std::move(action)) {
-    const std::lock_guard lock(registeredMutex);
-    actions.push_back(&action_);
-}
-
-// Going while a stop is under way (unwinding from what the stop broke), it acts itself, as the
-// watcher may not get to it in time.
-RunOnStop::~RunOnStop() {
-    {
-        const std::lock_guard lock(registeredMutex);
-        actions.erase(std::find(actions.begin(), actions.end(), &action_));
-    }
-    if (stopRequested)
-        action_();
 }
 
 int ProcessId() {

@@ -3,32 +3,15 @@
 // through its job object gets no such chance; the next run removes what it left.
 #include <windows.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <mutex>
-#include <vector>
-
 #include "compiler/stopping.h"
+#include "compiler/stopping_platform.h"
 
 namespace compiler {
 namespace {
 
-std::mutex registeredMutex;
-std::vector<std::string> registered;
-std::vector<const std::function<void()>*> actions;
-volatile LONG stopRequested = 0;
-
 BOOL WINAPI OnConsoleControl(DWORD) {
-    InterlockedExchange(&stopRequested, 1);
-    {
-        const std::lock_guard lock(registeredMutex);
-        for (auto action = actions.rbegin(); action != actions.rend(); ++action)
-            (**action)();
-        for (auto path = registered.rbegin(); path != registered.rend(); ++path) {
-            std::error_code ignored;
-            std::filesystem::remove_all(std::filesystem::u8path(*path), ignored);
-        }
-    }
+    MarkStopRequested();
+    CleanUpForStop();
     ExitProcess(STATUS_CONTROL_C_EXIT);
     return TRUE;
 }
@@ -37,35 +20,6 @@ BOOL WINAPI OnConsoleControl(DWORD) {
 
 void StopCleanlyOnSignals() {
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-}
-
-void EndIfStopped() {
-    while (InterlockedCompareExchange(&stopRequested, 0, 0) != 0)
-        Sleep(1000);
-}
-
-RemovedOnStop::RemovedOnStop(std::string path) : path_(std::move(path)) {
-    const std::lock_guard lock(registeredMutex);
-    registered.push_back(path_);
-}
-
-RemovedOnStop::~RemovedOnStop() {
-    const std::lock_guard lock(registeredMutex);
-    for (auto at = registered.rbegin(); at != registered.rend(); ++at)
-        if (*at == path_) {
-            registered.erase(std::next(at).base());
-            return;
-        }
-}
-
-RunOnStop::RunOnStop(std::function<void()> action) : action_(std::move(action)) {
-    const std::lock_guard lock(registeredMutex);
-    actions.push_back(&action_);
-}
-
-RunOnStop::~RunOnStop() {
-    const std::lock_guard lock(registeredMutex);
-    actions.erase(std::find(actions.begin(), actions.end(), &action_));
 }
 
 int ProcessId() {
