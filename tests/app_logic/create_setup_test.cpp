@@ -75,6 +75,13 @@ class CreateSetupTest : public MainFormTest {
         ui.picks = {chosen};
         Form().MacroNextButtonClick();
     }
+    // Starts a rebuild of Coats over the setup already there, its compiler held running.
+    void StartHeldRebuild() {
+        Start();
+        ui.holdPrograms = true;
+        ui.answers = {MessageAnswer::Yes};
+        CreateSetup(At("Installations/Coats.exe"));
+    }
 
     std::string bin_;
 
@@ -356,10 +363,7 @@ TEST_F(CreateSetupTest, TheBarCountsTheFilesTheCompilerNames) {
 TEST_F(CreateSetupTest, CancelStopsTheCompilerAndKeepsThePreviousSetup) {
     InstallCompiler(kWorkingCompiler);
     const PreviousSetup previous(At("Installations"));
-    Start();
-    ui.holdPrograms = true;
-    ui.answers = {MessageAnswer::Yes};
-    CreateSetup(At("Installations/Coats.exe"));
+    StartHeldRebuild();
     ASSERT_TRUE(ui.ProgramHeld());
     EXPECT_TRUE(Form().SetupBuildRunning());
     Form().CreateSetupClick();  // ignored while the build runs
@@ -389,10 +393,7 @@ TEST_F(CreateSetupTest, CancelStopsTheCompilerAndKeepsThePreviousSetup) {
 TEST_F(CreateSetupTest, ClosingDuringABuildKeepsThePreviousSetup) {
     InstallCompiler(kWorkingCompiler);
     const PreviousSetup previous(At("Installations"));
-    Start();
-    ui.holdPrograms = true;
-    ui.answers = {MessageAnswer::Yes};
-    CreateSetup(At("Installations/Coats.exe"));
+    StartHeldRebuild();
     ASSERT_TRUE(ui.ProgramHeld());
     Restart();
     previous.ExpectUnchanged("closed");
