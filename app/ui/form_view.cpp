@@ -517,6 +517,9 @@ void FormView::GuardEditors() {
     }
     for (auto* line : window_.findChildren<QLineEdit*>())
         Hook(FilterKeys(line, shortcutKey));
+    // An editable list box passes its keys straight to its edit, past the edit's filter.
+    for (auto* combo : window_.findChildren<QComboBox*>())
+        Hook(FilterKeys(combo, shortcutKey));
 
     auto* fileText = window_.Control<QPlainTextEdit>(QStringLiteral("FileText"));
     // After the focus event: a click places the cursor first, and would undo the selection.

@@ -1026,6 +1026,18 @@ void MainWindowTest::keysNeverWriteIntoTexts() {
     }
     QCOMPARE(ReadTextFile(annaFile), anna);
     QCOMPARE(ReadTextFile(coats), coatsText);
+
+    // The name boxes hand keys to their edit themselves: an access key types nothing there either.
+    for (const char* name : {"DesignerCombo", "CollectionCombo"}) {
+        auto* combo = W<QComboBox>(name);
+        ClickTab(QString::fromLatin1(name) == "DesignerCombo" ? 0 : 1);
+        const QString before = combo->currentText();
+        combo->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(combo->hasFocus() || combo->lineEdit()->hasFocus());
+        for (Qt::Key key : {Qt::Key_H, Qt::Key_X})
+            QTest::keyClick(combo, key, Qt::AltModifier);
+        QCOMPARE(combo->currentText(), before);
+    }
 }
 
 // A new item's description holds the placeholder sentence; entering the editor by Tab or by a
