@@ -1,6 +1,8 @@
 // The Recycle Bin of each drive.
-#include <shellapi.h>
+// windows.h first: shellapi.h needs its types.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <filesystem>
 #include <string>

@@ -56,6 +56,11 @@
 #include "upload/upload_config.h"
 #include "workspace/current_selection.h"
 
+// On Windows the store's BSON headers bring in windows.h, whose CopyFile and DeleteFile macros
+// would hide the functions of foundation/files.h.
+#undef CopyFile
+#undef DeleteFile
+
 using namespace kb;
 
 namespace {
