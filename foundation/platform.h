@@ -58,7 +58,7 @@ ProgramResult StartProgram(const std::string& program, const std::vector<std::st
                            const std::function<void(std::string_view)>& onOutput = {});
 
 // Where StartProgram would find a bare name; "" when nowhere. On Windows a name without an
-// extension is looked for with each of PATHEXT's extensions.
+// extension is looked for with PATHEXT's program extensions (.com, .exe), never as a batch file.
 std::string FindProgram(const std::string& program);
 
 // The arguments as one Windows command line, each quoted where needed so that the C runtime's
