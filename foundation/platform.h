@@ -34,9 +34,11 @@ const ProgramFiles& OwnProgramFiles();
 // The program's command-line arguments (without the program's own name) as UTF-8, from main's
 // argc and argv (on Windows those are in the ANSI code page, so the wide command line is read).
 std::vector<std::string> ProgramArguments(int argc, char** argv);
-// Whether standard error goes to a terminal (a console window on Windows).
+// Whether standard error goes to a terminal that rewrites a line on escape sequences. On Windows
+// a console, where this turns virtual-terminal processing on; false where the console cannot.
 bool StandardErrorIsTerminal();
 // Makes a console window show the program's UTF-8 output as such (Windows); nothing elsewhere.
+// What either call changed in the console is set back when the program ends, also on Ctrl+C.
 void UseUtf8Console();
 
 // Opens a document or folder with the desktop's default handler; false when that failed.
@@ -56,7 +58,7 @@ ProgramResult StartProgram(const std::string& program, const std::vector<std::st
                            const std::function<void(std::string_view)>& onOutput = {});
 
 // Where StartProgram would find a bare name; "" when nowhere. On Windows a name without an
-// extension is looked for with each of PATHEXT's extensions.
+// extension is looked for with PATHEXT's program extensions (.com, .exe), never as a batch file.
 std::string FindProgram(const std::string& program);
 
 // The arguments as one Windows command line, each quoted where needed so that the C runtime's

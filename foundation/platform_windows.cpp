@@ -1,5 +1,5 @@
 // The Win32 desktop services behind platform.cpp: the documents folder from the known-folder
-// API, the executable's path, starting programs with CreateProcessW and pipes, opening documents
+// API, the executable's path, starting programs in job objects with pipes, opening documents
 // through the shell.
 #include <windows.h>
 
@@ -7,38 +7,24 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <memory>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/platform.h"
+#include "foundation/process_windows.h"
 #include "foundation/system_calls.h"
+#include "foundation/text.h"
 #include "foundation/wide_text_windows.h"
 
 namespace kb {
 
 namespace {
 
-class Handle {
-  public:
-    Handle() = default;
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() { Close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    HANDLE* Out() { return &handle_; }
-    void Close() {
-        if (Valid())
-            CloseHandle(handle_);
-        handle_ = nullptr;
-    }
-
-  private:
-    HANDLE handle_ = nullptr;
-};
+using win::Handle;
 
 std::wstring EnvironmentValue(const wchar_t* name) {
     const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
@@ -67,10 +53,19 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     return parts;
 }
 
-// The extensions that make a file a program, from PATHEXT.
+bool IsProgramExtension(const std::string& extension) {
+    const std::string lower = LowerCase(extension);
+    return lower == ".exe" || lower == ".com";
+}
+
+// The extensions that make a file a program we start, in PATHEXT's order. Batch files are never
+// among them: CreateProcessW hands those to cmd.exe, whose command line no quoting makes safe.
 std::vector<std::string> ProgramExtensions() {
-    const std::wstring value = EnvironmentValue(L"PATHEXT");
-    return Split(value.empty() ? ".COM;.EXE;.BAT;.CMD" : Narrow(value), ';');
+    std::vector<std::string> extensions = Split(Narrow(EnvironmentValue(L"PATHEXT")), ';');
+    std::erase_if(extensions, [](const std::string& e) { return !IsProgramExtension(e); });
+    if (extensions.empty())
+        extensions = {".COM", ".EXE"};
+    return extensions;
 }
 
 bool IsFile(const std::string& path) {
@@ -89,57 +84,70 @@ std::string ProgramAt(const std::string& base) {
     return {};
 }
 
-// The process attribute that lets the child inherit exactly the given handles.
-class InheritedHandles {
-  public:
-    explicit InheritedHandles(std::vector<HANDLE> handles) : handles_(std::move(handles)) {
-        SIZE_T size = 0;
-        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-        storage_ = std::make_unique<char[]>(size);
-        list_ = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.get());
-        ok_ =
-            InitializeProcThreadAttributeList(list_, 1, 0, &size) &&
-            UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
-                                      handles_.size() * sizeof(HANDLE), nullptr, nullptr);
-    }
-    ~InheritedHandles() { DeleteProcThreadAttributeList(list_); }
-    InheritedHandles(const InheritedHandles&) = delete;
-    InheritedHandles& operator=(const InheritedHandles&) = delete;
-    bool Ok() const { return ok_; }
-    LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return list_; }
-
-  private:
-    std::vector<HANDLE> handles_;
-    std::unique_ptr<char[]> storage_;
-    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
-    bool ok_ = false;
-};
-
-// The pipe that collects a waited-for program's output, and its standard input from NUL.
+// The pipe that collects a waited-for program's output, and NUL for its standard input; none of
+// them inheritable (the child gets copies of its ends).
 struct OutputPipe {
     Handle read;
     Handle write;
     Handle input;
 
     bool Open() {
-        SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-        if (!CreatePipe(read.Out(), write.Out(), &inherit, 0) ||
-            !SetHandleInformation(read.Get(), HANDLE_FLAG_INHERIT, 0))
+        HANDLE readEnd = nullptr;
+        HANDLE writeEnd = nullptr;
+        if (!CreatePipe(&readEnd, &writeEnd, nullptr, 0))
             return false;
-        *input.Out() = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   &inherit, OPEN_EXISTING, 0, nullptr);
+        read.Reset(readEnd);
+        write.Reset(writeEnd);
+        input = win::OpenNul();
         return input.Valid();
     }
 };
 
-std::string ReadAll(HANDLE pipe, const std::function<void(std::string_view)>& onOutput) {
-    std::string out;
-    char buffer[4096];
+enum class PipeState { Read, Empty, Closed };
+
+// Reads what the pipe holds now, up to one buffer, without waiting for more.
+PipeState ReadAvailable(HANDLE pipe, std::string& out,
+                        const std::function<void(std::string_view)>& onOutput) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
+        return PipeState::Closed;
+    if (available == 0)
+        return PipeState::Empty;
+    char buffer[16384];
     DWORD got = 0;
-    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        out.append(buffer, got);
-        if (onOutput)
-            onOutput(std::string_view(buffer, got));
+    if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) ||
+        got == 0)
+        return PipeState::Closed;
+    out.append(buffer, got);
+    if (onOutput)
+        onOutput(std::string_view(buffer, got));
+    return PipeState::Read;
+}
+
+// How long the output left in the pipe may take to read once the program has ended.
+constexpr auto kDrainTime = std::chrono::seconds(2);
+
+// The program's output until its process ends, then what it left in the pipe. Programs it
+// started (wine's services, a shell's background job) may keep the pipe open long after, so the
+// pipe closing is not waited for. onOutput runs on the calling thread.
+std::string CollectOutput(HANDLE process, HANDLE pipe,
+                          const std::function<void(std::string_view)>& onOutput) {
+    std::string out;
+    PipeState state = PipeState::Empty;
+    for (;;) {
+        const DWORD wait = state == PipeState::Read     ? 0
+                           : state == PipeState::Closed ? INFINITE
+                                                        : 10;
+        if (WaitForSingleObject(process, wait) != WAIT_TIMEOUT)
+            break;
+        if (state != PipeState::Closed)
+            state = ReadAvailable(pipe, out, onOutput);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kDrainTime;
+    while (state != PipeState::Closed && std::chrono::steady_clock::now() < deadline) {
+        state = ReadAvailable(pipe, out, onOutput);
+        if (state == PipeState::Empty)
+            break;
     }
     return out;
 }
@@ -188,12 +196,73 @@ std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
     return arguments;
 }
 
+namespace {
+
+// The console as the program found it, set back when the program ends.
+struct ConsoleSettings {
+    UINT outputCodePage = 0;  // 0: no console
+    HANDLE error = nullptr;
+    DWORD errorMode = 0;
+    bool errorModeChanged = false;
+};
+
+ConsoleSettings& FoundConsole() {
+    static ConsoleSettings settings;
+    return settings;
+}
+
+void RestoreConsole() {
+    const ConsoleSettings& found = FoundConsole();
+    if (found.errorModeChanged)
+        SetConsoleMode(found.error, found.errorMode);
+    if (found.outputCodePage != 0)
+        SetConsoleOutputCP(found.outputCodePage);
+}
+
+// Ctrl+C, Ctrl+Break and closing the console end the program without running atexit; the next
+// handler (the system's) then ends it.
+BOOL WINAPI RestoreConsoleOnControl(DWORD) {
+    RestoreConsole();
+    return FALSE;
+}
+
+// Notes the console's settings once, before the first change, and sets them back at any end.
+void RememberConsole() {
+    static const bool remembered = [] {
+        ConsoleSettings& found = FoundConsole();
+        found.outputCodePage = GetConsoleOutputCP();
+        found.error = GetStdHandle(STD_ERROR_HANDLE);
+        std::atexit(RestoreConsole);
+        SetConsoleCtrlHandler(RestoreConsoleOnControl, TRUE);
+        return true;
+    }();
+    (void)remembered;
+}
+
+}  // namespace
+
+// A console shows the progress line's escape sequences only with virtual-terminal processing,
+// which older consoles do not have: there the progress goes in plain lines.
 bool StandardErrorIsTerminal() {
+    RememberConsole();
+    ConsoleSettings& found = FoundConsole();
     DWORD mode = 0;
-    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+    if (!GetConsoleMode(found.error, &mode))
+        return false;
+    if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0)
+        return true;
+    if (!SetConsoleMode(found.error,
+                        mode | ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING))
+        return false;
+    if (!found.errorModeChanged) {
+        found.errorMode = mode;
+        found.errorModeChanged = true;
+    }
+    return true;
 }
 
 void UseUtf8Console() {
+    RememberConsole();
     SetConsoleOutputCP(CP_UTF8);
 }
 
@@ -224,7 +293,8 @@ bool OpenWithDefaultHandler(const std::string& path) {
     return result > 32;
 }
 
-// Without wait, the program runs on alone: Windows keeps no record of it for us to collect.
+// Without wait, the program runs on alone: Windows keeps no record of it for us to collect. A
+// waited-for program runs in a job that ends whatever it leaves running once it has ended.
 ProgramResult StartProgram(const std::string& program, const std::vector<std::string>& arguments,
                            const std::string& workingFolder, bool wait,
                            const std::function<void(std::string_view)>& onOutput) {
@@ -234,54 +304,38 @@ ProgramResult StartProgram(const std::string& program, const std::vector<std::st
         return result;
     std::vector<std::string> all{resolved};
     all.insert(all.end(), arguments.begin(), arguments.end());
-    std::wstring commandLine;
-    std::wstring application;
-    std::wstring folder;
+    win::ChildStart start;
     try {
-        commandLine = Wide(WindowsCommandLine(all));
-        application = WidePath(resolved);
-        folder = workingFolder.empty() ? std::wstring() : WidePath(workingFolder);
+        start.commandLine = Wide(WindowsCommandLine(all));
+        start.application = WidePath(resolved);
+        if (!workingFolder.empty())
+            start.workingFolder = WideFolderPath(workingFolder);
     } catch (const std::invalid_argument&) {
         return result;  // an argument or folder that is no UTF-8 text
     }
-
     OutputPipe pipe;
-    if (wait && !pipe.Open())
-        return result;
-    STARTUPINFOEXW startup{};
-    startup.StartupInfo.cb = sizeof startup;
-    DWORD flags = CREATE_UNICODE_ENVIRONMENT;
-    std::unique_ptr<InheritedHandles> inherited;
     if (wait) {
-        startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-        startup.StartupInfo.hStdInput = pipe.input.Get();
-        startup.StartupInfo.hStdOutput = pipe.write.Get();
-        startup.StartupInfo.hStdError = pipe.write.Get();
-        inherited = std::make_unique<InheritedHandles>(
-            std::vector<HANDLE>{pipe.input.Get(), pipe.write.Get()});
-        if (!inherited->Ok())
+        if (!pipe.Open())
             return result;
-        startup.lpAttributeList = inherited->Get();
-        flags |= EXTENDED_STARTUPINFO_PRESENT | CREATE_NO_WINDOW;
+        start.input = pipe.input.Get();
+        start.output = pipe.write.Get();
+        start.error = pipe.write.Get();
+        start.flags = CREATE_NO_WINDOW;
+        start.inJob = true;
     }
-    PROCESS_INFORMATION process{};
-    const bool started =
-        CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, wait, flags,
-                       nullptr, folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo,
-                       &process) != 0;
-    pipe.write.Close();
-    pipe.input.Close();
+    win::StartedChild child;
+    const bool started = win::StartChildProcess(start, child);
+    pipe.write.Reset(nullptr);
+    pipe.input.Reset(nullptr);
     if (!started)
         return result;
-    Handle processHandle(process.hProcess);
-    Handle threadHandle(process.hThread);
     result.started = true;
     if (!wait)
         return result;
-    result.output = ReadAll(pipe.read.Get(), onOutput);
+    result.output = CollectOutput(child.process.Get(), pipe.read.Get(), onOutput);
     DWORD exitCode = 0;
-    if (WaitForSingleObject(processHandle.Get(), INFINITE) == WAIT_OBJECT_0 &&
-        GetExitCodeProcess(processHandle.Get(), &exitCode))
+    if (WaitForSingleObject(child.process.Get(), INFINITE) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(child.process.Get(), &exitCode))
         result.exitCode = static_cast<int>(exitCode);
     return result;
 }

@@ -53,22 +53,41 @@ std::wstring FullWidePath(const std::wstring& path) {
     return full;
 }
 
-}  // namespace
-
-std::wstring WidePath(std::string_view path) {
+// The path with "/" read as "\\".
+std::wstring WideBackslashed(std::string_view path) {
     std::wstring wide = Wide(path);
     for (wchar_t& c : wide) {
         if (c == L'/')
             c = L'\\';
     }
-    if (wide.size() < kShortPathLimit || wide.starts_with(L"\\\\?\\"))
+    return wide;
+}
+
+}  // namespace
+
+// The limit is one of the absolute path: a short relative path below a deep current folder
+// needs the prefix as much as a long absolute one.
+std::wstring WidePath(std::string_view path) {
+    const std::wstring wide = WideBackslashed(path);
+    if (wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\"))  // prefixed, or a device
         return wide;
     const std::wstring full = FullWidePath(wide);
+    if (full.size() < kShortPathLimit)
+        return wide;
     if (IsDrivePath(full))
         return L"\\\\?\\" + full;
     if (full.starts_with(L"\\\\"))
         return L"\\\\?\\UNC\\" + full.substr(2);
     return wide;
+}
+
+std::wstring WideFolderPath(std::string_view path) {
+    std::wstring full = FullWidePath(WideBackslashed(path));
+    if (full.starts_with(L"\\\\?\\UNC\\"))
+        return L"\\\\" + full.substr(8);
+    if (full.starts_with(L"\\\\?\\"))
+        return full.substr(4);
+    return full;
 }
 
 std::string SystemMessage(unsigned long error) {

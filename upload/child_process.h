@@ -13,6 +13,7 @@ namespace kb {
 struct ChildProcess {
     std::intptr_t process;  // a process id on POSIX, a process HANDLE on Windows
     StreamHandle stream;    // the parent's end of the stream
+    std::intptr_t job = 0;  // Windows: the job object the child and all it starts run in
 };
 
 // Starts the program at path (no arguments) with the other end of a new stream as its standard

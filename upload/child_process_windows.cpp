@@ -3,33 +3,15 @@
 #include <algorithm>
 #include <atomic>
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "foundation/process_windows.h"
 #include "foundation/wide_text_windows.h"
 #include "upload/child_process.h"
 
 namespace kb {
 namespace {
 
-class Handle {
-  public:
-    explicit Handle(HANDLE handle = nullptr) { Reset(handle); }
-    ~Handle() { Reset(nullptr); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    // Takes handle (INVALID_HANDLE_VALUE counts as none), closing the one held before.
-    void Reset(HANDLE handle) {
-        if (handle_ != nullptr)
-            CloseHandle(handle_);
-        handle_ = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-    }
-    HANDLE Get() const { return handle_; }
-    HANDLE Release() { return std::exchange(handle_, nullptr); }
-
-  private:
-    HANDLE handle_ = nullptr;
-};
+using win::Handle;
 
 // A name no other pipe of this machine has: process, a counter and the time.
 std::wstring UniquePipeName() {
@@ -38,8 +20,8 @@ std::wstring UniquePipeName() {
            std::to_wstring(counter++) + L"-" + std::to_wstring(GetTickCount64());
 }
 
-// The two ends of a new local pipe: the parent's overlapped and not inherited, the child's
-// plain and inheritable.
+// The two ends of a new local pipe, neither inheritable: the parent's overlapped, the child's
+// plain (the child gets a copy of it).
 bool OpenPipe(Handle& parent, Handle& child) {
     const std::wstring name = UniquePipeName();
     constexpr DWORD kBuffer = 64 * 1024;
@@ -49,95 +31,45 @@ bool OpenPipe(Handle& parent, Handle& child) {
         kBuffer, 0, nullptr));
     if (parent.Get() == nullptr)
         return false;
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    child.Reset(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inheritable,
-                            OPEN_EXISTING, 0, nullptr));
+    child.Reset(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr));
     return child.Get() != nullptr;
-}
-
-// Only the handles named are inherited, so that children started at the same time on other
-// threads do not keep this child's pipe open.
-class InheritedHandles {
-  public:
-    explicit InheritedHandles(std::vector<HANDLE> handles) : handles_(std::move(handles)) {
-        SIZE_T size = 0;
-        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-        storage_.resize(size);
-        auto* list = List();
-        ok_ = InitializeProcThreadAttributeList(list, 1, 0, &size) &&
-              UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
-                                        handles_.size() * sizeof(HANDLE), nullptr, nullptr);
-    }
-    ~InheritedHandles() {
-        if (!storage_.empty())
-            DeleteProcThreadAttributeList(List());
-    }
-    InheritedHandles(const InheritedHandles&) = delete;
-    InheritedHandles& operator=(const InheritedHandles&) = delete;
-    bool Ok() const { return ok_; }
-    LPPROC_THREAD_ATTRIBUTE_LIST List() {
-        return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
-    }
-
-  private:
-    std::vector<HANDLE> handles_;
-    std::vector<char> storage_;
-    bool ok_ = false;
-};
-
-// The caller's standard error as an inheritable copy; none when it has none.
-HANDLE InheritableErrorOutput() {
-    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    HANDLE copy = nullptr;
-    if (error == nullptr || error == INVALID_HANDLE_VALUE ||
-        !DuplicateHandle(GetCurrentProcess(), error, GetCurrentProcess(), &copy, 0, TRUE,
-                         DUPLICATE_SAME_ACCESS))
-        return nullptr;
-    return copy;
 }
 
 }  // namespace
 
+// The helper runs in a job of its own, so that what it may start ends with it.
 std::optional<ChildProcess> StartChild(const std::string& path) {
     Handle parent;
     Handle child;
     if (!OpenPipe(parent, child))
         return std::nullopt;
-    const Handle errorOutput(InheritableErrorOutput());
-    std::vector<HANDLE> inherited{child.Get()};
-    if (errorOutput.Get() != nullptr)
-        inherited.push_back(errorOutput.Get());
-    InheritedHandles handles(inherited);
-    if (!handles.Ok())
-        return std::nullopt;
-    STARTUPINFOEXW startup{};
-    startup.StartupInfo.cb = sizeof startup;
-    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-    startup.StartupInfo.hStdInput = child.Get();
-    startup.StartupInfo.hStdOutput = child.Get();
-    startup.StartupInfo.hStdError = errorOutput.Get();
-    startup.lpAttributeList = handles.List();
-    // A path holds no quotes, so quoting it whole makes it one argument.
-    std::wstring application;
+    win::ChildStart start;
     try {
-        application = Wide(path);
+        start.application = WidePath(path);
+        // A path holds no quotes, so quoting it whole makes it one argument.
+        start.commandLine = L"\"" + Wide(path) + L"\"";
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    std::wstring commandLine = L"\"" + application + L"\"";
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
-                        &startup.StartupInfo, &process))
+    start.input = child.Get();
+    start.output = child.Get();
+    start.error = GetStdHandle(STD_ERROR_HANDLE);
+    start.flags = CREATE_NO_WINDOW;
+    start.inJob = true;
+    win::StartedChild started;
+    if (!win::StartChildProcess(start, started))
         return std::nullopt;
-    CloseHandle(process.hThread);
-    return ChildProcess{reinterpret_cast<std::intptr_t>(process.hProcess),
-                        reinterpret_cast<StreamHandle>(parent.Release())};
+    return ChildProcess{reinterpret_cast<std::intptr_t>(started.process.Release()),
+                        reinterpret_cast<StreamHandle>(parent.Release()),
+                        reinterpret_cast<std::intptr_t>(started.job.Release())};
 }
 
 // The process handle stays open until EndChild, so it still names this child.
 void KillChild(const ChildProcess& child) {
     TerminateProcess(reinterpret_cast<HANDLE>(child.process), 1);
+    if (child.job != 0)
+        TerminateJobObject(reinterpret_cast<HANDLE>(child.job), 1);
 }
 
 void EndChild(const ChildProcess& child, std::chrono::milliseconds patience) {
@@ -149,6 +81,8 @@ void EndChild(const ChildProcess& child, std::chrono::milliseconds patience) {
         WaitForSingleObject(process, INFINITE);
     }
     CloseHandle(process);
+    if (child.job != 0)
+        CloseHandle(reinterpret_cast<HANDLE>(child.job));  // ends what the helper left running
 }
 
 }  // namespace kb

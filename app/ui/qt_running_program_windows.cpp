@@ -1,8 +1,12 @@
 // The Windows group of a QtRunningProgram: a job object, which the programs it starts join as
-// well, terminated as a whole.
+// well, terminated as a whole and ending what is left in it when the group goes.
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <QProcess>
+
+#include "foundation/process_windows.h"
 
 #include "app/ui/qt_running_program.h"
 
@@ -18,20 +22,41 @@ void QtRunningProgram::GroupDeleter::operator()(Group* group) const {
     delete group;
 }
 
-void QtRunningProgram::PrepareGroup() {
-    group_.reset(new Group{CreateJobObjectW(nullptr, nullptr)});
+namespace {
+
+// Lets the threads of a process started suspended run.
+void ResumeProcess(DWORD pid) {
+    const win::Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    if (!snapshot.Valid() || !Thread32First(snapshot.Get(), &entry))
+        return;
+    do {
+        if (entry.th32OwnerProcessID != pid)
+            continue;
+        const win::Handle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+        if (thread.Valid())
+            ResumeThread(thread.Get());
+    } while (Thread32Next(snapshot.Get(), &entry));
 }
 
-// The program joins as soon as it runs; what it starts from then on belongs to the job too.
+}  // namespace
+
+// The program starts suspended, so that it is in the job before it can start anything.
+void QtRunningProgram::PrepareGroup() {
+    group_.reset(new Group{win::KillOnCloseJob().Release()});
+    process_->setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments* arguments) { arguments->flags |= CREATE_SUSPENDED; });
+}
+
 void QtRunningProgram::JoinGroup() {
-    if (group_->job == nullptr)
-        return;
     const auto pid = static_cast<DWORD>(process_->processId());
-    HANDLE process = OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, pid);
-    if (process == nullptr)
-        return;
-    AssignProcessToJobObject(group_->job, process);
-    CloseHandle(process);
+    if (group_->job != nullptr) {
+        const win::Handle process(OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, pid));
+        if (process.Valid())
+            AssignProcessToJobObject(group_->job, process.Get());
+    }
+    ResumeProcess(pid);
 }
 
 // A console-less program has no way to be asked: Stop kills the job at once.

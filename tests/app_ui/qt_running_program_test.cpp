@@ -98,6 +98,24 @@ TEST_F(QtRunningProgramTest, StopLetsTheProgramCleanUpThenKillsWhatStaysOn) {
     }
 }
 
+// On Windows what a program leaves running is in its job, which ends it when the program's
+// watch goes: a build leaves nothing behind that writes after it.
+TEST_F(QtRunningProgramTest, WhatAnEndedProgramLeftRunningEndsWithItsWatch) {
+    if (!kWindows)
+        GTEST_SKIP() << "a process group lives on with its programs";
+    test::TempFolder dir;
+    bool finished = false;
+    auto program = QtRunningProgram::Start(
+        "cmd",
+        {"/c", "start /b cmd /c ping -n 4 127.0.0.1 ^>nul ^& echo late^>late.txt & echo started"},
+        dir.Path(), {{}, [&](int, bool) { finished = true; }});
+    ASSERT_NE(program, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return finished; }, 15));
+    program.reset();
+    QThread::msleep(4500);  // past the leftover's three seconds
+    EXPECT_FALSE(FileExists(InFolder(dir.Path(), "late.txt")));
+}
+
 TEST_F(QtRunningProgramTest, AProgramThatCannotBeFoundIsNotStarted) {
     EXPECT_EQ(QtRunningProgram::Start("no-such-program-kb", {}, "", {}), nullptr);
 }
