@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -45,6 +47,15 @@ struct TableReference {
     // scan's own store of names.
     std::unordered_set<std::string_view> pictureNames;
     std::vector<RefusedName> refused;  // row pictures that lead outside
+    // Every row picture was a plain name, so that all it found lies in the search folders.
+    bool confined = true;
+};
+
+// A table reference kept by a ScanShare, with the picture names its views point into.
+struct SharedReference {
+    std::string stamps;  // of the tables and folders it was resolved from
+    TableReference reference;
+    std::vector<std::string> pictureNames;
 };
 
 // Where a search folder holds a name: the folder's place in the search, the name's index in
@@ -225,7 +236,14 @@ struct ScanContext::Cache {
     // ListsTablePicture's answers since the last type 1 entry came into the list.
     std::unordered_map<std::string, bool> pictureAnswers;
 
+    // The stamps of MeasureTables and of its tables, taken once per scan.
+    std::optional<std::string> tableStamps;
+    // The shared references this scan used: the views of its index point into them.
+    std::vector<std::shared_ptr<const SharedReference>> sharedUsed;
+
     std::vector<TableFile>& Tables();
+    const std::string& TableStamps();
+    std::string ReferenceStamps(std::string_view tableName);
     const PictureSearch& PictureSearchOf(std::string_view tableName);
     bool ListsTablePicture(const DirectoryParserList& list, const std::string& name);
     void AppendReference(DirectoryParserList& list, TableReference reference);
@@ -255,6 +273,49 @@ std::vector<TableFile>& ScanContext::Cache::Tables() {
         tables.push_back(std::move(table));
     }
     return tables;
+}
+
+// When the file or folder at path was last written, and a file's size; "-" when there is none.
+std::string PathStamp(const std::string& path) {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(FsPath(path), error);
+    if (error)
+        return "-";
+    const auto size = std::filesystem::file_size(FsPath(path), error);
+    return std::to_string(time.time_since_epoch().count()) + "/" + std::to_string(error ? 0 : size);
+}
+
+// The folder that path names, as listed, with its stamp; "-" when there is none.
+std::string FolderStamp(FolderListings& names, const std::string& path) {
+    const FolderListing* folder = names.Folder(path);
+    return folder == nullptr ? "-" : folder->Path() + "|" + PathStamp(folder->Path());
+}
+
+const std::string& ScanContext::Cache::TableStamps() {
+    if (tableStamps)
+        return *tableStamps;
+    const std::string tablesPath = RootPath("MeasureTables");
+    std::string stamps = PathStamp(WorkspaceRoot(false)) + ";" + FolderStamp(names, tablesPath);
+    if (const FolderListing* folder = names.Folder(tablesPath)) {
+        for (const std::string& fileName : folder->Names()) {
+            if (HasMmtExtension(fileName))
+                stamps += ";" + fileName + "|" + PathStamp(PathJoin(folder->Path(), fileName));
+        }
+    }
+    return tableStamps.emplace(std::move(stamps));
+}
+
+// What the entries of a plain table name depend on: the tables, and the folders searched for
+// their pictures (the table's own picture folder found in MeasurePictures' listing, so that it
+// is not listed itself).
+std::string ScanContext::Cache::ReferenceStamps(std::string_view tableName) {
+    const std::string pictures = RootPath("MeasurePictures");
+    std::string stamps = TableStamps() + ";" + FolderStamp(names, pictures);
+    const FolderListing* folder = names.Folder(pictures);
+    const std::string* own = folder == nullptr ? nullptr : folder->Find(tableName, true);
+    stamps += ";";
+    stamps += own == nullptr ? "-" : *own + "|" + PathStamp(InFolder(folder->Path(), *own));
+    return stamps;
 }
 
 // Reads the rows of a table once; a value that is no number raises MmtValueError.
@@ -369,8 +430,10 @@ void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReferen
     indexedCount = list.entries.size();
 }
 
-ScanContext::ScanContext(CurrentSelection selection)
-    : selection_(std::move(selection)), cache_(std::make_unique<Cache>()) {
+ScanContext::ScanContext(CurrentSelection selection, std::shared_ptr<ScanShare> share)
+    : selection_(std::move(selection)),
+      cache_(std::make_unique<Cache>()),
+      share_(std::move(share)) {
     std::string normal;
     // A collection folder no path can hold leaves no name of a macro line below it.
     try {
@@ -546,8 +609,10 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
                                              "the picture name leads outside the folder \"" +
                                                  *left + "\"; it was not looked up",
                                              t, true});
+                reference.confined = false;
                 continue;
             }
+            reference.confined = reference.confined && plain;
             for (FoundPicture& found : FindTablePictures(names, *search, picture, plain, buffers,
                                                          cache.ownedPictureNames)) {
                 if (found.path.empty())
@@ -568,6 +633,68 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
 
 }  // namespace
 
+class ScanShare {
+  public:
+    // The reference kept for tableName, if it was resolved from what stamps describe.
+    std::shared_ptr<const SharedReference> Find(const std::string& tableName,
+                                                const std::string& stamps) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        const auto found = references_.find(tableName);
+        if (found == references_.end() || found->second->stamps != stamps)
+            return nullptr;
+        return found->second;
+    }
+    void Keep(const std::string& tableName, std::shared_ptr<const SharedReference> reference) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        references_[tableName] = std::move(reference);
+    }
+
+  private:
+    std::mutex mutex_;
+    std::unordered_map<std::string, std::shared_ptr<const SharedReference>> references_;
+};
+
+std::shared_ptr<ScanShare> MakeScanShare() {
+    return std::make_shared<ScanShare>();
+}
+
+namespace {
+
+// A copy of the shared reference for this scan; its picture names view the share's.
+TableReference CopyShared(std::shared_ptr<const SharedReference> shared,
+                          ScanContext::Cache& cache) {
+    TableReference copy = shared->reference;
+    cache.sharedUsed.push_back(std::move(shared));
+    return copy;
+}
+
+// The entries of tableName from the run's share while the tables and folders they come from are
+// unchanged; otherwise resolved, and kept there when they lie in those folders alone.
+TableReference SharedOrResolved(const std::string& tableName, ScanContext& context) {
+    ScanShare* share = context.Share();
+    ScanContext::Cache& cache = context.TheCache();
+    if (share == nullptr || !IsPlainName(tableName))
+        return ResolveTable(tableName, context);
+    std::string stamps = cache.ReferenceStamps(tableName);
+    if (auto shared = share->Find(tableName, stamps))
+        return CopyShared(std::move(shared), cache);
+    TableReference reference = ResolveTable(tableName, context);
+    if (!reference.confined)
+        return reference;
+    auto kept = std::make_shared<SharedReference>();
+    kept->stamps = std::move(stamps);
+    kept->reference = reference;
+    kept->reference.pictureNames.clear();
+    kept->pictureNames.assign(reference.pictureNames.begin(), reference.pictureNames.end());
+    for (const std::string& name : kept->pictureNames)
+        kept->reference.pictureNames.insert(name);
+    share->Keep(tableName, kept);
+    cache.sharedUsed.push_back(std::move(kept));
+    return reference;
+}
+
+}  // namespace
+
 // A name met before in this list adds only its table file names: its entries would all be
 // duplicates.
 void AddMeasureTable(DirectoryParserList& list, const std::string& tableName,
@@ -579,7 +706,7 @@ void AddMeasureTable(DirectoryParserList& list, const std::string& tableName,
             list.mmtFiles.Append(fileName);
         return;
     }
-    TableReference reference = ResolveTable(tableName, context);
+    TableReference reference = SharedOrResolved(tableName, context);
     std::vector<std::string> mmtFiles = reference.mmtFiles;
     cache.AppendReference(list, std::move(reference));
     cache.referenced.emplace(tableName, std::move(mmtFiles));
@@ -736,7 +863,7 @@ std::string GarmentPath(const ScanInputs& inputs, const std::string& garment, bo
 
 void ScanCollection(const ScanInputs& inputs, DirectoryParserList& list, bool useCachedNames,
                     ScanProgress* progress) {
-    ScanContext context(inputs.selection);
+    ScanContext context(inputs.selection, inputs.share);
     const CurrentSelection& selection = context.Selection();
     list.AddSupportEntries(FullPath(selection.designerFolder, selection.designer), DesignerFile, "",
                            context.Names());

@@ -99,6 +99,74 @@ void SplitTable(kb::MmtData& data, std::string_view text) {
     }
 }
 
+// Lists every folder below folder, as find does, and reads every macro and table, as cat would;
+// answers the bytes read.
+size_t FindAndCat(const std::string& folder) {
+    size_t bytes = 0;
+    DIR* handle = opendir(folder.c_str());
+    if (handle == nullptr)
+        return 0;
+    while (const dirent* entry = readdir(handle)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "/" + name;
+        if (entry->d_type == DT_DIR)
+            bytes += FindAndCat(path);
+        else if (name.ends_with(".mac") || name.ends_with(".mmt"))
+            bytes += kb::ReadTextFile(path).size();
+    }
+    closedir(handle);
+    return bytes;
+}
+
+// A whole workspace: collections of the same garments sharing the tables, scanned one after the
+// other as one run of the command line's check scans them, with and without sharing the tables;
+// against listing every folder of the tree and reading every macro and table once.
+void WholeWorkspace(const std::string& documents) {
+    namespace fs = std::filesystem;
+    constexpr int kCollections = 50;
+    kb::bench::SyntheticShape shape;
+    shape.garments = 200;
+    const bool write = !fs::exists(fs::path(documents) / "Bobbinwright");
+    kb::SetDocumentsFolder(documents);
+    const auto workspace = kb::bench::MakeSyntheticWorkspace(documents, shape, write);
+    std::vector<kb::ScanInputs> collections;
+    for (int c = 0; c < kCollections; ++c) {
+        const std::string name = workspace.collection + (c == 0 ? "" : std::to_string(c));
+        const std::string path = kb::CollectionFolder(workspace.designer, name);
+        if (write && c > 0)
+            fs::copy(kb::CollectionFolder(workspace.designer, workspace.collection), path,
+                     fs::copy_options::recursive);
+        collections.push_back({{workspace.designer, name, kb::DesignersFolder(workspace.designer),
+                                path, kb::MacroSourceFolder(0)},
+                               workspace.garments,
+                               {}});
+    }
+    size_t bytes = 0;
+    const double floor = BestOf(3, [&] { bytes = FindAndCat(kb::WorkspaceRoot(false)); });
+    const auto run = [&](bool share) {
+        const std::shared_ptr<kb::ScanShare> shared = share ? kb::MakeScanShare() : nullptr;
+        for (kb::ScanInputs inputs : collections) {
+            inputs.share = shared;
+            kb::DirectoryParserList list;
+            kb::ScanCollection(inputs, list, true);
+        }
+    };
+    const double sharedRun = BestOf(3, [&] { run(true); });
+    const double ownRun = BestOf(3, [&] { run(false); });
+    std::printf(
+        "whole workspace: %d collections x %d garments, %d tables x %d rows, %zu bytes "
+        "of macros and tables\n",
+        kCollections, shape.garments, shape.tables, shape.rowsPerTable, bytes);
+    std::printf(
+        "check run / (find + cat): %.2f (scans sharing the tables %.1f ms, list every "
+        "folder + read every macro and table %.1f ms CPU; goal: at most 2)\n",
+        sharedRun / floor, sharedRun, floor);
+    std::printf("check run without sharing / (find + cat): %.2f (%.1f ms CPU)\n", ownRun / floor,
+                ownRun);
+}
+
 }  // namespace
 
 // workspace_bench [documents folder]: with a folder, the synthetic workspace is kept there and
@@ -186,6 +254,8 @@ int main(int argc, char** argv) {
         "16,000-character hostile macro line: %.3f ms CPU; 20 MB non-table: %.2f ms CPU "
         "(goal: each under 100 ms)\n",
         lineTime, noTableTime);
+
+    WholeWorkspace((std::filesystem::path(folder) / "whole").string());
 
     if (!keep)
         kb::DeleteFolderTree(folder);
