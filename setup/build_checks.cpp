@@ -43,6 +43,12 @@ class EntryOriginRecorder : public ScanProgress {
 // A text in the wrong encoding goes wrong on most lines; the first few say enough.
 constexpr size_t kMaxReportedLines = 10;
 
+// NameOf(path) as a view into path: sorting compares names many times.
+std::string_view NameView(std::string_view path) {
+    const size_t last = path.find_last_of("\\/");
+    return last == std::string_view::npos ? path : path.substr(last + 1);
+}
+
 bool IsOptionalExtension(std::string_view extension) {
     return extension == ".pdf" || extension == ".html" || extension == ".txt";
 }
@@ -247,11 +253,11 @@ std::vector<MissingFileGroup> MissingFilesByOrigin(const SetupScan& scan) {
     }
     std::vector<MissingFileGroup> ordered;
     for (auto& [key, group] : groups) {
-        std::sort(group.files.begin(), group.files.end(),
-                  [](const MissingFile& a, const MissingFile& b) {
-                      return std::make_tuple(NameOf(a.path), !a.optional, a.path) <
-                             std::make_tuple(NameOf(b.path), !b.optional, b.path);
-                  });
+        std::sort(
+            group.files.begin(), group.files.end(), [](const MissingFile& a, const MissingFile& b) {
+                return std::make_tuple(NameView(a.path), !a.optional, std::string_view(a.path)) <
+                       std::make_tuple(NameView(b.path), !b.optional, std::string_view(b.path));
+            });
         ordered.push_back(std::move(group));
     }
     return ordered;
