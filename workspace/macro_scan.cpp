@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -209,6 +210,40 @@ struct NameFolder {
 
 }  // namespace
 
+// When files and folders were last written (and a file's size), as one text, with the latest
+// of those times.
+struct ScanContext::Stamps {
+    std::string text;
+    std::filesystem::file_time_type latest = std::filesystem::file_time_type::min();
+
+    void Add(const std::string& path) {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(FsPath(path), error);
+        if (error) {
+            text += "-;";
+            return;
+        }
+        latest = std::max(latest, time);
+        const auto size = std::filesystem::file_size(FsPath(path), error);
+        text += path + "|" + std::to_string(time.time_since_epoch().count()) + "/" +
+                std::to_string(error ? 0 : size) + ";";
+    }
+    // The folder that path names, as listed; "-" when there is none.
+    void AddFolder(FolderListings& names, const std::string& path) {
+        const FolderListing* folder = names.Folder(path);
+        if (folder == nullptr)
+            text += "-;";
+        else
+            Add(folder->Path());
+    }
+    // Whether every time is older than a write could be and still carry the same time: a file
+    // system's clock ticks in steps (up to two seconds), so a file written in the same step as
+    // its stamp was taken may change without changing its stamp.
+    bool Settled() const {
+        return latest < std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
+    }
+};
+
 struct ScanContext::Cache {
     FolderListings names{WorkspaceRoot(false)};
     // The folders that macro lines name files in, and that those names must stay below.
@@ -237,13 +272,13 @@ struct ScanContext::Cache {
     std::unordered_map<std::string, bool> pictureAnswers;
 
     // The stamps of MeasureTables and of its tables, taken once per scan.
-    std::optional<std::string> tableStamps;
+    std::optional<Stamps> tableStamps;
     // The shared references this scan used: the views of its index point into them.
     std::vector<std::shared_ptr<const SharedReference>> sharedUsed;
 
     std::vector<TableFile>& Tables();
-    const std::string& TableStamps();
-    std::string ReferenceStamps(std::string_view tableName);
+    const Stamps& TableStamps();
+    Stamps ReferenceStamps(std::string_view tableName);
     const PictureSearch& PictureSearchOf(std::string_view tableName);
     bool ListsTablePicture(const DirectoryParserList& list, const std::string& name);
     void AppendReference(DirectoryParserList& list, TableReference reference);
@@ -275,31 +310,17 @@ std::vector<TableFile>& ScanContext::Cache::Tables() {
     return tables;
 }
 
-// When the file or folder at path was last written, and a file's size; "-" when there is none.
-std::string PathStamp(const std::string& path) {
-    std::error_code error;
-    const auto time = std::filesystem::last_write_time(FsPath(path), error);
-    if (error)
-        return "-";
-    const auto size = std::filesystem::file_size(FsPath(path), error);
-    return std::to_string(time.time_since_epoch().count()) + "/" + std::to_string(error ? 0 : size);
-}
-
-// The folder that path names, as listed, with its stamp; "-" when there is none.
-std::string FolderStamp(FolderListings& names, const std::string& path) {
-    const FolderListing* folder = names.Folder(path);
-    return folder == nullptr ? "-" : folder->Path() + "|" + PathStamp(folder->Path());
-}
-
-const std::string& ScanContext::Cache::TableStamps() {
+const ScanContext::Stamps& ScanContext::Cache::TableStamps() {
     if (tableStamps)
         return *tableStamps;
     const std::string tablesPath = RootPath("MeasureTables");
-    std::string stamps = PathStamp(WorkspaceRoot(false)) + ";" + FolderStamp(names, tablesPath);
+    Stamps stamps;
+    stamps.Add(WorkspaceRoot(false));
+    stamps.AddFolder(names, tablesPath);
     if (const FolderListing* folder = names.Folder(tablesPath)) {
         for (const std::string& fileName : folder->Names()) {
             if (HasMmtExtension(fileName))
-                stamps += ";" + fileName + "|" + PathStamp(PathJoin(folder->Path(), fileName));
+                stamps.Add(PathJoin(folder->Path(), fileName));
         }
     }
     return tableStamps.emplace(std::move(stamps));
@@ -308,13 +329,16 @@ const std::string& ScanContext::Cache::TableStamps() {
 // What the entries of a plain table name depend on: the tables, and the folders searched for
 // their pictures (the table's own picture folder found in MeasurePictures' listing, so that it
 // is not listed itself).
-std::string ScanContext::Cache::ReferenceStamps(std::string_view tableName) {
+ScanContext::Stamps ScanContext::Cache::ReferenceStamps(std::string_view tableName) {
     const std::string pictures = RootPath("MeasurePictures");
-    std::string stamps = TableStamps() + ";" + FolderStamp(names, pictures);
+    Stamps stamps = TableStamps();
+    stamps.AddFolder(names, pictures);
     const FolderListing* folder = names.Folder(pictures);
     const std::string* own = folder == nullptr ? nullptr : folder->Find(tableName, true);
-    stamps += ";";
-    stamps += own == nullptr ? "-" : *own + "|" + PathStamp(InFolder(folder->Path(), *own));
+    if (own == nullptr)
+        stamps.text += "-;";
+    else
+        stamps.Add(InFolder(folder->Path(), *own));
     return stamps;
 }
 
@@ -675,14 +699,14 @@ TableReference SharedOrResolved(const std::string& tableName, ScanContext& conte
     ScanContext::Cache& cache = context.TheCache();
     if (share == nullptr || !IsPlainName(tableName))
         return ResolveTable(tableName, context);
-    std::string stamps = cache.ReferenceStamps(tableName);
-    if (auto shared = share->Find(tableName, stamps))
+    ScanContext::Stamps stamps = cache.ReferenceStamps(tableName);
+    if (auto shared = share->Find(tableName, stamps.text))
         return CopyShared(std::move(shared), cache);
     TableReference reference = ResolveTable(tableName, context);
-    if (!reference.confined)
+    if (!reference.confined || !stamps.Settled())
         return reference;
     auto kept = std::make_shared<SharedReference>();
-    kept->stamps = std::move(stamps);
+    kept->stamps = std::move(stamps.text);
     kept->reference = reference;
     kept->reference.pictureNames.clear();
     kept->pictureNames.assign(reference.pictureNames.begin(), reference.pictureNames.end());

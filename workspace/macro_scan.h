@@ -64,7 +64,8 @@ class ScanContext {
     // As FindMeasurePicture below, answered from folder listings taken once per scan.
     std::string FindMeasurePicture(std::string_view fileName, std::string_view tableName);
 
-    struct Cache;  // defined by the scan
+    struct Cache;   // defined by the scan
+    struct Stamps;  // of the files and folders a shared table reference comes from
     Cache& TheCache() { return *cache_; }
 
   private:
