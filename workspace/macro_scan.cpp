@@ -866,7 +866,9 @@ void ScanMacro(DirectoryParserList& list, const std::string& garmentPath) {
 }
 
 ScanInputs MakeScanInputs(std::vector<std::string> garments, std::string boxCollection) {
-    return {CurrentSelectionSnapshot(), std::move(garments), std::move(boxCollection)};
+    // One share for the whole run of the program.
+    static const std::shared_ptr<ScanShare> share = MakeScanShare();
+    return {CurrentSelectionSnapshot(), std::move(garments), std::move(boxCollection), share};
 }
 
 namespace {

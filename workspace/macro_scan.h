@@ -35,7 +35,8 @@ struct ScanInputs {
     std::shared_ptr<ScanShare> share = nullptr;  // null: the scan reads every table itself
 };
 
-// Inputs from the current selection and the given garment list.
+// Inputs from the current selection and the given garment list; the scans of all such inputs
+// within one run of the program share their tables.
 ScanInputs MakeScanInputs(std::vector<std::string> garments, std::string boxCollection = {});
 
 // Told the garment that is about to be scanned (name without folder and extension).
