@@ -39,20 +39,6 @@ std::optional<double> PlainDecimal(std::string_view field) {
     return static_cast<double>(digits) / kPowers[decimals];
 }
 
-// The first c from at on, or end. Fields are short: a plain loop finds their ends faster than a
-// call per field, memchr takes over for a long one.
-const char* FindByte(const char* at, const char* end, char c) {
-    const char* const near = at + std::min<size_t>(static_cast<size_t>(end - at), 32);
-    for (; at != near; ++at) {
-        if (*at == c)
-            return at;
-    }
-    if (at == end)
-        return end;
-    const void* found = std::memchr(at, c, static_cast<size_t>(end - at));
-    return found == nullptr ? end : static_cast<const char*>(found);
-}
-
 }  // namespace
 
 namespace mmt_detail {
@@ -69,8 +55,9 @@ size_t SplitLine(std::string_view text, size_t offset, std::span<std::string_vie
     const char* at = begin + offset;
     for (size_t i = 0; i <= last; ++i) {
         const char* field = at;
-        at = FindByte(at, end, i < last ? '\t' : '\n');
-        if (at == end)
+        at = static_cast<const char*>(
+            std::memchr(at, i < last ? '\t' : '\n', static_cast<size_t>(end - at)));
+        if (at == nullptr)
             return std::string_view::npos;
         fields[i] = std::string_view(field, static_cast<size_t>(at - field));
         ++at;
