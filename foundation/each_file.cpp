@@ -1,5 +1,7 @@
 #include "foundation/each_file.h"
 
+#include <array>
+
 #include <cstring>
 #include <optional>
 
@@ -111,14 +113,6 @@ namespace kb {
 
 namespace {
 
-bool IsAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 void AsciiUpper(std::string_view text, std::string& out) {
     out.assign(text);
     for (char& c : out) {
@@ -156,8 +150,22 @@ std::string FoldNameCase(std::string_view name) {
 }
 
 void FoldNameCase(std::string_view name, std::string& out) {
-    if (IsAscii(name))
-        return AsciiUpper(name, out);
+    // ASCII names, nearly all, are folded in the one pass that finds them ASCII.
+    static constexpr std::array<char, 256> kAsciiUpper = [] {
+        std::array<char, 256> table{};
+        for (size_t c = 0; c < 256; ++c)
+            table[c] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        return table;
+    }();
+    out.resize(name.size());
+    unsigned char high = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        high |= c;
+        out[i] = kAsciiUpper[c];
+    }
+    if (high < 0x80)
+        return;
     std::optional<std::string> upper = platform::FileSystemUpperCase(name);
     if (upper)
         out = std::move(*upper);
@@ -292,9 +300,13 @@ std::shared_ptr<const FolderListing> FolderListings::Resolve(std::string_view pa
 
 const FolderListing* FolderListings::Folder(std::string_view path) {
     StripTrailingSeparators(path);
+    // A scan asks for the same folder many times in a row: the last answer is kept at hand.
+    if (lastAsked_ != nullptr && path == lastAsked_->first)
+        return lastAsked_->second.get();
     auto found = asked_.find(path);
     if (found == asked_.end())
         found = asked_.emplace(std::string(path), Resolve(path)).first;
+    lastAsked_ = &*found;
     return found->second.get();
 }
 

@@ -192,6 +192,7 @@ class FolderListings {
     std::string base_;
     Map asked_;   // by the path as asked; null when no folder is there
     Map onDisk_;  // by the path as on disk
+    const Map::value_type* lastAsked_ = nullptr;  // the entry of asked_ answered last
 };
 
 }  // namespace kb

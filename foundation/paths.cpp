@@ -1,5 +1,6 @@
 #include "foundation/paths.h"
 
+#include <array>
 #include <vector>
 
 #include "foundation/errors.h"
@@ -131,22 +132,25 @@ std::string NormalizeText(std::string_view path) {
 
 }  // namespace
 
+namespace {
+
+// The characters that make a name more than a plain file name: controls, separators, the drive
+// colon and those no path may hold. A table, as table row pictures are tested by the thousand.
+constexpr std::array<bool, 256> kPathCharacters = [] {
+    std::array<bool, 256> table{};
+    for (size_t c = 0; c < 32; ++c)
+        table[c] = true;
+    for (unsigned char c : std::string_view("/\\:\"<>|"))
+        table[c] = true;
+    return table;
+}();
+
+}  // namespace
+
 bool HasPathCharacters(std::string_view name) {
     for (char c : name) {
-        if (static_cast<unsigned char>(c) < 32)
+        if (kPathCharacters[static_cast<unsigned char>(c)])
             return true;
-        switch (c) {
-            case '/':
-            case '\\':
-            case ':':
-            case '"':
-            case '<':
-            case '>':
-            case '|':
-                return true;
-            default:
-                break;
-        }
     }
     return false;
 }

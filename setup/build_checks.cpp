@@ -43,6 +43,12 @@ class EntryOriginRecorder : public ScanProgress {
 // A text in the wrong encoding goes wrong on most lines; the first few say enough.
 constexpr size_t kMaxReportedLines = 10;
 
+// NameOf(path) as a view into path: sorting compares names many times.
+std::string_view NameView(std::string_view path) {
+    const size_t last = path.find_last_of("\\/");
+    return last == std::string_view::npos ? path : path.substr(last + 1);
+}
+
 bool IsOptionalExtension(std::string_view extension) {
     return extension == ".pdf" || extension == ".html" || extension == ".txt";
 }
@@ -233,23 +239,25 @@ std::string SeverityName(ProblemSeverity severity) {
 std::vector<MissingFileGroup> MissingFilesByOrigin(const SetupScan& scan) {
     std::map<std::pair<int, std::string>, MissingFileGroup> groups;
     std::set<std::string> seen;
+    const SetupScan::TablePaths tablePaths = scan.FirstTablePaths();
     for (size_t i = 0; i < scan.list.entries.size(); ++i) {
         const DirectoryParser& entry = scan.list.entries[i];
         if (entry.exists || !seen.insert(entry.path).second)
             continue;
-        const std::string origin = scan.OriginOf(i);
+        SetupScan::Item item = scan.ItemOf(i, tablePaths);
+        const std::string origin = SetupScan::OriginText(item);
         MissingFileGroup& group = groups[GroupKey(origin)];
         group.origin = origin;
-        group.item = scan.ItemOf(i);
+        group.item = std::move(item);
         group.files.push_back({entry.path, IsOptionalExtension(ExtensionOf(entry.path))});
     }
     std::vector<MissingFileGroup> ordered;
     for (auto& [key, group] : groups) {
-        std::sort(group.files.begin(), group.files.end(),
-                  [](const MissingFile& a, const MissingFile& b) {
-                      return std::make_tuple(NameOf(a.path), !a.optional, a.path) <
-                             std::make_tuple(NameOf(b.path), !b.optional, b.path);
-                  });
+        std::sort(
+            group.files.begin(), group.files.end(), [](const MissingFile& a, const MissingFile& b) {
+                return std::make_tuple(NameView(a.path), !a.optional, std::string_view(a.path)) <
+                       std::make_tuple(NameView(b.path), !b.optional, std::string_view(b.path));
+            });
         ordered.push_back(std::move(group));
     }
     return ordered;
@@ -285,12 +293,32 @@ std::string MissingFileDetails(const SetupScan& scan) {
 }
 
 std::string SetupScan::OriginOf(size_t entry) const {
-    const Item item = ItemOf(entry);
+    return OriginText(ItemOf(entry));
+}
+
+std::string SetupScan::OriginText(const Item& item) {
     const std::string origin = item.kind + " " + item.name;
     return item.namedBy.empty() ? origin : origin + " (named by garment " + item.namedBy + ")";
 }
 
+SetupScan::TablePaths SetupScan::FirstTablePaths() const {
+    TablePaths paths;
+    for (const DirectoryParser& entry : list.entries) {
+        if (entry.type == MeasureTableFile && IsTablePath(entry.path))
+            paths.try_emplace(entry.tableName, entry.path);
+    }
+    return paths;
+}
+
 SetupScan::Item SetupScan::ItemOf(size_t entry) const {
+    return ItemOf(entry, nullptr);
+}
+
+SetupScan::Item SetupScan::ItemOf(size_t entry, const TablePaths& tablePaths) const {
+    return ItemOf(entry, &tablePaths);
+}
+
+SetupScan::Item SetupScan::ItemOf(size_t entry, const TablePaths* tablePaths) const {
     const DirectoryParser& found = list.entries.at(entry);
     const std::string& garment = entry < entryGarments.size() ? entryGarments[entry] : "";
     const CurrentSelection& selection = inputs.selection;
@@ -303,7 +331,7 @@ SetupScan::Item SetupScan::ItemOf(size_t entry) const {
         case MeasurePicture: {
             const std::string name =
                 found.tableName.empty() ? NameWithoutExtension(found.path) : found.tableName;
-            return {"table", name, garment, TablePathOf(name)};
+            return {"table", name, garment, TablePathOf(name, tablePaths)};
         }
         default:
             if (garment.empty())
@@ -312,12 +340,16 @@ SetupScan::Item SetupScan::ItemOf(size_t entry) const {
     }
 }
 
-// The file of the table a scan's entries name by name: the table entry of that name, else where
-// such a table would be.
-std::string SetupScan::TablePathOf(const std::string& name) const {
-    for (const DirectoryParser& entry : list.entries) {
-        if (entry.type == MeasureTableFile && entry.tableName == name && IsTablePath(entry.path))
-            return entry.path;
+std::string SetupScan::TablePathOf(const std::string& name, const TablePaths* tablePaths) const {
+    if (tablePaths != nullptr) {
+        if (const auto found = tablePaths->find(name); found != tablePaths->end())
+            return found->second;
+    } else {
+        for (const DirectoryParser& entry : list.entries) {
+            if (entry.type == MeasureTableFile && entry.tableName == name &&
+                IsTablePath(entry.path))
+                return entry.path;
+        }
     }
     return RootCombine("MeasureTables", name + ".mmt");
 }

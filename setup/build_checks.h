@@ -3,6 +3,7 @@
 // each with the item it comes from, reported together.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "workspace/directory_parser.h"
@@ -29,9 +30,19 @@ struct SetupScan {
         std::string path;     // the item's folder (designer, collection) or file
     };
     Item ItemOf(size_t entry) const;
+    // The file of each table name among the entries, taken in one pass, so that ItemOf over many
+    // entries searches the list once.
+    using TablePaths = std::unordered_map<std::string, std::string>;
+    TablePaths FirstTablePaths() const;
+    Item ItemOf(size_t entry, const TablePaths& tablePaths) const;
+    // The origin text of an item, as OriginOf gives it.
+    static std::string OriginText(const Item& item);
 
   private:
-    std::string TablePathOf(const std::string& name) const;
+    Item ItemOf(size_t entry, const TablePaths* tablePaths) const;
+    // The file of the table called name: the first table entry of that name (from tablePaths
+    // when given, else searched in the list), else where such a table would be.
+    std::string TablePathOf(const std::string& name, const TablePaths* tablePaths) const;
 };
 
 // Scans the collection that inputs name for a setup of their garments (see ScanCollection).

@@ -93,16 +93,36 @@ void DirectoryParserList::KeepExisting(bool flag) {
 }
 
 void DirectoryParserList::RemoveShadowedPictures() {
-    std::unordered_set<std::string> tablePaths;
+    std::unordered_set<std::string_view> tablePaths;
+    // Only a picture path as long as some table entry's can equal one: the others are not
+    // hashed.
+    std::vector<bool> tableLengths;
     for (const DirectoryParser& entry : entries) {
-        if (entry.type == MeasureTableFile)
-            tablePaths.insert(entry.path);
+        if (entry.type != MeasureTableFile)
+            continue;
+        tablePaths.insert(entry.path);
+        if (tableLengths.size() <= entry.path.size())
+            tableLengths.resize(entry.path.size() + 1);
+        tableLengths[entry.path.size()] = true;
     }
     if (tablePaths.empty())
         return;
-    std::erase_if(entries, [&tablePaths](const DirectoryParser& entry) {
-        return entry.type == MeasurePicture && tablePaths.count(entry.path) > 0;
-    });
+    // The set views the table entries' paths: every entry is judged before any of them moves.
+    std::vector<bool> shadowed(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const DirectoryParser& entry = entries[i];
+        shadowed[i] = entry.type == MeasurePicture && entry.path.size() < tableLengths.size() &&
+                      tableLengths[entry.path.size()] && tablePaths.count(entry.path) > 0;
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (shadowed[i])
+            continue;
+        if (kept != i)
+            entries[kept] = std::move(entries[i]);
+        ++kept;
+    }
+    entries.resize(kept);
 }
 
 void DirectoryParserList::RemoveDuplicateMmtFiles() {

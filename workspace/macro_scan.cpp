@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -39,8 +44,29 @@ struct TableFile {
 struct TableReference {
     std::vector<DirectoryParser> entries;
     std::vector<std::string> mmtFiles;
-    std::unordered_set<std::string> pictureNames;  // of its type 1 entries, without extension
-    std::vector<RefusedName> refused;              // row pictures that lead outside
+    // Of its type 1 entries, without extension: views into the folder listings or into the
+    // scan's own store of names.
+    std::unordered_set<std::string_view> pictureNames;
+    std::vector<RefusedName> refused;  // row pictures that lead outside
+    // Every row picture was a plain name, so that all it found lies in the search folders.
+    bool confined = true;
+};
+
+// A table reference kept by a ScanShare, with the picture names its views point into.
+struct SharedReference {
+    std::string stamps;  // of the tables and folders it was resolved from
+    TableReference reference;
+    std::vector<std::string> pictureNames;
+};
+
+// Where a search folder holds a name: the folder's place in the search, the name's index in
+// its listing, and whether that is the folder's only name of its case-folded form (then the
+// name is the answer whatever the case asked for, if it is a file).
+struct FolderHit {
+    std::uint8_t folder;
+    bool sole;
+    std::uint32_t name;
+    bool operator==(const FolderHit&) const = default;
 };
 
 // By case-folded name without extension: the first search folder holding a name ending in
@@ -49,7 +75,7 @@ struct TableReference {
 class FirstFolderIndex {
   public:
     static constexpr std::uint8_t kNone = UINT8_MAX;
-    using Folders = std::array<std::uint8_t, 2>;
+    using Folders = std::array<FolderHit, 2>;
 
     explicit FirstFolderIndex(size_t names) {
         size_t capacity = 16;
@@ -66,7 +92,7 @@ class FirstFolderIndex {
         if (values_[slot] == kFree) {
             keys_[slot] = key;
             hashes_[slot] = hash;
-            values_[slot] = {kNone, kNone};
+            values_[slot] = {FolderHit{kNone, false, 0}, FolderHit{kNone, false, 0}};
         }
         return values_[slot];
     }
@@ -76,7 +102,8 @@ class FirstFolderIndex {
     }
 
   private:
-    static constexpr Folders kFree = {kNone - 1, kNone - 1};
+    static constexpr Folders kFree = {FolderHit{kNone - 1, false, 0},
+                                      FolderHit{kNone - 1, false, 0}};
     size_t SlotOf(std::string_view key, size_t hash) const {
         const size_t mask = keys_.size() - 1;
         size_t slot = hash & mask;
@@ -144,16 +171,86 @@ bool LeadsOutside(const std::string& folder, std::string_view name) {
     return !candidate.empty() && !LiesBelow(candidate, NormalizePath(folder));
 }
 
+// A folder that macro lines name files in, normalised once, so that a plain name is joined onto
+// it as text: NormalizePath would give the same path.
+struct NameFolder {
+    std::string given;
+    std::string normal;  // "" when no path can hold the folder
+    char separator = 0;  // what joins a plain name onto normal; 0: every name is normalised
+
+    NameFolder(std::string folder, std::string normalForm)
+        : given(std::move(folder)), normal(std::move(normalForm)) {
+        // A root, or a path kept as it is, joins otherwise; the probe tells which separator
+        // normalising puts between the folder and a name.
+        if (normal.empty() || normal.back() == '/' || normal.back() == '\\' ||
+            given.starts_with("\\\\?\\"))
+            return;
+        try {
+            const std::string probe = NormalizePath(given + kPathSeparator + "x");
+            for (const char c : {'/', '\\'}) {
+                if (probe == normal + c + "x")
+                    separator = c;
+            }
+        } catch (const PathError&) {
+        }
+    }
+    // NormalizePath(given + separator + name) for a plain name, "" for any other name or a path
+    // too long: those take the general way.
+    std::string JoinPlain(std::string_view name) const {
+        if (separator == 0 || !IsPlainName(name) ||
+            normal.size() + 1 + name.size() >= kPathLengthLimit)
+            return {};
+        std::string path;
+        path.reserve(normal.size() + 1 + name.size());
+        path.append(normal).push_back(separator);
+        path.append(name);
+        return path;
+    }
+};
+
 }  // namespace
+
+// When files and folders were last written (and a file's size), as one text, with the latest
+// of those times.
+struct ScanContext::Stamps {
+    std::string text;
+    std::filesystem::file_time_type latest = std::filesystem::file_time_type::min();
+
+    void Add(const std::string& path) {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(FsPath(path), error);
+        if (error) {
+            text += "-;";
+            return;
+        }
+        latest = std::max(latest, time);
+        const auto size = std::filesystem::file_size(FsPath(path), error);
+        text += path + "|" + std::to_string(time.time_since_epoch().count()) + "/" +
+                std::to_string(error ? 0 : size) + ";";
+    }
+    // The folder that path names, as listed; "-" when there is none.
+    void AddFolder(FolderListings& names, const std::string& path) {
+        const FolderListing* folder = names.Folder(path);
+        if (folder == nullptr)
+            text += "-;";
+        else
+            Add(folder->Path());
+    }
+    // Whether every time is older than a write could be and still carry the same time: a file
+    // system's clock ticks in steps (up to two seconds), so a file written in the same step as
+    // its stamp was taken may change without changing its stamp.
+    bool Settled() const {
+        return latest < std::filesystem::file_time_type::clock::now() - std::chrono::seconds(2);
+    }
+};
 
 struct ScanContext::Cache {
     FolderListings names{WorkspaceRoot(false)};
-    // Prefixes of the paths that macro lines name, built once per scan.
-    std::string measurePictures = RootPath("MeasurePictures");
-    std::string collectionFolder;  // root + Designers/designer/collection/, plain concatenation
-    // The folders that names of macro lines must stay below, normalised.
-    std::string measurePicturesFolder = NormalizePath(measurePictures);
-    std::string collectionFolderNormal;
+    // The folders that macro lines name files in, and that those names must stay below.
+    NameFolder measurePictures{RootPath("MeasurePictures"),
+                               NormalizePath(RootPath("MeasurePictures"))};
+    // root + Designers/designer/collection/, plain concatenation
+    NameFolder collectionFolder{{}, {}};
     bool tablesRead = false;
     std::vector<TableFile> tables;
     // By the exact name a macro wrote: the table files it matched, once its entries are in the
@@ -168,11 +265,20 @@ struct ScanContext::Cache {
     std::unordered_set<std::string> tablePictureNames;
     // The picture names of the table references in the list, each set kept whole: merging
     // them into one would rehash all the time.
-    std::vector<std::unordered_set<std::string>> referencePictureNames;
+    std::vector<std::unordered_set<std::string_view>> referencePictureNames;
+    // Picture names that no listing holds as they are, for the views above.
+    std::deque<std::string> ownedPictureNames;
     // ListsTablePicture's answers since the last type 1 entry came into the list.
     std::unordered_map<std::string, bool> pictureAnswers;
 
+    // The stamps of MeasureTables and of its tables, taken once per scan.
+    std::optional<Stamps> tableStamps;
+    // The shared references this scan used: the views of its index point into them.
+    std::vector<std::shared_ptr<const SharedReference>> sharedUsed;
+
     std::vector<TableFile>& Tables();
+    const Stamps& TableStamps();
+    Stamps ReferenceStamps(std::string_view tableName);
     const PictureSearch& PictureSearchOf(std::string_view tableName);
     bool ListsTablePicture(const DirectoryParserList& list, const std::string& name);
     void AppendReference(DirectoryParserList& list, TableReference reference);
@@ -202,6 +308,38 @@ std::vector<TableFile>& ScanContext::Cache::Tables() {
         tables.push_back(std::move(table));
     }
     return tables;
+}
+
+const ScanContext::Stamps& ScanContext::Cache::TableStamps() {
+    if (tableStamps)
+        return *tableStamps;
+    const std::string tablesPath = RootPath("MeasureTables");
+    Stamps stamps;
+    stamps.Add(WorkspaceRoot(false));
+    stamps.AddFolder(names, tablesPath);
+    if (const FolderListing* folder = names.Folder(tablesPath)) {
+        for (const std::string& fileName : folder->Names()) {
+            if (HasMmtExtension(fileName))
+                stamps.Add(PathJoin(folder->Path(), fileName));
+        }
+    }
+    return tableStamps.emplace(std::move(stamps));
+}
+
+// What the entries of a plain table name depend on: the tables, and the folders searched for
+// their pictures (the table's own picture folder found in MeasurePictures' listing, so that it
+// is not listed itself).
+ScanContext::Stamps ScanContext::Cache::ReferenceStamps(std::string_view tableName) {
+    const std::string pictures = RootPath("MeasurePictures");
+    Stamps stamps = TableStamps();
+    stamps.AddFolder(names, pictures);
+    const FolderListing* folder = names.Folder(pictures);
+    const std::string* own = folder == nullptr ? nullptr : folder->Find(tableName, true);
+    if (own == nullptr)
+        stamps.text += "-;";
+    else
+        stamps.Add(InFolder(folder->Path(), *own));
+    return stamps;
 }
 
 // Reads the rows of a table once; a value that is no number raises MmtValueError.
@@ -234,9 +372,14 @@ void IndexPictures(PictureSearch& search) {
                 continue;
             const std::string_view base = folded.substr(0, folded.size() - 4);
             for (size_t e = 0; e < 2; ++e) {
-                if (folded.ends_with(extensions[e])) {
-                    search.firstFolder.At(base)[e] = static_cast<std::uint8_t>(i);
-                }
+                if (!folded.ends_with(extensions[e]))
+                    continue;
+                FolderHit& hit = search.firstFolder.At(base)[e];
+                // Folders are indexed last to first, so the first folder's names win.
+                if (hit.folder == i)
+                    hit.sole = false;
+                else
+                    hit = {static_cast<std::uint8_t>(i), true, static_cast<std::uint32_t>(n)};
             }
         }
     }
@@ -289,7 +432,9 @@ bool ScanContext::Cache::ListsTablePicture(const DirectoryParserList& list,
     if (unknown) {
         answer->second = tablePictureNames.count(name) > 0 ||
                          std::any_of(referencePictureNames.begin(), referencePictureNames.end(),
-                                     [&name](const auto& names) { return names.count(name) > 0; });
+                                     [&name](const auto& names) {
+                                         return names.count(std::string_view(name)) > 0;
+                                     });
     }
     return answer->second;
 }
@@ -309,14 +454,18 @@ void ScanContext::Cache::AppendReference(DirectoryParserList& list, TableReferen
     indexedCount = list.entries.size();
 }
 
-ScanContext::ScanContext(CurrentSelection selection)
-    : selection_(std::move(selection)), cache_(std::make_unique<Cache>()) {
-    cache_->collectionFolder = NamedCollectionFolder(selection_) + kPathSeparator;
+ScanContext::ScanContext(CurrentSelection selection, std::shared_ptr<ScanShare> share)
+    : selection_(std::move(selection)),
+      cache_(std::make_unique<Cache>()),
+      share_(std::move(share)) {
+    std::string normal;
     // A collection folder no path can hold leaves no name of a macro line below it.
     try {
-        cache_->collectionFolderNormal = NormalizePath(NamedCollectionFolder(selection_));
+        normal = NormalizePath(NamedCollectionFolder(selection_));
     } catch (const PathError&) {
     }
+    cache_->collectionFolder =
+        NameFolder(NamedCollectionFolder(selection_) + kPathSeparator, std::move(normal));
 }
 
 ScanContext::~ScanContext() = default;
@@ -377,13 +526,38 @@ struct RowBuffers {
     std::string folded;
 };
 
-// The picture and the text of a table row, each found as FindInFolders would ("" when not),
-// with one look-up in the folders' index for a plain name.
-std::array<std::string, 2> FindTablePictures(FolderListings& names, const PictureSearch& search,
-                                             std::string_view picture, RowBuffers& buffers) {
-    std::array<std::string, 2> found;
-    // With its extension the name is never empty, "." or "..".
-    const bool plain = !HasPathCharacters(picture);
+// A picture or text found for a table row: its path, and its name without extension.
+struct FoundPicture {
+    std::string path;
+    std::string_view name;
+};
+
+// The hit's name as the path found, when it answers alone: the folder's only name of its
+// folded form, a file, in a path short enough. Otherwise nothing.
+std::optional<FoundPicture> SoleHit(const PictureSearch& search, const FolderHit& hit) {
+    const FolderListing* listing = search.listings[hit.folder];
+    if (!hit.sole || !listing->IsFile(hit.name))
+        return std::nullopt;
+    const std::string& name = listing->Names()[hit.name];
+    // Its name without extension ends where the folded one does (not so for a name whose
+    // letters fold to other lengths).
+    if (name.rfind('.') + 4 != name.size())
+        return std::nullopt;
+    std::string path = InFolder(listing->Path(), name);
+    if (path.size() >= kPathLengthLimit)
+        return std::nullopt;
+    return FoundPicture{std::move(path), std::string_view(name).substr(0, name.size() - 4)};
+}
+
+// The picture and the text of a table row, each found as FindInFolders would (empty paths when
+// not), with one look-up in the folders' index for a plain name.
+// plain tells whether the picture holds no path characters.
+std::array<FoundPicture, 2> FindTablePictures(FolderListings& names, const PictureSearch& search,
+                                              std::string_view picture, bool plain,
+                                              RowBuffers& buffers,
+                                              std::deque<std::string>& ownedNames) {
+    std::array<FoundPicture, 2> found;
+    // With its extension a plain name is never empty, "." or "..".
     const FirstFolderIndex::Folders* first = nullptr;
     if (plain) {
         FoldNameCase(picture, buffers.folded);
@@ -392,19 +566,27 @@ std::array<std::string, 2> FindTablePictures(FolderListings& names, const Pictur
             return found;
     }
     for (size_t e = 0; e < 2; ++e) {
-        if (plain && (*first)[e] == PictureSearch::kNone)
+        if (plain && (*first)[e].folder == PictureSearch::kNone)
             continue;
+        if (plain) {
+            if (std::optional<FoundPicture> sole = SoleHit(search, (*first)[e])) {
+                found[e] = std::move(*sole);
+                continue;
+            }
+        }
         buffers.fileName.assign(picture).append(kPictureExtensions[e]);
-        found[e] = FindInFolders(names, search, buffers.fileName, plain ? (*first)[e] : 0);
+        found[e].path =
+            FindInFolders(names, search, buffers.fileName, plain ? (*first)[e].folder : 0);
+        if (!found[e].path.empty())
+            found[e].name = ownedNames.emplace_back(NameWithoutExtension(found[e].path));
     }
     return found;
 }
 
-// The first search folder that the row picture leads out of; nullptr when it stays in all.
+// The first search folder that the row picture, which holds path characters, leads out of;
+// nullptr when it stays in all.
 const std::string* FolderLeft(const PictureSearch& search, std::string_view picture,
                               RowBuffers& buffers) {
-    if (!HasPathCharacters(picture))
-        return nullptr;
     buffers.fileName.assign(picture).append(kPictureExtensions[0]);
     for (const std::string& folder : search.folders) {
         if (LeadsOutside(folder, buffers.fileName))
@@ -443,19 +625,24 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
         for (const std::string_view picture : table.pictures) {
             if (search == nullptr)
                 search = &cache.PictureSearchOf(t);
-            if (const std::string* left = FolderLeft(*search, picture, buffers)) {
+            const bool plain = !HasPathCharacters(picture);
+            const std::string* left = plain ? nullptr : FolderLeft(*search, picture, buffers);
+            if (left != nullptr) {
                 reference.refused.push_back({table.path, LineOf(table, picture),
                                              std::string(picture),
                                              "the picture name leads outside the folder \"" +
                                                  *left + "\"; it was not looked up",
                                              t, true});
+                reference.confined = false;
                 continue;
             }
-            for (std::string& found : FindTablePictures(names, *search, picture, buffers)) {
-                if (found.empty())
+            reference.confined = reference.confined && plain;
+            for (FoundPicture& found : FindTablePictures(names, *search, picture, plain, buffers,
+                                                         cache.ownedPictureNames)) {
+                if (found.path.empty())
                     continue;
-                reference.pictureNames.insert(NameWithoutExtension(found));
-                entries.Append({true, std::move(found), MeasurePicture, t});
+                reference.pictureNames.insert(found.name);
+                entries.Append({true, std::move(found.path), MeasurePicture, t});
             }
         }
     }
@@ -465,6 +652,68 @@ TableReference ResolveTable(const std::string& t, ScanContext& context) {
     if (reference.mmtFiles.empty())
         entries.Append({false, t + ".mmt", MeasureTableFile, t});
     reference.entries = std::move(entries.entries);
+    return reference;
+}
+
+}  // namespace
+
+class ScanShare {
+  public:
+    // The reference kept for tableName, if it was resolved from what stamps describe.
+    std::shared_ptr<const SharedReference> Find(const std::string& tableName,
+                                                const std::string& stamps) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        const auto found = references_.find(tableName);
+        if (found == references_.end() || found->second->stamps != stamps)
+            return nullptr;
+        return found->second;
+    }
+    void Keep(const std::string& tableName, std::shared_ptr<const SharedReference> reference) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        references_[tableName] = std::move(reference);
+    }
+
+  private:
+    std::mutex mutex_;
+    std::unordered_map<std::string, std::shared_ptr<const SharedReference>> references_;
+};
+
+std::shared_ptr<ScanShare> MakeScanShare() {
+    return std::make_shared<ScanShare>();
+}
+
+namespace {
+
+// A copy of the shared reference for this scan; its picture names view the share's.
+TableReference CopyShared(std::shared_ptr<const SharedReference> shared,
+                          ScanContext::Cache& cache) {
+    TableReference copy = shared->reference;
+    cache.sharedUsed.push_back(std::move(shared));
+    return copy;
+}
+
+// The entries of tableName from the run's share while the tables and folders they come from are
+// unchanged; otherwise resolved, and kept there when they lie in those folders alone.
+TableReference SharedOrResolved(const std::string& tableName, ScanContext& context) {
+    ScanShare* share = context.Share();
+    ScanContext::Cache& cache = context.TheCache();
+    if (share == nullptr || !IsPlainName(tableName))
+        return ResolveTable(tableName, context);
+    ScanContext::Stamps stamps = cache.ReferenceStamps(tableName);
+    if (auto shared = share->Find(tableName, stamps.text))
+        return CopyShared(std::move(shared), cache);
+    TableReference reference = ResolveTable(tableName, context);
+    if (!reference.confined || !stamps.Settled())
+        return reference;
+    auto kept = std::make_shared<SharedReference>();
+    kept->stamps = std::move(stamps.text);
+    kept->reference = reference;
+    kept->reference.pictureNames.clear();
+    kept->pictureNames.assign(reference.pictureNames.begin(), reference.pictureNames.end());
+    for (const std::string& name : kept->pictureNames)
+        kept->reference.pictureNames.insert(name);
+    share->Keep(tableName, kept);
+    cache.sharedUsed.push_back(std::move(kept));
     return reference;
 }
 
@@ -481,7 +730,7 @@ void AddMeasureTable(DirectoryParserList& list, const std::string& tableName,
             list.mmtFiles.Append(fileName);
         return;
     }
-    TableReference reference = ResolveTable(tableName, context);
+    TableReference reference = SharedOrResolved(tableName, context);
     std::vector<std::string> mmtFiles = reference.mmtFiles;
     cache.AppendReference(list, std::move(reference));
     cache.referenced.emplace(tableName, std::move(mmtFiles));
@@ -546,9 +795,11 @@ void ScanLine(DirectoryParserList& list, std::string_view line, const MacroLine&
     if (pictures)
         name = PictureInputName(line);
     if (name && !name->empty() && !cache.ListsTablePicture(list, std::string(*name))) {
-        const std::string base = ConfinedPath(list, where, *name, cache.measurePicturesFolder, [&] {
-            return FullPath(cache.measurePictures, *name);
-        });
+        std::string base = cache.measurePictures.JoinPlain(*name);
+        if (base.empty()) {
+            base = ConfinedPath(list, where, *name, cache.measurePictures.normal,
+                                [&] { return FullPath(cache.measurePictures.given, *name); });
+        }
         if (!base.empty()) {
             list.AddEntry(base, "txt", GarmentPicture, "", context.Names());
             list.AddEntry(base, "jpg", GarmentPicture, "", context.Names());
@@ -556,10 +807,13 @@ void ScanLine(DirectoryParserList& list, std::string_view line, const MacroLine&
     }
     name = pictures ? PictItemName(line) : std::nullopt;
     if (name && !Trim(*name).empty()) {
-        const std::string base =
-            ConfinedPath(list, where, *name, cache.collectionFolderNormal, [&] {
-                return StripNormalizedExtension(
-                    NormalizePath(cache.collectionFolder + std::string(*name)));
+        const NameFolder& folder = cache.collectionFolder;
+        const std::string joined = folder.JoinPlain(*name);
+        std::string base = joined.empty() ? joined : StripNormalizedExtension(joined);
+        // Names such as ".jpg" strip to no name: the general way refuses them.
+        if (base.empty() || !LiesBelow(base, folder.normal))
+            base = ConfinedPath(list, where, *name, folder.normal, [&] {
+                return StripNormalizedExtension(NormalizePath(folder.given + std::string(*name)));
             });
         if (!base.empty())
             list.AddEntry(base, "jpg", GarmentPicture, "", context.Names());
@@ -612,7 +866,9 @@ void ScanMacro(DirectoryParserList& list, const std::string& garmentPath) {
 }
 
 ScanInputs MakeScanInputs(std::vector<std::string> garments, std::string boxCollection) {
-    return {CurrentSelectionSnapshot(), std::move(garments), std::move(boxCollection)};
+    // One share for the whole run of the program.
+    static const std::shared_ptr<ScanShare> share = MakeScanShare();
+    return {CurrentSelectionSnapshot(), std::move(garments), std::move(boxCollection), share};
 }
 
 namespace {
@@ -633,7 +889,7 @@ std::string GarmentPath(const ScanInputs& inputs, const std::string& garment, bo
 
 void ScanCollection(const ScanInputs& inputs, DirectoryParserList& list, bool useCachedNames,
                     ScanProgress* progress) {
-    ScanContext context(inputs.selection);
+    ScanContext context(inputs.selection, inputs.share);
     const CurrentSelection& selection = context.Selection();
     list.AddSupportEntries(FullPath(selection.designerFolder, selection.designer), DesignerFile, "",
                            context.Names());

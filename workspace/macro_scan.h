@@ -18,6 +18,13 @@
 
 namespace kb {
 
+// What the scans of one run share while the files they read do not change: the entries that each
+// measure_table name contributes (its tables read and their pictures looked up), used again only
+// while the tables and the folders they were found in carry the same stamps (write time, size).
+// Safe to use from several threads.
+class ScanShare;
+std::shared_ptr<ScanShare> MakeScanShare();
+
 // What one scan reads, copied when it starts so that the window may change meanwhile.
 struct ScanInputs {
     CurrentSelection selection;         // the current selection
@@ -25,9 +32,11 @@ struct ScanInputs {
     // The collection selected in the collection box; used instead of selection.collection for
     // the garment paths when a scan is run without cached names. Empty: selection.collection.
     std::string boxCollection;
+    std::shared_ptr<ScanShare> share = nullptr;  // null: the scan reads every table itself
 };
 
-// Inputs from the current selection and the given garment list.
+// Inputs from the current selection and the given garment list; the scans of all such inputs
+// within one run of the program share their tables.
 ScanInputs MakeScanInputs(std::vector<std::string> garments, std::string boxCollection = {});
 
 // Told the garment that is about to be scanned (name without folder and extension).
@@ -42,24 +51,28 @@ class ScanProgress {
 // scan only, so that the next scan sees the disk as it is then. Used by one thread at a time.
 class ScanContext {
   public:
-    explicit ScanContext(CurrentSelection selection);
+    explicit ScanContext(CurrentSelection selection, std::shared_ptr<ScanShare> share = nullptr);
     ~ScanContext();
     ScanContext(const ScanContext&) = delete;
     ScanContext& operator=(const ScanContext&) = delete;
 
     const CurrentSelection& Selection() const;
+    // The share of the run this scan belongs to; null when there is none.
+    ScanShare* Share() const { return share_.get(); }
     // The folder listings of this scan: every file it looks for is found whatever the case of
     // its names, as on Windows.
     FolderListings& Names();
     // As FindMeasurePicture below, answered from folder listings taken once per scan.
     std::string FindMeasurePicture(std::string_view fileName, std::string_view tableName);
 
-    struct Cache;  // defined by the scan
+    struct Cache;   // defined by the scan
+    struct Stamps;  // of the files and folders a shared table reference comes from
     Cache& TheCache() { return *cache_; }
 
   private:
     CurrentSelection selection_;
     std::unique_ptr<Cache> cache_;
+    std::shared_ptr<ScanShare> share_;
 };
 
 // Adds the entries of the whole collection: the designer's and the collection's support files,

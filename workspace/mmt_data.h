@@ -1,8 +1,8 @@
 #pragma once
 // Measurement table files (".mmt"): a header line "name\tfield2\tfield3\n", then rows
 // "name\tvalue\ttext\tpicture\n". Read only.
-#include <functional>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -55,9 +55,29 @@ struct MmtRow {
 
 // The header of text; nothing when the text holds no header line (then it is no table).
 std::optional<MmtHeader> ReadMmtHeader(std::string_view text);
+namespace mmt_detail {
+// One line from offset split at TABs into fields, the last ending at LF; the offset after the
+// LF, or npos when the text holds too few TABs or no LF after them.
+size_t SplitLine(std::string_view text, size_t offset, std::span<std::string_view> fields);
+// A row value; raises MmtValueError naming path and row when it is no number.
+double ParseValue(std::string_view field, std::string_view path, size_t row);
+}  // namespace mmt_detail
+
 // Reads the rows of text from header.rowsAt on, handing each to onRow; true when the rest of
 // the text fits the format. Raises MmtValueError (naming path) for a value that is no number.
+template <typename OnRow>
 bool ReadMmtRows(std::string_view text, const MmtHeader& header, std::string_view path,
-                 const std::function<void(const MmtRow&)>& onRow);
+                 OnRow&& onRow) {
+    std::string_view fields[4];
+    size_t rows = 0;
+    for (size_t offset = header.rowsAt; offset < text.size();) {
+        offset = mmt_detail::SplitLine(text, offset, fields);
+        if (offset == std::string_view::npos)
+            return false;
+        const double value = mmt_detail::ParseValue(fields[1], path, ++rows);
+        onRow(MmtRow{fields[0], value, fields[2], fields[3]});
+    }
+    return true;
+}
 
 }  // namespace kb

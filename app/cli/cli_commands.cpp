@@ -204,10 +204,12 @@ struct CheckResult {
     int optional = 0;
 };
 
-CheckResult CheckCollection(const Target& target) {
+// share: the tables that the collections of one run have in common, read once.
+CheckResult CheckCollection(const Target& target, const std::shared_ptr<ScanShare>& share) {
     Select(target);
     const CurrentSelection selection = CurrentSelectionSnapshot();
-    const SetupScan scan = ScanForSetup({selection, GarmentNames(selection.collectionFolder), {}});
+    const SetupScan scan =
+        ScanForSetup({selection, GarmentNames(selection.collectionFolder), {}, share});
     CheckResult result;
     result.missing = MissingFilesByOrigin(scan);
     // Tables by name, as garments are: the file name without its extension.
@@ -277,10 +279,11 @@ void AddCheckJson(QJsonObject& entry, const CheckResult& result) {
 int Check(const Options& options, Streams& streams) {
     int exitCode = kExitOk;
     QJsonArray collections;
+    const std::shared_ptr<ScanShare> share = MakeScanShare();
     for (const Target& target : Targets(options.names)) {
         QJsonObject entry{{"designer", Q(target.designer)}, {"collection", Q(target.collection)}};
         try {
-            const CheckResult result = CheckCollection(target);
+            const CheckResult result = CheckCollection(target, share);
             if (options.json)
                 AddCheckJson(entry, result);
             else
@@ -336,12 +339,13 @@ void RequireWritableFolder(const std::string& folder) {
 }
 
 int BuildCollection(const Target& target, const std::string& base, const Options& options,
-                    BuildProgress& progress, std::ostream& err) {
+                    const std::shared_ptr<ScanShare>& share, BuildProgress& progress,
+                    std::ostream& err) {
     Select(target);
     const CurrentSelection selection = CurrentSelectionSnapshot();
     KitbinderData data = StoredSettings();
     const PreparedSetup prepared = PrepareSetup(
-        data, {selection, GarmentNames(selection.collectionFolder), {}}, base,
+        data, {selection, GarmentNames(selection.collectionFolder), {}, share}, base,
         options.scriptOnly ? ScriptUse::ScriptOnly : ScriptUse::Compile,
         [&](const std::string& step) { progress.Step(step); },
         options.allowMissing ? MissingFiles::Allow : MissingFiles::Stop);
@@ -397,12 +401,13 @@ int Build(const Options& options, Streams& streams) {
     for (const std::string& base : bases)
         RequireWritableFolder(FolderOf(base));
     int exitCode = kExitOk;
+    const std::shared_ptr<ScanShare> share = MakeScanShare();
     for (size_t i = 0; i < targets.size(); ++i) {
         BuildProgress progress(streams.err, streams.out, streams.terminal, targets[i].Label(),
                                i + 1, targets.size());
         try {
-            exitCode = std::max(
-                exitCode, BuildCollection(targets[i], bases[i], options, progress, streams.err));
+            exitCode = std::max(exitCode, BuildCollection(targets[i], bases[i], options, share,
+                                                          progress, streams.err));
         } catch (const std::exception& error) {
             progress.End("failed");
             ReportError(streams, false, error.what(), &targets[i]);

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 
 #include "foundation/errors.h"
+#include "foundation/files.h"
 #include "foundation/paths.h"
 #include "tests/support/temp_workspace.h"
 #include "tests/support/test_paths.h"
@@ -260,6 +263,46 @@ TEST_F(MacroScan, EachScanSeesTheDiskAsItIsThen) {
     Write("MeasureTables/Women.mmt", "Women\tcm\tx\n");
     const std::vector<std::string> scanned = Scan("Coats", {"Trench"});
     EXPECT_EQ(scanned[18], Native("5 Designers/Anna/Coats/Trench_front.jpg +"));
+}
+
+// Scans that share the tables of a run give what a scan of its own gives, also once the tables
+// or the folders of their pictures have changed since the share took them.
+TEST_F(MacroScan, ScansSharingTablesSeeEveryChange) {
+    const std::shared_ptr<ScanShare> share = MakeScanShare();
+    // Only tables and folders written a while ago are shared.
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const auto& item : std::filesystem::recursive_directory_iterator(FsPath(root)))
+        std::filesystem::last_write_time(item.path(), old);
+    std::filesystem::last_write_time(FsPath(root), old);
+    const struct {
+        const char* change;
+        std::function<void()> make;
+    } changes[] = {
+        {"none", [] {}},
+        {"a picture removed", [&] { Remove("MeasurePictures/Women/bust.jpg"); }},
+        {"a picture added in another case", [&] { Write("MeasurePictures/Women/BUST.JPG"); }},
+        {"a picture added to MeasurePictures", [&] { Write("MeasurePictures/hip.jpg"); }},
+        {"a text added to MeasureTables", [&] { Write("MeasureTables/waist.txt"); }},
+        {"the table rewritten",
+         [&] { Write("MeasureTables/Women.mmt", "Women\tcm\t1\nNeck\t35\tNeck girth\tbust\n"); }},
+        {"another table of the name",
+         [&] { Write("MeasureTables/Women2.mmt", "WOMEN\tcm\t1\nHip\t95\tHip\thip\n"); }},
+        {"the picture folder removed",
+         [&] { std::filesystem::remove_all(FsPath(At("MeasurePictures/Women"))); }},
+        {"the picture folder back in another case",
+         [&] { Write("MeasurePictures/WOMEN/hip.txt"); }},
+        {"the table renamed inside", [&] { Write("MeasureTables/Women.mmt", "Men\tcm\t1\n"); }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.change);
+        c.make();
+        for (const char* collection : {"Coats", "Dresses"}) {
+            DirectoryParserList shared;
+            ScanCollection({Selection("Anna", collection), {"Trench", "Sheath"}, {}, share}, shared,
+                           true);
+            EXPECT_EQ(Describe(shared), Scan(collection, {"Trench", "Sheath"})) << collection;
+        }
+    }
 }
 
 // Only the tables a macro names are read beyond their header line: a broken table nobody uses
