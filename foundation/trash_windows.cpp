@@ -1,6 +1,7 @@
 // The Recycle Bin of each drive.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <filesystem>
 #include <string>
