@@ -6,8 +6,8 @@ else()
     set(KB_RUN_ROOT "")
 endif()
 # The installer compiler built by this project; none on Windows, where the installed Inno Setup
-# compiler is used.
-if(WIN32)
+# compiler is used, nor in a build of the libraries alone.
+if(WIN32 OR KB_CORE_ONLY)
     set(KB_COMPILER_TARGET "")
 else()
     set(KB_COMPILER_TARGET compil32)

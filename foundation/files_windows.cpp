@@ -183,6 +183,29 @@ bool DeleteHeld(HANDLE handle, const std::wstring& path, DWORD attributes) {
                                       sizeof disposition) != 0;
 }
 
+// The names in the folder held by handle, read through the handle itself: they are those of the
+// folder that is held, and a listing by name would be refused while the handle (which does not
+// share deleting) is open.
+std::vector<std::wstring> NamesInHeldFolder(HANDLE folder) {
+    std::vector<std::wstring> names;
+    std::vector<unsigned char> buffer(64 * 1024);
+    FILE_INFO_BY_HANDLE_CLASS kind = FileFullDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(folder, kind, buffer.data(), DWORD(buffer.size()))) {
+        kind = FileFullDirectoryInfo;
+        const unsigned char* at = buffer.data();
+        for (;;) {
+            const auto* entry = reinterpret_cast<const FILE_FULL_DIR_INFO*>(at);
+            std::wstring name(entry->FileName, entry->FileNameLength / sizeof(WCHAR));
+            if (name != L"." && name != L"..")
+                names.push_back(std::move(name));
+            if (entry->NextEntryOffset == 0)
+                break;
+            at += entry->NextEntryOffset;
+        }
+    }
+    return names;
+}
+
 // Removes the item at path and, when it is a folder and no link, everything in it first.
 bool RemoveItemTree(const std::wstring& path) {
     FileHandle item(OpenItself(path, DELETE | FILE_LIST_DIRECTORY));
@@ -193,17 +216,8 @@ bool RemoveItemTree(const std::wstring& path) {
     const bool folder =
         (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     if (folder) {
-        WIN32_FIND_DATAW data{};
-        HANDLE find = FindFirstFileExW((path + L"\\*").c_str(), FindExInfoBasic, &data,
-                                       FindExSearchNameMatch, nullptr, 0);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = data.cFileName;
-                if (name != L"." && name != L"..")
-                    removed = RemoveItemTree(path + L"\\" + name) && removed;
-            } while (FindNextFileW(find, &data));
-            FindClose(find);
-        }
+        for (const std::wstring& name : NamesInHeldFolder(item.Get()))
+            removed = RemoveItemTree(path + L"\\" + name) && removed;
     }
     return DeleteHeld(item.Get(), path, attributes) && removed;
 }

@@ -28,6 +28,12 @@ if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix qt6-base-dev-tools googletest
     wine64 fonts-wine fonts-dejavu-core xvfb xauth xdotool zip dpkg-dev)
 fi
+# "bootstrap.sh windows-core": only what the Windows tests of the libraries below the window
+# need: the cross compilers, GoogleTest's sources, wine and the source packages (no display).
+if [ "${1:-}" = windows-core ]; then
+  windows=1
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine64 dpkg-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries the Windows build needs (Qt, PCRE2, GoogleTest, curl, the MongoDB
-# C driver) once, and keeps each under /var/cache/kitbinder-windows/<name>-<key>. The key hashes
-# everything that changes the result: the build function below (source version and options),
-# the toolchain file, the cross compiler and, for Qt, the host tools. A build runs under a lock
+# C driver; QtCore alone for the Windows tests of the libraries below the window) once, and
+# keeps each under /var/cache/kitbinder-windows/<name>-<key>. The key hashes everything that
+# changes the result: the build function below (source version and options), the toolchain
+# file, the cross compiler and, for Qt, the host tools. A build runs under a lock
 # in a scratch folder and is renamed into place only when complete, so an interrupted or failed
 # build is never taken for a finished one.
 # Prints the dependency prefixes, one per line. Usage: deps.sh [name...]
@@ -59,6 +60,24 @@ build_qt() {
   cmake --install .
 }
 qt_key() { version_of qt6-base-dev-tools; }
+
+# QtCore alone (no GUI, no other module), for the Windows tests of the libraries below the
+# window: a few minutes instead of the whole of qtbase. Core's options are those of build_qt.
+build_qtcore() {
+  local work=$1 prefix=$2
+  cd "$work"
+  debian_source qt6-base "$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)"
+  mkdir _build && cd _build
+  ../configure -prefix "$prefix" -release -shared -platform win32-g++ \
+    -qt-host-path /usr -nomake examples -nomake tests -no-gui -no-widgets \
+    -no-opengl -no-dbus -no-icu -no-pkg-config -qt-pcre -no-feature-network \
+    -no-feature-sql -no-feature-xml -no-feature-concurrent -no-feature-testlib \
+    -no-feature-zstd -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DFEATURE_system_zlib=OFF
+  cmake --build . -j "$jobs"
+  cmake --install .
+}
+qtcore_key() { version_of qt6-base-dev-tools; }
 
 build_pcre2() {
   cd "$1"
