@@ -23,7 +23,11 @@ export QT_PLUGIN_PATH="Z:$kb_qt/plugins"
 # missing or unusable ones, whose metrics push the text of every line edit out of sight. (Not
 # Liberation Sans: wine draws it without some capitals at small sizes.)
 kb_prepare_prefix() {
-  "$kb_wine" wineboot -i >/dev/null 2>&1
+  # wineboot fills syswow64, the 32-bit part that Inno Setup's compiler and its setups need,
+  # only when WINELOADER names wine64 (and wine32 is installed).
+  WINELOADER=$kb_wine "$kb_wine" wineboot -i >/dev/null 2>&1
+  # The Bobbinwright program the setups look for, in the 32-bit view of the registry.
+  "$kb_wine" reg add 'HKLM\SOFTWARE\Bobbinwright\V75' /reg:32 /f >/dev/null 2>&1
   "$kb_wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     >/dev/null 2>&1
   local font
@@ -33,3 +37,10 @@ kb_prepare_prefix() {
       /d 'DejaVu Sans' /f >/dev/null 2>&1
   done
 }
+
+# The real Inno Setup compiler (the npm package that scripts/inno-check.sh fetches), when it and
+# wine32 are installed: the window's Create Setup test then compiles with it.
+kb_inno_bin=${KB_INNO_CACHE:-/var/cache/kitbinder-inno}/innosetup-6.4.1/package/bin
+if [ -f "$kb_inno_bin/Compil32.exe" ] && [ -x /usr/lib/wine/wine ]; then
+  export WINEPATH="Z:$kb_inno_bin;$WINEPATH"
+fi

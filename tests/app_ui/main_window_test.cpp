@@ -49,6 +49,7 @@
 #include "foundation/paths.h"
 #include "foundation/platform.h"
 #include "foundation/settings_store.h"
+#include "setup/setup_build.h"
 #include "tests/support/test_paths.h"
 #include "tests/upload/test_servers.h"
 #include "tools/sample_workspace/sample_workspace.h"
@@ -531,12 +532,15 @@ void MainWindowTest::createSetupBuildsInstaller() {
     QVERIFY(person_.messages.empty());
     QCOMPARE(build.Step(), QStringLiteral("Done"));
     QVERIFY(build.Log().contains(QStringLiteral("Warning: garment Duffle: optional file missing")));
-    QVERIFY(build.Log().contains(QStringLiteral("Compiled ")));
-    // The bar followed the compiler's "File: " lines to the last file of the script.
     auto* bar = build.findChild<QProgressBar*>(QStringLiteral("BuildProgress"));
-    QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
-    QCOMPARE(build.Log().count(QStringLiteral("\nFile: ")), bar->maximum());
+    // Our compiler reports each file ("File: " lines, which the bar follows to the last file of
+    // the script); the Inno Setup compiler on Windows prints nothing while it works.
+    if (OwnInstallerCompiler(FindProgram("Compil32.exe"))) {
+        QVERIFY(build.Log().contains(QStringLiteral("Compiled ")));
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(build.Log().count(QStringLiteral("\nFile: ")), bar->maximum());
+    }
     const QString outcome = build.findChild<QLabel*>(QStringLiteral("BuildOutcome"))->text();
     const std::string shown = test::Native(setup);
     QVERIFY2(outcome.startsWith(QString::fromStdString("The setup " + shown + " was built.")),
