@@ -471,17 +471,15 @@ class NsisScriptWriter {
              << "SectionEnd\n";
     }
 
-    // The folders below {app} that hold installed files, with their parents below {app}, as
-    // NSIS string bodies, deepest first: the uninstaller removes each that is left empty.
+    // The folders that hold installed files, with their parents up to (not including) the
+    // root they are written below ({app}, {pf}, a drive), as NSIS string bodies, deepest
+    // first: the uninstaller removes each that is left empty, wherever the files went.
     std::vector<std::string> InstalledFolders() const {
         std::set<std::string> unique;
         for (const SetupFile& file : plan_.files) {
             std::string folder = file.installPath.substr(0, file.installPath.rfind('\\'));
-            while (folder.size() > 6 &&
-                   EqualsNoCase(std::string_view(folder).substr(0, 6), "{app}\\")) {
+            for (size_t cut; (cut = folder.rfind('\\')) != std::string::npos; folder.erase(cut))
                 unique.insert(NsisInstallerPath(folder));
-                folder.erase(folder.rfind('\\'));
-            }
         }
         unique.erase("$INSTDIR");
         std::vector<std::string> folders(unique.begin(), unique.end());

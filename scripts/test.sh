@@ -59,3 +59,9 @@ fi
 if [ "${KB_WINDOWS:-0}" = 1 ]; then
   bash scripts/windows.sh
 fi
+
+# The generated scripts against the real Inno Setup compiler under wine32, when asked for:
+# KB_INNO=1. It adds the i386 architecture (removed again if wine32 cannot be installed).
+if [ "${KB_INNO:-0}" = 1 ]; then
+  bash scripts/inno-check.sh
+fi

@@ -204,6 +204,38 @@ TEST(Compil32Reading, Windows1252ScriptsAreConverted) {
     EXPECT_EQ(ReadSetupScript(utf8).plan.appPublisher, "Ren\xC3\xA9");
 }
 
+// The uninstaller removes each folder the files went into, and its parents, when left empty:
+// below {app} and below any other root alike, deepest first, never the root itself.
+TEST(Compil32Translation, UninstallRemovesTheFoldersOfInstalledFilesWhenEmpty) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"{app}\\Shared\\Anna", {"$INSTDIR\\Shared\\Anna", "$INSTDIR\\Shared"}},
+        {"{pf}\\Bobbinwright Software\\Shared\\Anna",
+         {"$PROGRAMFILES32\\Bobbinwright Software\\Shared\\Anna",
+          "$PROGRAMFILES32\\Bobbinwright Software\\Shared",
+          "$PROGRAMFILES32\\Bobbinwright Software"}},
+        {"{app}", {}},
+    };
+    for (const auto& [destDir, folders] : cases) {
+        kb::test::TempFolder root;
+        const SampleSetup sample = MakeSampleSetup(root.Path());
+        const std::string script =
+            WriteScript(sample, "Folders.iss",
+                        ScriptWith(std::string("[Files]\nSource: ") + sample.workspace +
+                                   "/Designers/Anna/Anna.jpg; DestDir: " + destDir + "\n"));
+        const ReadScript read = ReadSetupScript(script);
+        const std::string nsis =
+            WriteNsisScript(read.plan, PlanInputs(read.plan, "/stage", "x86-unicode", kFixedSalt));
+        const std::string uninstall = nsis.substr(nsis.find("Section \"Uninstall\""));
+        size_t at = 0;
+        for (const std::string& folder : folders) {
+            const size_t found = uninstall.find("  RMDir \"" + folder + "\"\n", at);
+            ASSERT_NE(found, std::string::npos) << destDir << ": " << folder << "\n" << uninstall;
+            at = found;
+        }
+        EXPECT_EQ(uninstall.find("RMDir \"$PROGRAMFILES32\"\n"), std::string::npos) << destDir;
+    }
+}
+
 struct PathCase {
     const char* inno;
     const char* nsis;
