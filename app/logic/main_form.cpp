@@ -145,10 +145,13 @@ void TMainForm::FormCreate() {
         form.OpenMmtHtml.folder = form.OpenMmtPdf.folder;
 
         std::string designer = ReadUserSetting("Designer");
+        // The list chose its first designer already; another stored one is changed to.
         for (int i = 0; i < int(form.DesignerCombo.entries.size()); ++i) {
             if (form.DesignerCombo.entries[i] == designer) {
-                form.DesignerCombo.Select(i);
-                DesignerComboChange();
+                if (form.DesignerCombo.Selected() != i) {
+                    form.DesignerCombo.Select(i);
+                    DesignerComboChange();
+                }
                 break;
             }
         }

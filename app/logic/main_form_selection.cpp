@@ -117,11 +117,17 @@ void TMainForm::DesignerComboChange() {
             ReadSetting(SettingsRoot::CurrentUser, ActiveCollectionKey(CurrentDesigner()), "");
         ComboBox& collections = form.CollectionCombo;
         for (int i = 0; i < int(collections.entries.size()); ++i) {
-            if (collections.entries[i] == stored) {
+            if (collections.entries[i] != stored)
+                continue;
+            // Filling the list changed to its first collection already: when that is the stored
+            // one, its garments are not listed again, the active tab is only shown again.
+            if (collections.Selected() == i) {
+                RefreshActiveTab(true);
+            } else {
                 collections.Select(i);
                 CollectionComboChange();
-                break;
             }
+            break;
         }
     });
 }
@@ -140,9 +146,13 @@ void TMainForm::CollectionComboChange() {
     });
 }
 
+// Written only when it changed: restoring the choice at start-up would otherwise rewrite the
+// settings file (and wait for the disk) before the window first shows.
 void TMainForm::StoreCollectionChoice() {
-    WriteSetting(SettingsRoot::CurrentUser, ActiveCollectionKey(CurrentDesigner()),
-                 form.CollectionCombo.SelectedText());
+    const std::string key = ActiveCollectionKey(CurrentDesigner());
+    const std::string collection = form.CollectionCombo.SelectedText();
+    if (ReadSetting(SettingsRoot::CurrentUser, key, "") != collection)
+        WriteSetting(SettingsRoot::CurrentUser, key, collection);
 }
 
 void TMainForm::CollectionComboEnter() {

@@ -1,10 +1,13 @@
 #include "app/ui/drawn_pictures.h"
 
 #include <QGuiApplication>
+#include <QIconEngine>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRandomGenerator>
+#include <map>
 
 namespace kb {
 namespace {
@@ -21,24 +24,30 @@ QPixmap Blank(int width, int height, qreal ratio = 1) {
 }
 
 QPixmap DrawTexture() {
-    QPixmap pixmap(200, 200);
-    pixmap.fill(QColor(222, 220, 214));
-    QPainter painter(&pixmap);
+    // The weave's 2 x 2 cells are written as pixels: ten thousand painter calls took longer than
+    // the rest of the window's first paint.
+    QImage image(200, 200, QImage::Format_RGB32);
     // A fixed seed: the texture looks the same on every run and in every screenshot.
     QRandomGenerator random(20151);
     for (int y = 0; y < 200; y += 2) {
+        QRgb* rows[] = {reinterpret_cast<QRgb*>(image.scanLine(y)),
+                        reinterpret_cast<QRgb*>(image.scanLine(y + 1))};
         for (int x = 0; x < 200; x += 2) {
             const bool warp = ((x / 2 + y / 2) % 2) == 0;
             const int shade = 206 + random.bounded(22) + (warp ? 4 : -4);
-            painter.fillRect(x, y, 2, 2, QColor(shade, shade - 2, shade - 7));
+            const QRgb cell = qRgb(shade, shade - 2, shade - 7);
+            for (QRgb* row : rows)
+                row[x] = row[x + 1] = cell;
         }
     }
+    QPainter painter(&image);
     painter.setPen(QColor(200, 197, 190, 90));
     for (int i = 0; i < 200; i += 8) {
         painter.drawLine(0, i, 199, i);
         painter.drawLine(i, 0, i, 199);
     }
-    return pixmap;
+    painter.end();
+    return QPixmap::fromImage(image);
 }
 
 QPixmap DrawWarning(qreal ratio) {
@@ -219,6 +228,47 @@ QPixmap DrawIcon(IconKind kind, qreal ratio) {
     return pixmap;
 }
 
+// The pictures of one button icon, drawn for ordinary and dense screens when the icon is first
+// painted or measured: the icons of the tabs not shown at start cost nothing until they show.
+// Every question goes to the drawn QIcon, which picks the picture that suits the screen.
+class DrawnIconEngine : public QIconEngine {
+  public:
+    explicit DrawnIconEngine(IconKind kind) : kind_(kind) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        Drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Drawn().pixmap(size, 1.0, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return Drawn().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Drawn().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return Drawn().availableSizes(mode, state);
+    }
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("kb.drawn"); }
+    QIconEngine* clone() const override { return new DrawnIconEngine(kind_); }
+
+  private:
+    const QIcon& Drawn() {
+        if (drawn_.isNull()) {
+            for (const qreal ratio : {1.0, 1.5, 2.0, 3.0})
+                drawn_.addPixmap(DrawIcon(kind_, ratio));
+        }
+        return drawn_;
+    }
+
+    IconKind kind_;
+    QIcon drawn_;
+};
+
 }  // namespace
 
 const QPixmap& BackgroundTexture() {
@@ -238,11 +288,11 @@ const QPixmap& ProductPicture() {
 }
 
 QIcon ButtonIcon(IconKind kind) {
-    // Drawn for ordinary and dense screens; an icon takes the one that suits its screen.
-    QIcon icon;
-    for (const qreal ratio : {1.0, 1.5, 2.0, 3.0})
-        icon.addPixmap(DrawIcon(kind, ratio));
-    return icon;
+    static std::map<IconKind, QIcon> icons;
+    auto [at, added] = icons.try_emplace(kind);
+    if (added)
+        at->second = QIcon(new DrawnIconEngine(kind));
+    return at->second;
 }
 
 }  // namespace kb

@@ -152,12 +152,16 @@ void ShowTabs(QObject* target, const TabControl& model) {
     auto* tabs = static_cast<QTabWidget*>(target);
     tabs->setEnabled(model.enabled);
     SetHint(tabs->tabBar(), Q(model.hint));
+    // Set only when changed: each change lays the tab bar out again.
     for (int i = 0; i < tabs->count() && i < int(model.captions.size()); ++i) {
-        tabs->setTabText(i, WithAccessKey(tabs->widget(i), Q(model.captions[size_t(i)])));
+        const QString caption = WithAccessKey(tabs->widget(i), Q(model.captions[size_t(i)]));
+        if (tabs->tabText(i) != caption)
+            tabs->setTabText(i, caption);
         const bool highlighted = i == int(model.highlighted);
-        const QPalette& palette = tabs->palette();
-        tabs->tabBar()->setTabTextColor(
-            i, palette.color(highlighted ? QPalette::Link : QPalette::WindowText));
+        const QColor color =
+            tabs->palette().color(highlighted ? QPalette::Link : QPalette::WindowText);
+        if (tabs->tabBar()->tabTextColor(i) != color)
+            tabs->tabBar()->setTabTextColor(i, color);
     }
     if (tabs->currentIndex() != int(model.active))
         tabs->setCurrentIndex(int(model.active));

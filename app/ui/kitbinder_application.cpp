@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/logic/main_form.h"
+#include "app/ui/first_paint.h"
 #include "app/ui/kitbinder_windows.h"
 #include "app/ui/main_window.h"
 
@@ -56,6 +57,7 @@ int RunKitbinder(KitbinderApplication& application,
         return 1;
     }
     application.SetErrorDisplay(&windows->Ui());
+    ExitAfterFirstPaint(windows->Window());
     windows->Window().show();
     if (started)
         started(*windows);

@@ -129,7 +129,16 @@ void QtUserInterface::EndBusyCursor() {
 }
 
 bool QtUserInterface::PictureReadable(const std::string& path) {
-    return !QImage(Q(path)).isNull();
+    const QString file = Q(path);
+    const QFileInfo info(file);
+    const QDateTime time = info.lastModified();
+    const qint64 size = info.exists() ? info.size() : -1;
+    auto known = pictureChecks_.constFind(file);
+    if (known != pictureChecks_.constEnd() && known->time == time && known->size == size)
+        return known->readable;
+    const bool readable = size >= 0 && !QImage(file).isNull();
+    pictureChecks_.insert(file, {time, size, readable});
+    return readable;
 }
 
 bool QtUserInterface::OpenDocument(const std::string& path) {

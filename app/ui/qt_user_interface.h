@@ -4,6 +4,8 @@
 //
 // Tests answer the modal parts themselves through `hooks`: a hook that is set is called instead
 // of showing the box, chooser or dialog.
+#include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <functional>
 
@@ -93,6 +95,16 @@ class QtUserInterface : public UserInterface, public UploadView {
     // UploadView: the upload's messages, and the same "Processing" window.
     void ShowUploadMessage(const std::string& text, const std::string& caption,
                            UploadIcon icon) override;
+
+  private:
+    // Whether a picture decoded, by path, for as long as its file's time and size stay the same:
+    // the panel asks for the same pictures several times while the window starts.
+    struct PictureCheck {
+        QDateTime time;
+        qint64 size = -1;
+        bool readable = false;
+    };
+    QHash<QString, PictureCheck> pictureChecks_;
 };
 
 }  // namespace kb

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_timing.h"
 #include "compiler/installer_compiler.h"
 
 namespace {
@@ -114,5 +115,10 @@ int main(int argc, char** argv) {
     if (perFile.size() > 1)
         std::printf("per-file time, %d files / %d files: %.2f\n", sizes.back(), sizes.front(),
                     perFile.back() / perFile.front());
+    if (perFile.size() > 1)
+        kb::bench::PrintRatios(
+            {{"per-file build time at " + std::to_string(sizes.back()) + " files",
+              1000 * perFile.back(), "at " + std::to_string(sizes.front()), 1000 * perFile.front(),
+              "ms"}});
     return 0;
 }

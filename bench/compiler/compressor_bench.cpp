@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_timing.h"
 #include "compiler/nsis_writer.h"
 
 namespace {
@@ -113,6 +114,8 @@ void Compare(const char* what, const fs::path& folder, const std::vector<std::st
     std::printf("  chosen \"%s\": %.1fx as fast as lzma, setup %+.2f%% in size\n", chosen.c_str(),
                 lzma.seconds / mine.seconds,
                 100.0 * (static_cast<double>(mine.bytes) / static_cast<double>(lzma.bytes) - 1));
+    kb::bench::PrintRatios({{std::string(what) + ", chosen " + chosen, mine.seconds * 1e3, "lzma",
+                             lzma.seconds * 1e3, "ms"}});
 }
 
 }  // namespace

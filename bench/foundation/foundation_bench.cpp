@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_timing.h"
 #include "foundation/paths.h"
 #include "foundation/regular_exp.h"
 
@@ -34,9 +35,7 @@ std::string Table(size_t rows) {
 
 template <typename Body>
 double Timed(Body body) {
-    auto start = std::chrono::steady_clock::now();
-    body();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return kb::bench::Milliseconds(body) / 1e3;
 }
 
 // Times parse (which answers the number of rows it read) over a table of rows rows.
@@ -136,6 +135,8 @@ int main(int argc, char** argv) {
             "scaled to %zu rows (quadratic) %.1f s; ratio %.0fx\n",
             kRows, offsetSeconds, kCopyRows, copySeconds, kRows, copyScaled,
             copyScaled / offsetSeconds);
+        kb::bench::PrintRatios({{"table rows by offset", offsetSeconds * 1e3,
+                                 "copy-the-rest scaled", copyScaled * 1e3, "ms"}});
     }
     if (splitSeconds > 0 && patternSplitSeconds > 0) {
         std::printf(
@@ -143,6 +144,8 @@ int main(int argc, char** argv) {
             "ratio %.1fx\n",
             kSplits, splitSeconds, splitSeconds * 1e9 / (3.0 * kSplits), patternSplitSeconds,
             patternSplitSeconds / splitSeconds);
+        kb::bench::PrintRatios(
+            {{"path splits", splitSeconds * 1e3, "by pattern", patternSplitSeconds * 1e3, "ms"}});
     }
     return 0;
 }

@@ -1,12 +1,11 @@
 // Times the refresh of 1,000 macro copies that already match their sources, the way a second
 // Create Setup of an unchanged collection finds them: rewriting every copy against comparing
 // the bytes first and rewriting none. Both are measured in the same run; the ratio is the figure.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_timing.h"
 #include "foundation/files.h"
 #include "setup/setup_script.h"
 #include "tests/support/sample_collection.h"
@@ -16,20 +15,6 @@ namespace {
 using kb::test::SampleCollection;
 
 constexpr int kGarments = 1000;
-
-// The best of five runs of work, in milliseconds.
-template <typename Work>
-double BestOfFive(Work work) {
-    double best = 1e300;
-    for (int run = 0; run < 5; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const std::chrono::duration<double, std::milli> took =
-            std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
 
 }  // namespace
 
@@ -46,17 +31,19 @@ int main() {
         sample.AddGarment(name, macro + name + "\n");
         garments.push_back(name);
     }
-    const double rewriteAll = BestOfFive([&] {
+    const double rewriteAll = kb::bench::BestOf(5, [&] {
         for (const std::string& garment : garments) {
             kb::CopyFile(sample.SourceFile(garment + ".mac"),
                          sample.CollectionFile(garment + ".mac"), true);
         }
     });
-    const double compareFirst =
-        BestOfFive([&] { kb::RefreshMacroCopies(kb::CurrentSelectionSnapshot(), garments); });
+    const double compareFirst = kb::bench::BestOf(
+        5, [&] { kb::RefreshMacroCopies(kb::CurrentSelectionSnapshot(), garments); });
     std::printf(
         "RefreshMacroCopies, %d unchanged garments: rewrite all %8.2f ms, compare first "
         "%8.2f ms (%.1fx faster)\n",
         kGarments, rewriteAll, compareFirst, rewriteAll / compareFirst);
+    kb::bench::PrintRatios(
+        {{"macro copies, compare first", compareFirst, "rewrite all", rewriteAll, "ms"}});
     return 0;
 }

@@ -2,12 +2,11 @@
 // measurement table and a picture, and prints how far the time per garment grows with size.
 // The build is also timed without the macro copies, which replace one file per garment on disk
 // and so measure the disk more than the generator.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_timing.h"
 #include "setup/setup_script.h"
 #include "tests/support/sample_collection.h"
 
@@ -20,20 +19,6 @@ struct Timing {
     double noCopyMilliseconds = 0;  // the same with the macro copies left out
     size_t scriptBytes = 0;
 };
-
-// The best of five runs of work, in milliseconds.
-template <typename Work>
-double BestOfFive(Work work) {
-    double best = 1e300;
-    for (int run = 0; run < 5; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const std::chrono::duration<double, std::milli> took =
-            std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
 
 Timing TimeBuild(int garmentCount) {
     SampleCollection sample("Anna", "Coats");
@@ -53,7 +38,7 @@ Timing TimeBuild(int garmentCount) {
         garments.push_back(name);
     }
     Timing timing;
-    timing.milliseconds = BestOfFive([&] {
+    timing.milliseconds = kb::bench::BestOf(5, [&] {
         timing.scriptBytes =
             kb::BuildSetupScript(sample.data, kb::MakeScanInputs(garments), "Coats").size();
     });
@@ -61,8 +46,8 @@ Timing TimeBuild(int garmentCount) {
     kb::CurrentSelection selection = kb::CurrentSelectionSnapshot();
     selection.macroSourceFolder = selection.collectionFolder;
     kb::SetCurrentSelection(selection);
-    timing.noCopyMilliseconds = BestOfFive(
-        [&] { kb::BuildSetupScript(sample.data, kb::MakeScanInputs(garments), "Coats"); });
+    timing.noCopyMilliseconds = kb::bench::BestOf(
+        5, [&] { kb::BuildSetupScript(sample.data, kb::MakeScanInputs(garments), "Coats"); });
     return timing;
 }
 
@@ -89,5 +74,7 @@ int main() {
     std::printf(
         "the same without the macro copies:   %.2f\n",
         PerGarment(large.noCopyMilliseconds, 1000) / PerGarment(small.noCopyMilliseconds, 250));
+    kb::bench::PrintRatios({{"script per garment at 1,000", PerGarment(large.milliseconds, 1000),
+                             "at 250", PerGarment(small.milliseconds, 250), "ms"}});
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/common/bench_timing.h"
 #include "foundation/yaml/yaml.h"
 
 namespace {
@@ -150,5 +151,8 @@ int main() {
                 libyaml.release);
     std::printf("yaml write %.3f s, line join %.3f s, ratio %.1f (best of %d)\n", write, join,
                 write / join, kRuns);
+    kb::bench::PrintRatios(
+        {{"yaml read", own.Total() * 1e3, "libyaml loader", libyaml.Total() * 1e3, "ms"},
+         {"yaml write", write * 1e3, "line join", join * 1e3, "ms"}});
     return keys == 20000 && nodes > 0 && joined == text ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -45,6 +46,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/processing_form.h"
 #include "app/ui/qt_ui_dispatcher.h"
+#include "app/ui/qt_user_interface.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/platform.h"
@@ -117,6 +119,7 @@ class MainWindowTest : public QObject {
     void cleanup();
 
     void emptyWorkspaceRefusesCollectionAndGarmentTabs();
+    void pictureReadableFollowsTheFile();
     void createDesignerAndCollectionByTyping();
     void panelShowsChosenDesigner();
     void statusBarShowsLongHint_data();
@@ -238,6 +241,32 @@ bool MainWindowTest::Drop(QWidget* target, const std::vector<std::string>& files
 void MainWindowTest::ClickTab(int index) {
     QTabBar* bar = windows_->Window().Tabs()->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+// The answer is kept per file, so each change of the file must be seen: a picture written over
+// a broken one, broken again, removed.
+void MainWindowTest::pictureReadableFollowsTheFile() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("coat.jpg"));
+    const auto writeBytes = [&](const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    };
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QtUserInterface ui;
+    const std::string file = path.toStdString();
+    QVERIFY(!ui.PictureReadable(file));
+    writeBytes("not a picture");
+    QVERIFY(!ui.PictureReadable(file));
+    QVERIFY(picture.save(path, "PNG"));
+    QVERIFY(ui.PictureReadable(file));
+    QVERIFY(ui.PictureReadable(file));
+    writeBytes("broken again, and of another size than the picture");
+    QVERIFY(!ui.PictureReadable(file));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(!ui.PictureReadable(file));
 }
 
 void MainWindowTest::emptyWorkspaceRefusesCollectionAndGarmentTabs() {
