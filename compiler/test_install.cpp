@@ -9,6 +9,7 @@
 #include "compiler/installer_compiler.h"
 #include "compiler/stopping.h"
 #include "compiler/temporary_folder.h"
+#include "foundation/platform.h"
 
 namespace compiler {
 namespace {
@@ -29,6 +30,14 @@ std::string FindWineProgram(std::initializer_list<const char*> names) {
     return "";
 }
 
+// A program name as found on the search path, or as given when it names a path.
+std::string Resolved(const std::string& program) {
+    if (program.find('/') != std::string::npos)
+        return program;
+    const std::string found = kb::FindProgram(program);
+    return found.empty() ? program : found;
+}
+
 // One throwaway wine prefix below a temporary folder, with its own home folder, no display
 // and none of wine's desktop integration.
 class WinePrefix {
@@ -41,7 +50,9 @@ class WinePrefix {
         if (wine_.empty() || wineserver_.empty())
             throw CompileError("Test install needs wine (Debian package wine64)");
         fs::create_directories(root_ + "/home");
-        const ChildResult booted = Run({"wineboot", "-i"});
+        // With WINELOADER naming the 64-bit loader wineboot also fills the prefix's 32-bit
+        // part (where wine32 is installed), which the setups as built need.
+        const ChildResult booted = Run({"wineboot", "-i"}, {"WINELOADER=" + Resolved(wine_)});
         if (booted.exitCode != 0)
             throw CompileError("wine could not prepare a prefix:\n" + booted.output);
     }
@@ -177,6 +188,14 @@ std::string Unquoted(std::string text) {
 
 }  // namespace
 
+bool WineRunsSetupsAsBuilt(const std::string& wine) {
+    // wine32 puts the 32-bit loader "wine" beside Debian's wine64, with its system below
+    // i386-linux-gnu.
+    const fs::path loader = fs::path(Resolved(wine)).parent_path() / "wine";
+    return !wine.empty() && fs::exists(loader) &&
+           fs::is_directory("/usr/lib/i386-linux-gnu/wine/i386-unix");
+}
+
 std::string FindWine() {
     return FindWineProgram({"wine64", "wine"});
 }
@@ -184,7 +203,9 @@ std::string FindWine() {
 std::string TestInstallReport::Summary() const {
     std::ostringstream text;
     text << "Test install of " << setupName
-         << " (its 64-bit build, from the same script) in a throwaway wine prefix:\n";
+         << (asBuilt ? " (as built)"
+                     : " (its 64-bit build, from the same script: wine32 is not installed)")
+         << " in a throwaway wine prefix:\n";
     if (!Installed()) {
         text << "the setup did not install (exit code " << installExitCode << ").\n";
         return text.str();
@@ -214,8 +235,12 @@ TestInstallReport TestInstall(const std::string& scriptPath, const TestInstallOp
     const ReadScript read = ReadSetupScript(scriptPath);
     const SetupPlan& plan = read.plan;
     const TemporaryFolder root("compil32-test-install");
+    const std::string wine = options.wine.empty() ? FindWine() : options.wine;
+    const bool asBuilt = WineRunsSetupsAsBuilt(wine);
     CompileOptions compile;
-    compile.target = "amd64-unicode";
+    // Without wine32 only the 64-bit variant of the setup runs here.
+    if (!asBuilt)
+        compile.target = "amd64-unicode";
     compile.makensis = options.makensis;
     compile.outputDir = root.Path() + "/setup";
     compile.passwordVariable = kPasswordVariable;
@@ -224,6 +249,7 @@ TestInstallReport TestInstall(const std::string& scriptPath, const TestInstallOp
 
     TestInstallReport report;
     report.setupName = plan.outputBaseFilename + ".exe";
+    report.asBuilt = asBuilt;
     const WinePrefix prefix(root.Path(), options);
     // The prerequisite that the script's check asks for, so that the setup can run at all.
     if (plan.registryCheck)

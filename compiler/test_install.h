@@ -1,7 +1,8 @@
 #pragma once
-// Test install: builds the 64-bit variant of a script's setup (the one Debian's wine runs),
-// installs it very silently in a throwaway wine prefix, lists what it installed, runs the
-// uninstaller and lists what was left behind. The designer's own setup is not touched.
+// Test install: builds a script's setup again (as built where wine runs 32-bit programs, else
+// its 64-bit variant), installs it very silently in a throwaway wine prefix, lists what it
+// installed, runs the uninstaller and lists what was left behind. The designer's own setup is
+// not touched.
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,7 @@ struct TestInstallReport {
     std::string uninstallKey;            // "HKLM\...\Uninstall\<AppId>_is1"
     std::vector<std::pair<std::string, std::string>> uninstallValues;  // name, data
     std::vector<std::string> leftovers;  // Windows paths (and the key) left after uninstalling
+    bool asBuilt = false;                // false: its 64-bit variant was installed
     int installExitCode = -1;
     int uninstallExitCode = -1;
 
@@ -35,6 +37,9 @@ struct TestInstallReport {
 
 // Where the wine program is; "" when it is not installed.
 std::string FindWine();
+// Whether wine runs 32-bit programs here (Debian's wine32 beside wine64), and so the setup as
+// built.
+bool WineRunsSetupsAsBuilt(const std::string& wine);
 
 // Runs the test install of the script. Throws CompileError when the script does not compile
 // or wine cannot be run; a setup that fails to install or uninstall is reported, not thrown.
