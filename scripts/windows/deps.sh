@@ -117,9 +117,15 @@ cached() {
       work=$(mktemp -d "$cache/.$name-XXXXXX")
       echo "Building $name for Windows (log: $work/build.log)" >&2
       # Built for its final place (pkg-config files hold absolute paths), installed into a
-      # staging folder, moved into place when complete.
-      if ! (set -x; export DESTDIR=$work/stage; "build_$name" "$work" "$dest") \
-        >"$work/build.log" 2>&1; then
+      # staging folder, moved into place when complete. The build's status is taken after it
+      # ended rather than tested in an if: tested, the shell would ignore set -e inside it and
+      # go on past a failing step.
+      local status=0
+      set +e
+      (set -ex; export DESTDIR=$work/stage; "build_$name" "$work" "$dest") >"$work/build.log" 2>&1
+      status=$?
+      set -e
+      if [ $status != 0 ]; then
         tail -30 "$work/build.log" >&2
         echo "Building $name for Windows failed; the whole log is $work/build.log" >&2
         exit 1
