@@ -2,7 +2,8 @@
 # Cross-builds the libraries the Windows build needs (Qt, PCRE2, GoogleTest, curl, the MongoDB
 # C driver) once, and keeps each under /var/cache/kitbinder-windows/<name>-<key>. The key hashes
 # everything that changes the result: the build function below (source version and options),
-# the toolchain file, the cross compiler and, for Qt, the host tools. A build runs under a lock
+# the helpers it calls (the source fetch, the cross CMake build), the toolchain file, the cross
+# compilers and binutils and, for Qt, the host tools. A build runs under a lock
 # in a scratch folder and is renamed into place only when complete, so an interrupted or failed
 # build is never taken for a finished one.
 # Prints the dependency prefixes, one per line. Usage: deps.sh [name...]
@@ -15,7 +16,16 @@ jobs=$(nproc)
 version_of() { dpkg-query -W -f='${Package} ${Version}\n' "$@"; }
 common_key() {
   sha256sum <"$toolchain"
-  version_of g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev cmake ninja-build
+  version_of g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    mingw-w64-x86-64-dev cmake ninja-build
+}
+# The definitions of the helpers below that build_$1 calls.
+helpers_key() {
+  local helper body
+  body=$(declare -f "build_$1")
+  for helper in source_version debian_source cmake_cross; do
+    [[ $body != *"$helper "* ]] || declare -f "$helper"
+  done
 }
 
 # The version of Debian's source package $1 that apt-get source would fetch.
@@ -106,8 +116,12 @@ mongoc_key() { source_version mongo-c-driver; }
 # Builds $1 (the name) with build_$1 unless its cache entry exists; prints the entry.
 cached() {
   local name=$1 key dest work
-  key=$( { declare -f "build_$name"; common_key; ! declare -F "${name}_key" >/dev/null || "${name}_key"; } |
-    sha256sum | cut -c1-16)
+  key=$( {
+    declare -f "build_$name"
+    helpers_key "$name"
+    common_key
+    ! declare -F "${name}_key" >/dev/null || "${name}_key"
+  } | sha256sum | cut -c1-16)
   dest=$cache/$name-$key
   if [ ! -d "$dest" ]; then
     mkdir -p "$cache"
