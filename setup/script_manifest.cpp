@@ -108,6 +108,9 @@ std::vector<ScriptFile> ScriptFiles(std::string_view script) {
 
 std::string WriteSetupManifest(const std::string& setup, const std::vector<ScriptFile>& files,
                                std::string_view scriptFolder) {
+    // An older manifest goes first: a failure below must not leave one of another setup.
+    const std::string path = ManifestPath(setup);
+    DeleteFile(path);
     Manifest manifest;
     manifest.setupName = NameOf(setup);
     manifest.signature = kManifestUnsigned;
@@ -117,7 +120,6 @@ std::string WriteSetupManifest(const std::string& setup, const std::vector<Scrip
         manifest.files.push_back({file.installPath, Sha256OfFile(source)});
     }
     manifest.setup = Sha256OfFile(setup);
-    const std::string path = ManifestPath(setup);
     WriteManifest(path, ManifestText(manifest));
     return path;
 }

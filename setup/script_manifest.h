@@ -20,8 +20,9 @@ std::vector<ScriptFile> ScriptFiles(std::string_view script);
 
 // Writes "<setup>.sha256" for the setup beside it: the setup's SHA-256 and size, "no" for the
 // signature (the scripts Kit Binder writes ask for no signing) and each file's SHA-256 and size,
-// sources relative to scriptFolder resolved against it. Answers the manifest's path. Raises
-// FileError naming a file that cannot be read or the manifest that cannot be written.
+// sources relative to scriptFolder resolved against it. Answers the manifest's path. An older
+// manifest is removed first. Raises FileError naming a file that cannot be read or the manifest
+// that cannot be written.
 std::string WriteSetupManifest(const std::string& setup, const std::vector<ScriptFile>& files,
                                std::string_view scriptFolder);
 

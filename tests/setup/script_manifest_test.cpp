@@ -44,10 +44,12 @@ TEST(ScriptFilesTest, ReadsEachFilesLineAsTheCompilerDoes) {
     }
 }
 
+// The manifest of an earlier setup does not stay beside the new one either.
 TEST(SetupManifestTest, AnUnreadableFileIsNamedAndNoManifestIsLeft) {
     test::TempFolder folder;
     const std::string setup = folder.Path() + "/Coats.exe";
     WriteTextFile(setup, "setup");
+    WriteTextFile(setup + ".sha256", "the manifest of an earlier setup");
     try {
         WriteSetupManifest(setup, {{"gone.mac", "{app}\\gone.mac"}}, folder.Path());
         ADD_FAILURE() << "a missing file was hashed";
