@@ -1,5 +1,7 @@
-#include <bcrypt.h>
+// SHA-256 through the system's CNG provider (bcrypt), which needs <windows.h> first.
 #include <windows.h>
+
+#include <bcrypt.h>
 
 #include "foundation/digest.h"
 #include "foundation/errors.h"
