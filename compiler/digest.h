@@ -1,21 +1,16 @@
 #pragma once
-// SHA-256 digests (OpenSSL) as 64 lower-case hexadecimal digits.
-#include <cstdint>
+// SHA-256 digests for the compiler: the foundation's, with file errors as compile errors.
 #include <string>
-#include <string_view>
+
+#include "foundation/digest.h"
 
 namespace compiler {
 
-std::string Sha256Hex(std::string_view bytes);
-
-struct FileDigest {
-    std::string sha256;
-    std::uint64_t size = 0;
-};
+using kb::FileDigest;
+using kb::HexBytes;
+using kb::Sha256Hex;
 
 // Reads the file in pieces. Throws CompileError naming the file when it cannot be read.
 FileDigest Sha256OfFile(const std::string& path);
-
-std::string HexBytes(const unsigned char* bytes, size_t size);
 
 }  // namespace compiler

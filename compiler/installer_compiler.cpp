@@ -5,19 +5,26 @@
 #include <sstream>
 
 #include "compiler/code_signing.h"
+#include "compiler/digest.h"
 #include "compiler/iss_script.h"
-#include "compiler/manifest.h"
 #include "compiler/reproducible.h"
 #include "compiler/script_encoding.h"
 #include "compiler/staged_picture.h"
 #include "compiler/stopping.h"
 #include "compiler/temporary_folder.h"
+#include "foundation/errors.h"
 #include "foundation/platform.h"
+#include "foundation/setup_manifest.h"
 
 namespace compiler {
 namespace {
 
 namespace fs = std::filesystem;
+
+using kb::Manifest;
+using kb::ManifestFile;
+using kb::ManifestPath;
+using kb::ManifestText;
 
 std::string ReadBytes(const std::string& path, const Diagnostics& diagnostics) {
     std::ifstream stream(path, std::ios::binary);
@@ -291,7 +298,7 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
     const Diagnostics diagnostics(scriptPath);
     const std::int64_t time = SetupTime(LocalSources(read.plan));
     Manifest manifest;
-    manifest.signature = "no";
+    manifest.signature = kb::kManifestUnsigned;
     manifest.files = InstalledFiles(read.plan);
     const TemporaryFolder stage("compil32");
     NsisInputs inputs = PlanInputs(read.plan, stage.Path(), options.target,
@@ -323,7 +330,11 @@ std::string CompileSetupScript(const std::string& scriptPath, const CompileOptio
         manifest.signature = SignSetup(output.PartSetup(), signing, read.plan, time);
     manifest.setupName = fs::path(setup).filename().string();
     manifest.setup = Sha256OfFile(output.PartSetup());
-    WriteManifest(output.PartManifest(), ManifestText(manifest));
+    try {
+        kb::WriteManifest(output.PartManifest(), ManifestText(manifest));
+    } catch (const kb::FileError& error) {
+        throw CompileError(error.what());
+    }
     output.Commit();
     return setup;
 }

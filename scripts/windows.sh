@@ -13,8 +13,10 @@ root=$PWD
 build=build-win
 bash scripts/bootstrap.sh windows
 
-# The cross-built libraries: Qt first.
-mapfile -t deps < <(bash scripts/windows/deps.sh qt pcre2 googletest curl mongoc)
+# The cross-built libraries: Qt first. Taken into a variable first, so that a failed build
+# stops this script (a process substitution's status is lost).
+prefixes=$(bash scripts/windows/deps.sh qt pcre2 googletest curl mongoc)
+mapfile -t deps <<<"$prefixes"
 qt=${deps[0]}
 dep_list=$(IFS=';' && echo "${deps[*]}")
 PKG_CONFIG_LIBDIR=$(printf '%s/lib/pkgconfig:' "${deps[@]}")

@@ -81,6 +81,7 @@ void WriteSetupScript(KitbinderData& data, PreparedSetup& build, ScriptUse use,
     build.scriptWritten = true;
     build.origins = ScriptLineOrigins(text, build.scan);
     build.filesToAdd = FilesToAdd(text);
+    build.files = ScriptFiles(text);
 }
 
 PreparedSetup PrepareSetup(KitbinderData& data, const ScanInputs& inputs, std::string_view base,
@@ -159,11 +160,21 @@ SetupOutcome FinishSetup(const PreparedSetup& build, int exitCode, bool crashed,
         outcome.summary = outcome.failure + ".";
         return outcome;
     }
+    std::string manifest = SetupManifest(build.Setup());
+    if (manifest.empty()) {
+        try {
+            manifest = WriteSetupManifest(build.Setup(), build.files, FolderOf(build.Script()));
+        } catch (const std::exception& problem) {
+            outcome.failure =
+                "The setup " + build.Setup() +
+                " was built, but its manifest could not be written: " + problem.what();
+            outcome.summary = outcome.failure + ".";
+            return outcome;
+        }
+    }
     outcome.succeeded = true;
-    outcome.summary = "The setup " + build.Setup() + " was built.";
-    if (const std::string manifest = SetupManifest(build.Setup()); !manifest.empty())
-        outcome.summary +=
-            " Its manifest (SHA-256 of the setup and of every installed file) is " + manifest + ".";
+    outcome.summary = "The setup " + build.Setup() + " was built. Its manifest (SHA-256 of the " +
+                      "setup and of every installed file) is " + manifest + ".";
     return outcome;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "setup/build_checks.h"
+#include "setup/script_manifest.h"
 #include "workspace/kitbinder_data.h"
 
 namespace kb {
@@ -21,8 +22,8 @@ inline constexpr const char* kInstallerCompiler = "Compil32.exe";
 // program: a file that starts with "MZ" is never ours. False for "" (no compiler found).
 bool OwnInstallerCompiler(const std::string& compilerPath);
 
-// The manifest that the compiler wrote for the setup ("<setup>.sha256"); "" when there is none
-// or only an older one, left by an earlier build with a compiler that writes none.
+// The manifest beside the setup ("<setup>.sha256") when it is the setup's own; "" when there is
+// none or only an older one, left by an earlier build.
 std::string SetupManifest(const std::string& setup);
 
 // Why chosen (a setup's path, ".exe" or not) cannot name a setup; "" when it can. A name of
@@ -45,7 +46,8 @@ struct PreparedSetup {
     std::vector<BuildProblem> problems;
     bool scriptWritten = false;  // false: the checks found errors and nothing was written
     std::vector<std::string> origins;
-    int filesToAdd = 0;  // the files the compiler will add, for progress
+    int filesToAdd = 0;             // the files the compiler will add, for progress
+    std::vector<ScriptFile> files;  // the script's [Files] lines, for the manifest
 
     std::string Script() const { return base + ".iss"; }
     // The script a compile works on; it replaces Script() only when the setup was built, so
@@ -94,7 +96,9 @@ struct SetupOutcome {
 };
 
 // Ends a build whose compiler ended with exitCode (or crashed) after writing output. A compiler
-// that succeeded wrote the setup and its manifest: the new script then replaces the old one.
+// that succeeded wrote the setup: the new script then replaces the old one, and the setup gets
+// its manifest unless the compiler wrote one (Kit Binder's own compiler does, with how it signed
+// the setup; the Inno Setup compiler writes none).
 // Otherwise (failed or cancelled) the new script is removed and the previous script, setup and
 // manifest stay as they were. Cancelling a compiler that had just finished changes nothing.
 SetupOutcome FinishSetup(const PreparedSetup& build, int exitCode, bool crashed,

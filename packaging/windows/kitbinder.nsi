@@ -1,6 +1,8 @@
 ; The Windows setup of Kit Binder itself, made with makensis by scripts/windows.sh:
 ;   makensis -DVERSION=<x.y.z.w> -DSTAGE=<folder with bin\ and Kitbinder\> -DOUTFILE=<setup.exe>
-;            -DLICENSE=<licence text> kitbinder.nsi
+;            -DLICENSE=<licence text> -DICON=<icon> -DUNINSTALL_LIST=<file.nsh> kitbinder.nsi
+; UNINSTALL_LIST holds the uninstaller's Delete lines for every file of STAGE and its RMDir lines
+; for every folder, deepest first (package.sh writes it from the same folder).
 ; A 64-bit setup for a 64-bit program: it installs below the 64-bit Program Files folder and
 ; records its uninstaller in the 64-bit view of the registry.
 Unicode true
@@ -29,7 +31,12 @@ VIAddVersionKey "LegalCopyright" "MIT licence"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_FINISHPAGE_RUN "$INSTDIR\bin\kitbinder.exe"
+; The setup runs elevated; the program it offers to start must not. Explorer, given a file,
+; passes it to the shell that is already running as the user who is signed in, and the shell
+; opens it there: the Start menu shortcut starts the program unelevated, in bin\ as always.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT}"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartAsTheUser
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_DIRECTORY
@@ -46,6 +53,10 @@ Function .onInit
   ${EndIf}
   SetRegView 64
   SetShellVarContext all
+FunctionEnd
+
+Function StartAsTheUser
+  Exec '"$WINDIR\explorer.exe" "$SMPROGRAMS\${PRODUCT}.lnk"'
 FunctionEnd
 
 Function un.onInit
@@ -74,13 +85,12 @@ Section "Kit Binder" SecMain
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-; Removes what the setup installed, and nothing else: the designers' workspaces live in their
-; documents folders and stay.
+; Removes what the setup installed, and nothing else: its files by name, then each of its
+; folders if nothing else is left in it. Files put beside them stay, and so do the designers'
+; workspaces in their documents folders.
 Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-  RMDir /r "$INSTDIR\bin"
-  RMDir /r "$INSTDIR\Kitbinder"
-  Delete "$INSTDIR\LICENSE.txt"
+  !include "${UNINSTALL_LIST}"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

@@ -2,8 +2,9 @@
 # Cross-builds the libraries the Windows build needs (Qt, PCRE2, GoogleTest, curl, the MongoDB
 # C driver; QtCore alone for the Windows tests of the libraries below the window) once, and
 # keeps each under /var/cache/kitbinder-windows/<name>-<key>. The key hashes everything that
-# changes the result: the build function below (source version and options), the toolchain
-# file, the cross compiler and, for Qt, the host tools. A build runs under a lock
+# changes the result: the build function below (source version and options), the helpers it
+# calls (the source fetch, the cross CMake build), the toolchain file, the cross compilers and
+# binutils and, for Qt, the host tools. A build runs under a lock
 # in a scratch folder and is renamed into place only when complete, so an interrupted or failed
 # build is never taken for a finished one.
 # Prints the dependency prefixes, one per line. Usage: deps.sh [name...]
@@ -16,7 +17,16 @@ jobs=$(nproc)
 version_of() { dpkg-query -W -f='${Package} ${Version}\n' "$@"; }
 common_key() {
   sha256sum <"$toolchain"
-  version_of g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev cmake ninja-build
+  version_of g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    mingw-w64-x86-64-dev cmake ninja-build
+}
+# The definitions of the helpers below that build_$1 calls.
+helpers_key() {
+  local helper body
+  body=$(declare -f "build_$1")
+  for helper in source_version debian_source cmake_cross; do
+    [[ $body != *"$helper "* ]] || declare -f "$helper"
+  done
 }
 
 # The version of Debian's source package $1 that apt-get source would fetch.
@@ -125,8 +135,12 @@ mongoc_key() { source_version mongo-c-driver; }
 # Builds $1 (the name) with build_$1 unless its cache entry exists; prints the entry.
 cached() {
   local name=$1 key dest work
-  key=$( { declare -f "build_$name"; common_key; ! declare -F "${name}_key" >/dev/null || "${name}_key"; } |
-    sha256sum | cut -c1-16)
+  key=$( {
+    declare -f "build_$name"
+    helpers_key "$name"
+    common_key
+    ! declare -F "${name}_key" >/dev/null || "${name}_key"
+  } | sha256sum | cut -c1-16)
   dest=$cache/$name-$key
   if [ ! -d "$dest" ]; then
     mkdir -p "$cache"
@@ -136,9 +150,15 @@ cached() {
       work=$(mktemp -d "$cache/.$name-XXXXXX")
       echo "Building $name for Windows (log: $work/build.log)" >&2
       # Built for its final place (pkg-config files hold absolute paths), installed into a
-      # staging folder, moved into place when complete.
-      if ! (set -x; export DESTDIR=$work/stage; "build_$name" "$work" "$dest") \
-        >"$work/build.log" 2>&1; then
+      # staging folder, moved into place when complete. The build's status is taken after it
+      # ended rather than tested in an if: tested, the shell would ignore set -e inside it and
+      # go on past a failing step.
+      local status=0
+      set +e
+      (set -ex; export DESTDIR=$work/stage; "build_$name" "$work" "$dest") >"$work/build.log" 2>&1
+      status=$?
+      set -e
+      if [ $status != 0 ]; then
         tail -30 "$work/build.log" >&2
         echo "Building $name for Windows failed; the whole log is $work/build.log" >&2
         exit 1

@@ -47,15 +47,44 @@ while IFS= read -r -d '' file; do
 done < <(find "$stage" \( -name '*.exe' -o -name '*.dll' \) -print0)
 [ $missing = 0 ]
 
+# The uninstaller's list of what the setup installs, from the same folder: each file by name,
+# then each folder, deepest first (RMDir without /r removes only an empty one).
+nsis_path() {
+  case $1 in *[\"\\]* | *[[:cntrl:]]*)
+    echo "Cannot name \"$1\" in the setup script" >&2; return 1 ;;
+  esac
+  local path=${1//\$/\$\$}
+  printf '%s' "${path//\//\\}"
+}
+# Lines "<command> "$INSTDIR\<path>"" for the NUL-separated paths on standard input.
+nsis_lines() {
+  local item path
+  while IFS= read -r -d '' item; do
+    path=$(nsis_path "$item")
+    echo "  $1 \"\$INSTDIR\\$path\""
+  done
+}
+uninstall_list=$build/stage/uninstall.nsh
+(cd "$stage" && find . -mindepth 1 -type f -printf '%P\0') | LC_ALL=C sort -z |
+  nsis_lines Delete > "$uninstall_list"
+(cd "$stage" && find . -mindepth 1 -type d -printf '%P\0') | LC_ALL=C sort -rz |
+  nsis_lines RMDir >> "$uninstall_list"
+
 (cd "$build/stage" && zip -qr9 "$OLDPWD/dist/$name.zip" "$name")
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$PWD/dist/$name-setup.exe" \
-  -DLICENSE="$PWD/LICENSE" -DICON="$build/icons/kitbinder.ico" packaging/windows/kitbinder.nsi
+  -DLICENSE="$PWD/LICENSE" -DICON="$build/icons/kitbinder.ico" \
+  -DUNINSTALL_LIST="$uninstall_list" packaging/windows/kitbinder.nsi
 echo "Packed dist/$name.zip ($(du -h "dist/$name.zip" | cut -f1)) and dist/$name-setup.exe ($(du -h "dist/$name-setup.exe" | cut -f1))"
 
 # The setup, tried as a user would: a silent install, the program started on a sample workspace,
 # a screenshot of its main window, a silent uninstall.
 installed="$WINEPREFIX/drive_c/Program Files/Bobbinwright Software/Kit Binder"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KitBinder'
+# A file of the person's own in the folder the setup installs into, which the uninstaller must
+# leave where it is.
+foreign="$installed/bin/notes.txt"
+mkdir -p "$installed/bin"
+echo "the person's own" > "$foreign"
 "$kb_wine" "dist/$name-setup.exe" /S
 for file in bin/kitbinder.exe bin/platforms/qwindows.dll Kitbinder/KB_Designer.jpg Uninstall.exe; do
   [ -f "$installed/$file" ] || { echo "The setup did not install $file" >&2; exit 1; }
@@ -78,8 +107,11 @@ timeout 20 tail --pid="$program" -f /dev/null || { echo "kitbinder.exe did not c
 echo "Installed, started (dist/$name.png) ..."
 
 "$kb_wine" "$installed/Uninstall.exe" /S
-for _ in $(seq 60); do [ -e "$installed" ] || break; sleep 1; done
-[ ! -e "$installed" ] || { echo "The uninstaller left $installed" >&2; ls -R "$installed" >&2; exit 1; }
+for _ in $(seq 60); do [ -e "$installed/Uninstall.exe" ] || break; sleep 1; done
+left=$(cd "$installed" && find . -mindepth 1 | LC_ALL=C sort | tr '\n' ' ')
+[ "$left" = "./bin ./bin/notes.txt " ] ||
+  { echo "The uninstaller left or removed other than the files it installed: $left" >&2; exit 1; }
+rm -r "$installed"
 ! "$kb_wine" reg query "$uninstall_key" >/dev/null 2>&1 ||
   { echo "The uninstaller left its registry key" >&2; exit 1; }
 echo "... and uninstalled again under wine."

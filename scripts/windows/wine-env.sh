@@ -1,6 +1,6 @@
 # Sourced by scripts/windows.sh (and by hand: ". scripts/windows/wine-env.sh build-win <qt>"):
-# the environment in which the cross-built programs run under wine. $1: the build folder,
-# $2: the cross-built Qt's prefix.
+# the environment in which the cross-built programs run under wine, HOME among it (below). $1:
+# the build folder, $2: the cross-built Qt's prefix.
 kb_build=$(cd "$1" && pwd)
 kb_qt=$2
 # A prefix of the build's own, 64-bit, quiet, without the Mono and Gecko install prompts.
@@ -8,6 +8,12 @@ export WINEPREFIX=$kb_build/wine
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# wine links the profile's Documents, Desktop and other folders to the user's home: a home of
+# the build's own keeps everything the programs and the packing step write there (the sample
+# workspace below Documents among it) out of the person's real folders.
+export HOME=$kb_build/wine-home
+export XDG_CONFIG_HOME=$HOME/.config
+mkdir -p "$HOME"
 kb_wine=/usr/lib/wine/wine64
 kb_wineserver=/usr/lib/wine/wineserver
 # wine shows the build machine's root as drive Z:. The programs find their DLLs on WINEPATH: the
@@ -28,6 +34,13 @@ kb_prepare_prefix() {
   WINELOADER=$kb_wine "$kb_wine" wineboot -i >/dev/null 2>&1
   # The Bobbinwright program the setups look for, in the 32-bit view of the registry.
   "$kb_wine" reg add 'HKLM\SOFTWARE\Bobbinwright\V75' /reg:32 /f >/dev/null 2>&1
+  # A prefix made before its home was private may still link to the real one.
+  local link
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ] && [[ $(readlink "$link") != "$HOME"* ]]; then
+      rm "$link" && mkdir "$link"
+    fi
+  done
   "$kb_wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     >/dev/null 2>&1
   local font

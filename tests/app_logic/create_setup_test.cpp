@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/logic/about_texts.h"
+#include "foundation/digest.h"
 #include "foundation/each_file.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
@@ -298,25 +299,24 @@ TEST_F(CreateSetupTest, TheBuildWindowShowsStepsLogAndOutcome) {
         << ui.buildLog;
 }
 
-// The outcome names a manifest only when the compiler wrote one for this setup: an older one,
-// left by an earlier build, describes another setup.
-TEST_F(CreateSetupTest, TheOutcomeNamesTheManifestOnlyWhenTheBuildWroteOne) {
+// Every built setup gets its manifest: the compiler's when it wrote one for this setup, otherwise
+// Kit Binder's, which replaces an older one left by an earlier build.
+TEST_F(CreateSetupTest, EveryBuiltSetupGetsItsManifest) {
     const std::string setup = At("Installations/Coats.exe");
-    const std::string withManifest = "succeeded The setup " + setup +
-                                     " was built. Its manifest (SHA-256 of the setup and of every "
-                                     "installed file) is " +
-                                     setup + ".sha256.";
-    const std::string withoutManifest = "succeeded The setup " + setup + " was built.";
+    const std::string expected = "succeeded The setup " + setup +
+                                 " was built. Its manifest (SHA-256 of the setup and of every "
+                                 "installed file) is " +
+                                 setup + ".sha256.";
     struct Case {
         const char* compiler;
         bool oldManifest;
-        const std::string& expected;
+        bool compilers;  // the manifest is the one the compiler wrote
     };
     const Case cases[] = {
-        {kWorkingCompiler, false, withManifest},
-        {kWorkingCompiler, true, withManifest},
-        {kCompilerWithoutManifest, false, withoutManifest},
-        {kCompilerWithoutManifest, true, withoutManifest},
+        {kWorkingCompiler, false, true},
+        {kWorkingCompiler, true, true},
+        {kCompilerWithoutManifest, false, false},
+        {kCompilerWithoutManifest, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.compiler) + (c.oldManifest ? ", old manifest" : ""));
@@ -333,7 +333,19 @@ TEST_F(CreateSetupTest, TheOutcomeNamesTheManifestOnlyWhenTheBuildWroteOne) {
         Start();
         CreateSetup(setup);
         ASSERT_FALSE(ui.buildEvents.empty());
-        EXPECT_EQ(ui.buildEvents.back(), c.expected);
+        EXPECT_EQ(ui.buildEvents.back(), expected);
+        const std::string manifest = ReadTextFile(setup + ".sha256");
+        if (c.compilers) {
+            EXPECT_EQ(manifest, "manifest");
+            continue;
+        }
+        EXPECT_NE(manifest.find("\n" + Sha256OfFile(setup).sha256 + "  Coats.exe\n"),
+                  std::string::npos)
+            << manifest;
+        EXPECT_NE(manifest.find("\n# signed: no\n"), std::string::npos) << manifest;
+        const std::string macro = At("Designers/Anna/Coats/Coat.mac");
+        EXPECT_NE(manifest.find("# file " + Sha256OfFile(macro).sha256 + " "), std::string::npos)
+            << manifest;
     }
 }
 

@@ -17,6 +17,7 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/platform.h"
+#include "setup/script_manifest.h"
 #include "setup/setup_script.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_paths.h"
@@ -329,6 +330,10 @@ TEST_F(CliTest, BuildWritesTheScriptAndSetupCreateSetupWrites) {
                           At("Installations")});
     EXPECT_EQ(checked.exitCode, 0) << checked.out << checked.err;
     EXPECT_NE(checked.out.find("Dresses.exe: OK"), std::string::npos) << checked.out;
+    // Kit Binder's own manifest of the setup, from its script, is the compiler's byte for byte.
+    const std::string compilers = ReadAll(setup + ".sha256");
+    WriteSetupManifest(setup, ScriptFiles(script), At("Installations"));
+    EXPECT_EQ(ReadAll(setup + ".sha256"), compilers);
 
     const std::vector<std::string> paths = SetupPaths(setup);
     for (const char* installed : {"Designers/Anna/Dresses/Sheath.mac", "MeasureTables/Women.mmt"})

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "compiler/diagnostics.h"
-#include "compiler/manifest.h"
 #include "compiler/reproducible.h"
+#include "foundation/setup_manifest.h"
 #include "tests/compiler/sample_setup.h"
 #include "tests/support/temp_folder.h"
 
@@ -213,12 +213,12 @@ namespace {
 
 // A configured value with a line break cannot add a line that sha256sum would check.
 TEST(Compil32Manifest, SignatureTextStaysOnItsCommentLine) {
-    Manifest manifest;
+    kb::Manifest manifest;
     manifest.setupName = "Coats.exe";
     manifest.setup = {std::string(64, 'a'), 12};
     manifest.signature = "yes, time stamp: http://ts\n" + std::string(64, 'b') + "  Coats.exe";
     manifest.files = {{"{app}\\x.mac", {std::string(64, 'c'), 3}}};
-    const std::string text = ManifestText(manifest);
+    const std::string text = kb::ManifestText(manifest);
     std::istringstream lines(text);
     int unhashed = 0;
     for (std::string line; std::getline(lines, line);)

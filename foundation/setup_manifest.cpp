@@ -1,21 +1,21 @@
-#include "compiler/manifest.h"
+#include "foundation/setup_manifest.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
-#include "compiler/diagnostics.h"
+#include "foundation/errors.h"
+#include "foundation/files.h"
 
-namespace compiler {
+namespace kb {
 
 namespace {
 
 // One line of text: control characters (a line break in a configured value) become "?".
 std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 32)
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 32) {
             c = '?';
+        }
+    }
     return text;
 }
 
@@ -33,28 +33,19 @@ std::string ManifestText(const Manifest& manifest) {
          << "# size: " << manifest.setup.size << "\n"
          << "# signed: " << OneLine(manifest.signature) << "\n"
          << "# installed files, one a line: file <SHA-256> <size in bytes> <install path>\n";
-    for (const ManifestFile& file : manifest.files)
+    for (const ManifestFile& file : manifest.files) {
         text << kManifestFileLine << file.digest.sha256 << " " << file.digest.size << " "
-             << file.installPath << "\n";
+             << OneLine(file.installPath) << "\n";
+    }
     return text.str();
 }
 
 void WriteManifest(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
-        stream << text;
-        if (!stream.flush()) {
-            std::remove(temporary.c_str());
-            throw CompileError(path + ": cannot write the manifest");
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::remove(temporary.c_str());
-        throw CompileError(path + ": cannot write the manifest: " + error.message());
+    try {
+        WriteTextFile(path, text);
+    } catch (const FileError& error) {
+        throw FileError(path + ": cannot write the manifest: " + error.what());
     }
 }
 
-}  // namespace compiler
+}  // namespace kb
